@@ -1,0 +1,242 @@
+#include "Db.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace {
+QAtomicInt g_counter;
+
+QString between(const QString& text, const QString& from, const QString& to)
+{
+    const int a = text.indexOf(from);
+    if (a < 0)
+        return {};
+    const int start = a + from.size();
+    const int b = to.isEmpty() ? text.size() : text.indexOf(to, start);
+    return text.mid(start, (b < 0 ? text.size() : b) - start);
+}
+}  // namespace
+
+ConnectionConfig ConnectionConfig::parse(const QString& s)
+{
+    ConnectionConfig c;
+    c.user = between(s, QStringLiteral("User ID="), QStringLiteral(";Password="));
+    // The server line comes last and the database before it, so they are found from the
+    // end: a password may hold any character.
+    const int ds = s.lastIndexOf(QStringLiteral(";Data Source="));
+    const int ic = s.lastIndexOf(QStringLiteral(";Initial Catalog="), ds);
+    const int pw = s.indexOf(QStringLiteral(";Password="));
+    if (ds >= 0)
+        c.server = s.mid(ds + 13);
+    if (ic >= 0 && ds >= 0)
+        c.database = s.mid(ic + 17, ds - ic - 17);
+    if (pw >= 0 && ic >= 0)
+        c.password = s.mid(pw + 10, ic - pw - 10);
+    return c;
+}
+
+Db::Db() : m_name(QStringLiteral("quorvane-db-%1").arg(g_counter.fetchAndAddRelaxed(1))) {}
+
+Db::~Db() { close(); }
+
+QSqlDatabase Db::database() const { return QSqlDatabase::database(m_name, false); }
+
+bool Db::isOpen() const
+{
+    return QSqlDatabase::contains(m_name) && database().isOpen();
+}
+
+void Db::close()
+{
+    if (!QSqlDatabase::contains(m_name))
+        return;
+    {
+        QSqlDatabase db = database();
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_inTransaction = false;
+}
+
+void Db::openSqliteFile(const QString& path)
+{
+    ConnectionConfig c;
+    c.server = QStringLiteral("sqlite:") + path;
+    open(c);
+}
+
+DbError Db::errorOf(const QSqlError& error)
+{
+    bool ok = false;
+    long number = error.nativeErrorCode().toLong(&ok);
+    const QString text = error.text().trimmed();
+    // SQLSTATE 08001 / HYT00: no answer from the server at all.
+    const QString code = error.nativeErrorCode();
+    if (code.startsWith(QLatin1String("08")) || code == QLatin1String("HYT00"))
+        return DbError(DbError::ServerNotFound, text);
+    if (!ok)
+        number = -2147217900L;  // the provider's generic "command failed"
+    return DbError(number, text.isEmpty() ? QStringLiteral("Database error") : text);
+}
+
+void Db::open(const ConnectionConfig& config)
+{
+    close();
+    m_config = config;
+    if (config.isSqlite()) {
+        const QString path = config.server.mid(7);
+        // The program creates no tables, so a missing file is a missing server, not a
+        // new empty database.
+        if (!QFileInfo::exists(path))
+            throw DbError(DbError::ServerNotFound,
+                          QStringLiteral("Database file not found: %1").arg(path));
+        m_dialect = Dialect(Dialect::Sqlite);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            const DbError e = errorOf(db.lastError());
+            db = QSqlDatabase();
+            close();
+            throw e;
+        }
+        // WAL for speed, FULL so that a commit is on disk before a terminal is cleared.
+        QSqlQuery pragma(db);
+        pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        return;
+    }
+    m_dialect = Dialect(Dialect::SqlServer);
+    QString driver = qEnvironmentVariable("QUORVANE_ODBC_DRIVER");
+    if (driver.isEmpty())
+        driver = QStringLiteral("FreeTDS");
+    auto braced = [](QString v) { return QLatin1Char('{') + v.replace(QLatin1Char('}'), QStringLiteral("}}")) + QLatin1Char('}'); };
+    QString server = config.server;
+    QString port;
+    // "host,port" is how SQL Server names a port.
+    if (const int comma = server.indexOf(QLatin1Char(',')); comma >= 0) {
+        port = server.mid(comma + 1).trimmed();
+        server = server.left(comma);
+    }
+    QString dsn = QStringLiteral("DRIVER=%1;SERVER=%2;DATABASE=%3;UID=%4;PWD=%5;TDS_Version=7.4;")
+                      .arg(braced(driver), braced(server), braced(config.database),
+                           braced(config.user), braced(config.password));
+    if (!port.isEmpty())
+        dsn += QStringLiteral("PORT=%1;").arg(port);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+    db.setDatabaseName(dsn);
+    // Without a login timeout a FreeTDS login to a silent server waits forever.
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5;SQL_ATTR_CONNECTION_TIMEOUT=5"));
+    if (!db.open()) {
+        const DbError e = errorOf(db.lastError());
+        db = QSqlDatabase();
+        close();
+        throw e;
+    }
+}
+
+QSqlQuery Db::prepare(const QString& sql)
+{
+    if (!isOpen())
+        throw DbError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+    QSqlQuery q(database());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw errorOf(q.lastError());
+    return q;
+}
+
+void Db::run(QSqlQuery& query, const QVariantList& params)
+{
+    for (int i = 0; i < params.size(); ++i)
+        query.bindValue(i, params[i]);
+    if (!query.exec())
+        throw errorOf(query.lastError());
+}
+
+QSqlQuery Db::exec(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q = prepare(sql);
+    run(q, params);
+    return q;
+}
+
+int Db::execute(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q = exec(sql, params);
+    return q.numRowsAffected();
+}
+
+QVariant Db::scalar(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q = exec(sql, params);
+    return q.next() ? q.value(0) : QVariant();
+}
+
+bool Db::exists(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q = exec(sql, params);
+    return q.next();
+}
+
+Recordset Db::select(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery q = exec(sql, params);
+    return Recordset::fromQuery(q);
+}
+
+void Db::beginTransaction()
+{
+    if (!isOpen())
+        throw DbError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        throw errorOf(db.lastError());
+    m_inTransaction = true;
+}
+
+void Db::commit()
+{
+    QSqlDatabase db = database();
+    if (!db.commit()) {
+        const DbError e = errorOf(db.lastError());
+        db.rollback();
+        m_inTransaction = false;
+        throw e;
+    }
+    m_inTransaction = false;
+}
+
+void Db::rollback()
+{
+    if (!m_inTransaction)
+        return;
+    database().rollback();
+    m_inTransaction = false;
+}
+
+void Db::savepoint(const QString& name) { exec(m_dialect.savepoint(name)); }
+
+void Db::rollbackToSavepoint(const QString& name) { exec(m_dialect.rollbackToSavepoint(name)); }
+
+void Db::releaseSavepoint(const QString& name)
+{
+    const QString sql = m_dialect.releaseSavepoint(name);
+    if (!sql.isEmpty())
+        exec(sql);
+}
+
+Transaction::~Transaction()
+{
+    if (!m_done)
+        m_db.rollback();
+}
+
+void Transaction::commit()
+{
+    m_done = true;
+    m_db.commit();
+}

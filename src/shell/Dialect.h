@@ -1,0 +1,29 @@
+#pragma once
+// The few constructs that SQL Server and SQLite spell differently.
+
+#include <QString>
+#include <QStringList>
+
+class Dialect
+{
+public:
+    enum Kind { Sqlite, SqlServer };
+
+    explicit Dialect(Kind kind = Sqlite) : m_kind(kind) {}
+    Kind kind() const { return m_kind; }
+
+    // a + b + c, or a || b || c; NULL in any part makes the whole NULL in both.
+    QString concat(const QStringList& parts) const;
+    // ISNULL(expr, fallback) / IFNULL(expr, fallback)
+    QString isNull(const QString& expr, const QString& fallback) const;
+    // An expression read as a date-time.
+    QString castDateTime(const QString& expr) const;
+    // Savepoint statements inside a transaction.
+    QString savepoint(const QString& name) const;
+    QString rollbackToSavepoint(const QString& name) const;
+    // Empty where the dialect releases savepoints with the transaction.
+    QString releaseSavepoint(const QString& name) const;
+
+private:
+    Kind m_kind;
+};

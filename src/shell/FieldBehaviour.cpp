@@ -1,0 +1,111 @@
+#include "FieldBehaviour.h"
+
+#include "Shared.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace {
+void setBackground(QWidget* field, const QColor& colour)
+{
+    QPalette p = field->palette();
+    p.setColor(QPalette::Base, colour);
+    field->setPalette(p);
+    if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
+        combo->lineEdit()->setPalette(p);
+}
+
+class FieldFilter : public QObject
+{
+public:
+    FieldFilter(QWidget* field, bool selectAll, std::function<void()> onF1)
+        : QObject(field), m_selectAll(selectAll), m_onF1(std::move(onF1))
+    {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* field = static_cast<QWidget*>(parent());
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            setBackground(field, shared().FocusColour);
+            if (m_selectAll) {
+                // After the focus event, or a mouse click would undo the selection.
+                QTimer::singleShot(0, field, [field] { SelectAllText(field); });
+            }
+            break;
+        case QEvent::FocusOut:
+            setBackground(field, Qt::white);
+            break;
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                SendTabKey(field);
+                return true;
+            }
+            if (key->key() == Qt::Key_F1 && m_onF1) {
+                m_onF1();
+                return true;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_selectAll;
+    std::function<void()> m_onF1;
+};
+}  // namespace
+
+void installFieldBehaviour(QWidget* field, bool selectAll, std::function<void()> onF1)
+{
+    auto* filter = new FieldFilter(field, selectAll, std::move(onF1));
+    field->installEventFilter(filter);
+    if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
+        combo->lineEdit()->installEventFilter(filter);
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(field))
+        spin->installEventFilter(filter);
+}
+
+void SendTabKey(QWidget* from)
+{
+    QWidget* field = from ? from : QApplication::focusWidget();
+    if (!field)
+        return;
+    // The window's tab order decides the next field, as a Tab key press would.
+    QWidget* next = field->nextInFocusChain();
+    while (next && next != field &&
+           (!(next->focusPolicy() & Qt::TabFocus) || !next->isEnabled() || !next->isVisible() ||
+            next->focusProxy()))
+        next = next->nextInFocusChain();
+    if (next && next != field)
+        next->setFocus(Qt::TabFocusReason);
+}
+
+void SelectAllText(QWidget* form)
+{
+    QWidget* active = form ? (form->focusWidget() ? form->focusWidget() : form) : nullptr;
+    if (!active)
+        return;
+    if (auto* edit = qobject_cast<QLineEdit*>(active))
+        edit->selectAll();
+    else if (auto* combo = qobject_cast<QComboBox*>(active); combo && combo->lineEdit())
+        combo->lineEdit()->selectAll();
+    else if (auto* spin = qobject_cast<QAbstractSpinBox*>(active))
+        spin->selectAll();
+    else if (auto* text = qobject_cast<QTextEdit*>(active))
+        text->selectAll();
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(active))
+        plain->selectAll();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// How data-entry fields behave on every screen: the focused field takes FocusColour (and
+// most select their whole text), a field without focus is white, Enter moves to the next
+// field, and F1 opens the field's list picker where it has one.
+
+#include <functional>
+
+class QWidget;
+
+// Installs the behaviour on one field. onF1, when given, runs on F1.
+void installFieldBehaviour(QWidget* field, bool selectAll = true,
+                           std::function<void()> onF1 = {});
+
+// Moves the focus one field on in tab order, from the window's focused field.
+void SendTabKey(QWidget* from = nullptr);
+
+// Selects the whole text of the form's focused field; anything else is left alone.
+void SelectAllText(QWidget* form);

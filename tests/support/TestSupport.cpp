@@ -1,0 +1,121 @@
+#include "TestSupport.h"
+
+#include "shell/MsgBox.h"
+#include "shell/Shared.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+TestEnvironment::TestEnvironment()
+{
+    QDir().mkpath(systemDir());
+    QDir().mkpath(homeDir());
+    QDir().mkpath(configDir());
+    QDir().mkpath(root() + QStringLiteral("/runtime"));
+    QFile::setPermissions(root() + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_CONFIG_HOME", configDir().toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (root() + QStringLiteral("/runtime")).toUtf8());
+    qputenv("QUORVANE_SYSTEM_DIR", systemDir().toUtf8());
+    qputenv("QUORVANE_HOME", homeDir().toUtf8());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir());
+}
+
+TestEnvironment::~TestEnvironment() = default;
+
+void TestEnvironment::writeConfigurationFile(const QStringList& lines)
+{
+    QFile file(systemDir() + QStringLiteral("/degest.dll"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+}
+
+QString sourcePath(const QString& relative)
+{
+    QString root = qEnvironmentVariable("QUORVANE_SOURCE_DIR");
+    if (root.isEmpty())
+        root = QStringLiteral(QUORVANE_SOURCE_DIR);
+    return root + QLatin1Char('/') + relative;
+}
+
+void applySqlFile(Db& db, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    QString statement;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (statement.isEmpty() && (line.isEmpty() || line.startsWith(QLatin1String("--"))))
+            continue;
+        statement += raw + QLatin1Char('\n');
+        if (line.endsWith(QLatin1Char(';'))) {
+            db.exec(statement);
+            statement.clear();
+        }
+    }
+    if (!statement.trimmed().isEmpty())
+        db.exec(statement);
+}
+
+TempDatabase::TempDatabase(bool withDemo)
+{
+    m_path = m_dir.path() + QStringLiteral("/quorvane.db");
+    QFile touch(m_path);
+    touch.open(QIODevice::WriteOnly);
+    touch.close();
+    m_db.openSqliteFile(m_path);
+    applySqlFile(m_db, sourcePath(QStringLiteral("db/schema.sqlite.sql")));
+    if (withDemo)
+        applySqlFile(m_db, sourcePath(QStringLiteral("db/demo.sql")));
+}
+
+void TempDatabase::openShared() { shared().Cnxn.openSqliteFile(m_path); }
+
+MsgBoxRecorder::MsgBoxRecorder()
+{
+    MsgBox::setHandler([this](const QString& text, int style) {
+        shown.append({text, style});
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        return (style & 0x0F) == 4 ? vbYes : vbOK;
+    });
+}
+
+MsgBoxRecorder::~MsgBoxRecorder() { MsgBox::setHandler({}); }
+
+QStringList MsgBoxRecorder::texts() const
+{
+    QStringList list;
+    for (const auto& m : shown)
+        list << m.first;
+    return list;
+}
+
+ErrorDialogRecorder::ErrorDialogRecorder()
+{
+    setErrorFormHandler([this](const QString& form, const QString& proc, const TrappedError& e) {
+        calls.append({form, proc, e});
+    });
+}
+
+ErrorDialogRecorder::~ErrorDialogRecorder() { setErrorFormHandler({}); }
+
+void answerNextModal(std::function<void(QWidget*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            act(modal);
+        }
+    });
+    timer->start();
+}
