@@ -93,7 +93,7 @@ CREATE INDEX IX_Task_Time ON Tbl_Task (TaskTime, TaskDate);
 -- columns in the same order. A punch is identified by (LogDate, LogTime, Emp_ID) and every
 -- writer deletes that triple before it inserts, so the indexes stay non-unique: a unique one
 -- would turn a re-extraction into an error instead of a replacement.
--- indx is the running number the USB log store gives a punch; other writers leave it NULL.
+-- indx is the running number the USB log store gives a punch, other writers leave it NULL.
 -- There is deliberately no reference to Tbl_Emp_Info: a terminal may hold users the
 -- personnel tables do not, and their punches must still be stored.
 CREATE TABLE Tbl_DeviceAttenLog (
