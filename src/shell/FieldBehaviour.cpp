@@ -22,6 +22,25 @@ void setBackground(QWidget* field, const QColor& colour)
         combo->lineEdit()->setPalette(p);
 }
 
+class EnterFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                SendTabKey(static_cast<QWidget*>(parent()));
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 class FieldFilter : public QObject
 {
 public:
@@ -77,6 +96,8 @@ void installFieldBehaviour(QWidget* field, bool selectAll, std::function<void()>
     if (auto* spin = qobject_cast<QAbstractSpinBox*>(field))
         spin->installEventFilter(filter);
 }
+
+void installEnterToTab(QWidget* field) { field->installEventFilter(new EnterFilter(field)); }
 
 void SendTabKey(QWidget* from)
 {

@@ -11,6 +11,9 @@ class QWidget;
 void installFieldBehaviour(QWidget* field, bool selectAll = true,
                            std::function<void()> onF1 = {});
 
+// Enter moves to the next field; nothing else changes (fields that keep their colours).
+void installEnterToTab(QWidget* field);
+
 // Moves the focus one field on in tab order, from the window's focused field.
 void SendTabKey(QWidget* from = nullptr);
 

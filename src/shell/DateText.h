@@ -1,0 +1,14 @@
+#pragma once
+// Dates as the operator's locale writes them. Task dates are stored in this form, so the
+// task editor and the scheduler pass must produce them with one function.
+
+#include <QDate>
+#include <QString>
+
+// The locale's short date ("12/6/26", "06.12.26", "6 Dec 2026").
+QString shortDateText(const QDate& date);
+// Reads shortDateText back; two-digit years fall in 2000-2099 unless that lies more than
+// 50 years ahead of today.
+QDate dateFromShortText(const QString& text);
+// The locale's date separator ("/" where the short date has none of its own).
+QString dateSeparator();
