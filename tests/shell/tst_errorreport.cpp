@@ -122,13 +122,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Qt SQL's connection registry must come to life before the shared state does, or
-        // it is gone when the shared connection closes at exit.
-        QSqlDatabase::contains(QString());
-    }
-
     void init()
     {
         m_env = std::make_unique<TestEnvironment>();
