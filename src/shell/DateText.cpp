@@ -6,12 +6,12 @@
 
 QString shortDateText(const QDate& date)
 {
-    return QLocale::system().toString(date, QLocale::ShortFormat);
+    return QLocale().toString(date, QLocale::ShortFormat);
 }
 
 QDate dateFromShortText(const QString& text)
 {
-    const QLocale locale = QLocale::system();
+    const QLocale locale = QLocale();
     const QString format = locale.dateFormat(QLocale::ShortFormat);
     QDate date = locale.toDate(text.trimmed(), format);
     if (date.isValid() && !format.contains(QLatin1String("yyyy"))) {
@@ -25,7 +25,7 @@ QDate dateFromShortText(const QString& text)
 
 QString dateSeparator()
 {
-    const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
     for (const QChar c : format)
         if (!c.isLetter() && !c.isSpace())
             return QString(c);

@@ -5,7 +5,7 @@
 #include <QDate>
 #include <QString>
 
-// The locale's short date ("12/6/26", "06.12.26", "6 Dec 2026").
+// The locale's short date (the default locale, which is the system's unless set) ("12/6/26", "06.12.26", "6 Dec 2026").
 QString shortDateText(const QDate& date);
 // Reads shortDateText back; two-digit years fall in 2000-2099 unless that lies more than
 // 50 years ahead of today.
