@@ -30,6 +30,14 @@
 namespace {
 const QString kCaption = QStringLiteral("Task Scheduler");
 
+// "Date : " and the date as year, day, month: the form the editor has always shown.
+QString dateLabel(const QDate& date)
+{
+    const QString sep = dateSeparator();
+    return QStringLiteral("Date : ") + date.toString(QStringLiteral("yyyy")) + sep +
+           date.toString(QStringLiteral("dd")) + sep + date.toString(QStringLiteral("MM"));
+}
+
 QPushButton* button(QWidget* parent, const char* name, const QString& text)
 {
     auto* b = new QPushButton(text, parent);
@@ -203,12 +211,7 @@ void FrmScheduler::DisplayData()
             ChkPerform->setChecked(false);
         else if (eachDay == QLatin1String("1"))
             ChkPerform->setChecked(true);
-        const QString sep = dateSeparator();
-        LblDate->setText(QStringLiteral("Date : ") +
-                         (date.isValid() ? date.toString(QStringLiteral("yyyy")) + sep +
-                                               date.toString(QStringLiteral("dd")) + sep +
-                                               date.toString(QStringLiteral("MM"))
-                                         : dateText));
+        LblDate->setText(date.isValid() ? dateLabel(date) : QStringLiteral("Date : ") + dateText);
     });
 }
 
@@ -238,9 +241,7 @@ void FrmScheduler::CmdLast_Click()
 
 void FrmScheduler::MonthView1_DateClick(const QDate& date)
 {
-    const QString sep = dateSeparator();
-    LblDate->setText(QStringLiteral("Date : ") + date.toString(QStringLiteral("yyyy")) + sep +
-                     date.toString(QStringLiteral("dd")) + sep + date.toString(QStringLiteral("MM")));
+    LblDate->setText(dateLabel(date));
 }
 
 void FrmScheduler::DumpMachine_Click()
