@@ -35,7 +35,7 @@ SimPunch punch(const QString& user, const QDate& date, const QTime& time, int ve
     return p;
 }
 
-}  // namespace
+} // namespace
 
 SimState SimGenerator::bulk(int punches, int machine)
 {
@@ -57,8 +57,8 @@ SimState SimGenerator::bulk(int punches, int machine)
                 for (int u = 1; u <= userCount && s.punches.size() < punches; ++u) {
                     const QTime base = half == 0 ? QTime(8, 0) : QTime(17, 0);
                     const QTime time = base.addSecs(int(random.bounded(-1800, 1800)));
-                    s.punches.append(punch(QString::number(u), date, time,
-                                           1 + int(random.bounded(3)), half));
+                    s.punches.append(
+                        punch(QString::number(u), date, time, 1 + int(random.bounded(3)), half));
                 }
             }
         }
@@ -70,11 +70,10 @@ SimState SimGenerator::bulk(int punches, int machine)
 SimState SimGenerator::demo(int machine, const QDate& today)
 {
     static const char* const names[20] = {
-        "Maria Santos",   "James Carter",   "Aisha Khan",    "Siobhan O'Brien",
-        "Tomasz Nowak",   "Chen Wei",       "Jürgen Weiß",   "Fatima Zahra",
-        "Liam Murphy",    "Olga Petrova",   "Ravi Patel",    "Emma Lindqvist",
-        "Kwame Mensah",   "Sofia Rossi",    "Noah Fischer",  "Ana Lúcia Costa",
-        "Daniel Kim",     "Hannah Schmidt", "Yusuf Demir",   "Grace Okafor",
+        "Maria Santos",    "James Carter",   "Aisha Khan",     "Siobhan O'Brien", "Tomasz Nowak",
+        "Chen Wei",        "Jürgen Weiß",    "Fatima Zahra",   "Liam Murphy",     "Olga Petrova",
+        "Ravi Patel",      "Emma Lindqvist", "Kwame Mensah",   "Sofia Rossi",     "Noah Fischer",
+        "Ana Lúcia Costa", "Daniel Kim",     "Hannah Schmidt", "Yusuf Demir",     "Grace Okafor",
     };
     SimState s;
     s.machine = machine;

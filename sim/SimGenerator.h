@@ -16,4 +16,4 @@ SimState bulk(int punches, int machine = 1);
 // operation log.
 SimState demo(int machine, const QDate& today);
 
-}  // namespace SimGenerator
+} // namespace SimGenerator

@@ -9,4 +9,4 @@ namespace SimJson {
 // Appends `text` as a JSON string (quotes, escapes, UTF-8).
 void appendString(QByteArray& out, const QString& text);
 
-}  // namespace SimJson
+} // namespace SimJson

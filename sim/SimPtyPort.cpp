@@ -84,8 +84,8 @@ void SimPtyPort::writeOut(const QByteArray& bytes)
 void SimPtyPort::writeWaiting()
 {
     while (m_sent < m_outbox.size()) {
-        const ssize_t n = ::write(m_master, m_outbox.constData() + m_sent,
-                                  size_t(m_outbox.size() - m_sent));
+        const ssize_t n =
+            ::write(m_master, m_outbox.constData() + m_sent, size_t(m_outbox.size() - m_sent));
         if (n > 0) {
             m_sent += n;
             continue;

@@ -36,10 +36,9 @@ private:
     QTcpSocket* m_socket;
 };
 
-}  // namespace
+} // namespace
 
-SimServer::SimServer(SimTerminal& terminal, QObject* parent)
-    : QObject(parent), m_terminal(terminal)
+SimServer::SimServer(SimTerminal& terminal, QObject* parent) : QObject(parent), m_terminal(terminal)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &SimServer::accept);
 }

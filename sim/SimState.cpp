@@ -11,7 +11,10 @@
 
 namespace {
 
-QString twoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+QString twoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
 
 QString punchTime(const SimPunch& p)
 {
@@ -62,7 +65,7 @@ bool fail(QString* error, const QString& text)
     return false;
 }
 
-}  // namespace
+} // namespace
 
 int SimUser::fingerCount() const
 {
@@ -110,7 +113,10 @@ SimUser* SimState::findUser(const QString& number)
     return &users[u - users.constData()];
 }
 
-const SimUser* SimState::findUser(const QString& number) const { return lookUp(number); }
+const SimUser* SimState::findUser(const QString& number) const
+{
+    return lookUp(number);
+}
 
 QByteArray SimState::toJson() const
 {
@@ -147,33 +153,33 @@ QByteArray SimState::toJson() const
     QJsonArray operationArray;
     for (const SimOperation& o : operations) {
         const auto& v = o.values;
-        operationArray.append(QJsonObject{
-            {QStringLiteral("machine"), v[0]},
-            {QStringLiteral("operator"), v[1]},
-            {QStringLiteral("param4"), v[2]},
-            {QStringLiteral("param1"), v[3]},
-            {QStringLiteral("param2"), v[4]},
-            {QStringLiteral("operation"), v[5]},
-            {QStringLiteral("param3"), v[6]},
-            {QStringLiteral("time"), QStringLiteral("%1-%2-%3 %4:%5")
-                                         .arg(v[7], 4, 10, QLatin1Char('0'))
-                                         .arg(twoDigits(v[8]), twoDigits(v[9]),
-                                              twoDigits(v[10]), twoDigits(v[11]))}});
+        operationArray.append(
+            QJsonObject{{QStringLiteral("machine"), v[0]},
+                        {QStringLiteral("operator"), v[1]},
+                        {QStringLiteral("param4"), v[2]},
+                        {QStringLiteral("param1"), v[3]},
+                        {QStringLiteral("param2"), v[4]},
+                        {QStringLiteral("operation"), v[5]},
+                        {QStringLiteral("param3"), v[6]},
+                        {QStringLiteral("time"), QStringLiteral("%1-%2-%3 %4:%5")
+                                                     .arg(v[7], 4, 10, QLatin1Char('0'))
+                                                     .arg(twoDigits(v[8]), twoDigits(v[9]),
+                                                          twoDigits(v[10]), twoDigits(v[11]))}});
     }
 
-    QJsonObject root{{QStringLiteral("machine"), machine},
-                     {QStringLiteral("firmware"), firmware},
-                     {QStringLiteral("clockOffsetSeconds"), clockOffsetSeconds},
-                     {QStringLiteral("clockEnabled"), clockEnabled},
-                     {QStringLiteral("counters"), counters},
-                     {QStringLiteral("params"), paramObject},
-                     {QStringLiteral("display"),
-                      QJsonObject{{QStringLiteral("row"), displayRow},
-                                  {QStringLiteral("column"), displayColumn},
-                                  {QStringLiteral("text"), displayText}}},
-                     {QStringLiteral("users"), userArray},
-                     {QStringLiteral("attendance"), punchArray},
-                     {QStringLiteral("operations"), operationArray}};
+    QJsonObject root{
+        {QStringLiteral("machine"), machine},
+        {QStringLiteral("firmware"), firmware},
+        {QStringLiteral("clockOffsetSeconds"), clockOffsetSeconds},
+        {QStringLiteral("clockEnabled"), clockEnabled},
+        {QStringLiteral("counters"), counters},
+        {QStringLiteral("params"), paramObject},
+        {QStringLiteral("display"), QJsonObject{{QStringLiteral("row"), displayRow},
+                                                {QStringLiteral("column"), displayColumn},
+                                                {QStringLiteral("text"), displayText}}},
+        {QStringLiteral("users"), userArray},
+        {QStringLiteral("attendance"), punchArray},
+        {QStringLiteral("operations"), operationArray}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -274,10 +280,10 @@ std::optional<SimState> SimState::fromJson(const QByteArray& json, QString* erro
 
 bool SimState::save(const QString& path, QString* error) const
 {
+    const QByteArray bytes = toJson();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, file.errorString());
-    const QByteArray bytes = toJson();
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return fail(error, file.errorString());

@@ -27,7 +27,7 @@ struct SimUser
     int privilege = 0;
     bool enabled = true;
     QString card = QStringLiteral("0");
-    std::array<QString, 10> templates;  // empty: no template for that finger
+    std::array<QString, 10> templates; // empty: no template for that finger
 
     int fingerCount() const;
 };

@@ -45,8 +45,8 @@ bool allDigits(const QString& text)
 
 QJsonArray userRow(const SimUser& u)
 {
-    return QJsonArray{u.number, u.name, u.password, u.privilege, u.enabled,
-                      u.card.isEmpty() ? QStringLiteral("0") : u.card};
+    return QJsonArray{u.number,    u.name,    u.password,
+                      u.privilege, u.enabled, u.card.isEmpty() ? QStringLiteral("0") : u.card};
 }
 
 QByteArray idText(const QJsonValue& id)
@@ -54,7 +54,7 @@ QByteArray idText(const QJsonValue& id)
     return id.isDouble() ? QByteArray::number(id.toInteger()) : QByteArrayLiteral("null");
 }
 
-}  // namespace
+} // namespace
 
 SimTerminal::SimTerminal(SimState state, QObject* parent)
     : QObject(parent), m_state(std::move(state))
@@ -128,8 +128,8 @@ SimReply SimTerminal::readLog(const QByteArray& id)
             out += ',';
         out += '[';
         SimJson::appendString(out, p.user);
-        for (int v : {p.verifyMode, p.inOutMode, p.year, p.month, p.day, p.hour, p.minute,
-                      p.second, p.workCode}) {
+        for (int v : {p.verifyMode, p.inOutMode, p.year, p.month, p.day, p.hour, p.minute, p.second,
+                      p.workCode}) {
             out += ',';
             out += QByteArray::number(v);
         }
@@ -301,8 +301,8 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
     } else if (is(P::ReadTemplate)) {
         QString number;
         int finger = -1;
-        if (textArg(request, "user", number) && intArg(request, "finger", finger) &&
-            finger >= 0 && finger <= 9) {
+        if (textArg(request, "user", number) && intArg(request, "finger", finger) && finger >= 0 &&
+            finger <= 9) {
             const SimUser* u = s.findUser(number);
             if (u && !u->templates[size_t(finger)].isEmpty()) {
                 ok();
@@ -316,13 +316,12 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
     } else if (is(P::ReadEnroll)) {
         QString number;
         int backup = -1;
-        if (textArg(request, "user", number) && intArg(request, "backup", backup) &&
-            backup >= 0 && backup <= P::WholeUser) {
+        if (textArg(request, "user", number) && intArg(request, "backup", backup) && backup >= 0 &&
+            backup <= P::WholeUser) {
             if (const SimUser* u = s.findUser(number)) {
                 ok();
-                reply.insert(QStringLiteral("values"),
-                             QJsonArray{u->privilege, u->fingerCount(),
-                                        u->password.isEmpty() ? 0 : 1});
+                reply.insert(QStringLiteral("values"), QJsonArray{u->privilege, u->fingerCount(),
+                                                                  u->password.isEmpty() ? 0 : 1});
             }
         }
     } else if (is(P::SetClock)) {

@@ -14,10 +14,10 @@ class QJsonObject;
 
 struct SimReply
 {
-    QByteArray bytes;        // the answer, '\n' included; empty: no answer at all
-    qsizetype cutAt = -1;    // >= 0: only so many bytes leave, then the link drops
-    bool dropLinks = false;  // the terminal goes away after this answer
-    bool greeting = false;   // answers a new caller's hello
+    QByteArray bytes;       // the answer, '\n' included; empty: no answer at all
+    qsizetype cutAt = -1;   // >= 0: only so many bytes leave, then the link drops
+    bool dropLinks = false; // the terminal goes away after this answer
+    bool greeting = false;  // answers a new caller's hello
 };
 
 class SimTerminal : public QObject

@@ -67,7 +67,7 @@ int number(const QString& text, bool& ok)
     return n;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -133,7 +133,8 @@ int main(int argc, char* argv[])
         if (!QDir().mkpath(demoFolder))
             return usage(QStringLiteral("cannot make %1").arg(demoFolder));
         for (int m = 1; m <= 3; ++m) {
-            const QString path = QDir(demoFolder).filePath(QStringLiteral("terminal-%1.json").arg(m));
+            const QString path =
+                QDir(demoFolder).filePath(QStringLiteral("terminal-%1.json").arg(m));
             QString error;
             if (!SimGenerator::demo(m, QDate::currentDate()).save(path, &error)) {
                 std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error));

@@ -9,7 +9,10 @@
 
 SdkLink::SdkLink() = default;
 
-SdkLink::~SdkLink() { close(); }
+SdkLink::~SdkLink()
+{
+    close();
+}
 
 QIODevice* SdkLink::device() const
 {
@@ -64,11 +67,10 @@ bool SdkLink::openSerial(const QString& device, qint32 baudRate, int timeoutMs)
         close();
         return false;
     }
-    const bool configured = m_serial->setBaudRate(baudRate) &&
-                            m_serial->setDataBits(QSerialPort::Data8) &&
-                            m_serial->setParity(QSerialPort::NoParity) &&
-                            m_serial->setStopBits(QSerialPort::OneStop) &&
-                            m_serial->setFlowControl(QSerialPort::NoFlowControl);
+    const bool configured =
+        m_serial->setBaudRate(baudRate) && m_serial->setDataBits(QSerialPort::Data8) &&
+        m_serial->setParity(QSerialPort::NoParity) && m_serial->setStopBits(QSerialPort::OneStop) &&
+        m_serial->setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
         close();
         return false;
@@ -120,8 +122,8 @@ bool SdkLink::send(const QByteArray& bytes, int timeoutMs)
         if (!isOpen() || deadline.hasExpired())
             return false;
         const int left = int(deadline.remainingTime());
-        const bool written = m_tcp ? m_tcp->waitForBytesWritten(left)
-                                   : m_serial->waitForBytesWritten(left);
+        const bool written =
+            m_tcp ? m_tcp->waitForBytesWritten(left) : m_serial->waitForBytesWritten(left);
         if (!written && dev->bytesToWrite() > 0)
             return false;
     }

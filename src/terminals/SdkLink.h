@@ -17,9 +17,9 @@ class SdkLink
 {
 public:
     enum class Result {
-        Done,     // the terminal carried the request out
-        Refused,  // the terminal answered that it could not; the link stays up
-        Broken,   // no answer, or none that can be read; the link is now closed
+        Done,    // the terminal carried the request out
+        Refused, // the terminal answered that it could not; the link stays up
+        Broken,  // no answer, or none that can be read; the link is now closed
     };
 
     SdkLink();

@@ -59,4 +59,4 @@ inline constexpr int CardBackup = 11;
 // A longer line is not an answer but a runaway peer.
 inline constexpr qsizetype MaxLineBytes = qsizetype(512) * 1024 * 1024;
 
-}  // namespace SdkProtocol
+} // namespace SdkProtocol

@@ -98,10 +98,16 @@ bool decodeAll(const QJsonValue& value, QVector<Row>& rows, Decode decode)
     return true;
 }
 
-int connectTimeout() { return qMax(1, Settings::number(Settings::SdkConnectTimeoutMs)); }
-int operationTimeout() { return qMax(1, Settings::number(Settings::SdkOperationTimeoutMs)); }
+int connectTimeout()
+{
+    return qMax(1, Settings::number(Settings::SdkConnectTimeoutMs));
+}
+int operationTimeout()
+{
+    return qMax(1, Settings::number(Settings::SdkOperationTimeoutMs));
+}
 
-}  // namespace
+} // namespace
 
 class TerminalSdkPrivate
 {
@@ -128,8 +134,8 @@ public:
     // A broken answer closes the link; the records of an earlier read are gone too, so the
     // walk that follows a failed read sees nothing at all.
     template <typename Row, typename Decode>
-    bool bulkRead(const char* op, long m, const char* field, QVector<Row>& rows,
-                  qsizetype& pos, Decode decode)
+    bool bulkRead(const char* op, long m, const char* field, QVector<Row>& rows, qsizetype& pos,
+                  Decode decode)
     {
         rows.clear();
         pos = 0;
@@ -170,14 +176,21 @@ TerminalSdk::TerminalSdk(QObject* parent) : QObject(parent), d(new TerminalSdkPr
 
 TerminalSdk::~TerminalSdk() = default;
 
-long TerminalSdk::SdkPreConnectFlag() const { return d->preConnectFlag; }
+long TerminalSdk::SdkPreConnectFlag() const
+{
+    return d->preConnectFlag;
+}
 
-void TerminalSdk::setSdkPreConnectFlag(long flag) { d->preConnectFlag = flag; }
+void TerminalSdk::setSdkPreConnectFlag(long flag)
+{
+    d->preConnectFlag = flag;
+}
 
 bool TerminalSdk::SdkConnectNetwork(const QString& ip, long port)
 {
     d->forgetReads();
     d->link.close();
+    d->route = TerminalSdkPrivate::Route::None;
     if (port <= 0 || port > 65535)
         return false;
     if (!d->link.openNetwork(ip.trimmed(), quint16(port), connectTimeout()))
@@ -194,6 +207,7 @@ bool TerminalSdk::SdkConnectSerial(long comPort, long machineNumber, long baudRa
     Q_UNUSED(machineNumber);
     d->forgetReads();
     d->link.close();
+    d->route = TerminalSdkPrivate::Route::None;
     if (comPort <= 0 || baudRate <= 0)
         return false;
     if (!d->link.openSerial(Settings::serialDevice(int(comPort)), qint32(baudRate),
@@ -221,7 +235,10 @@ bool TerminalSdk::SdkCheckConnection(long& status)
     return true;
 }
 
-void TerminalSdk::SdkPrepareDisconnect(long value) { d->link.flush(int(qBound(0L, value, 60000L))); }
+void TerminalSdk::SdkPrepareDisconnect(long value)
+{
+    d->link.flush(int(qBound(0L, value, 60000L)));
+}
 
 bool TerminalSdk::SdkClearAttendanceLog(long m)
 {
@@ -244,12 +261,14 @@ bool TerminalSdk::SdkReadAttendanceLog(long m)
     return d->bulkRead(SdkProtocol::ReadLog, m, "records", d->punches, d->punchPos, decodePunch);
 }
 
-bool TerminalSdk::SdkLoadAttendanceLog(long m) { return SdkReadAttendanceLog(m); }
+bool TerminalSdk::SdkLoadAttendanceLog(long m)
+{
+    return SdkReadAttendanceLog(m);
+}
 
 bool TerminalSdk::SdkNextAttendanceRecord(long m, QString& userNo, long& verifyMode,
                                           long& inOutMode, long& year, long& month, long& day,
-                                          long& hour, long& minute, long& second,
-                                          long& workCode)
+                                          long& hour, long& minute, long& second, long& workCode)
 {
     Q_UNUSED(m);
     if (d->punchPos >= d->punches.size())
@@ -313,8 +332,8 @@ bool TerminalSdk::SdkNextUserInfoStr(long m, QString& userNo, QString& name, QSt
     return true;
 }
 
-bool TerminalSdk::SdkReadUserInfo(long m, const QString& userNo, QString& name,
-                                  QString& password, long& privilege, bool& enabled)
+bool TerminalSdk::SdkReadUserInfo(long m, const QString& userNo, QString& name, QString& password,
+                                  long& privilege, bool& enabled)
 {
     QJsonObject answer;
     if (!d->done(SdkProtocol::ReadUser, m, {{QStringLiteral("user"), userNo}}, &answer))
@@ -362,8 +381,8 @@ bool TerminalSdk::SdkSetUserInfoStr(long m, const QString& userNo, const QString
     return d->done(SdkProtocol::SetUser, m, args);
 }
 
-bool TerminalSdk::SdkSetUserInfo(long m, long userNo, const QString& name,
-                                 const QString& password, long privilege, bool enabled)
+bool TerminalSdk::SdkSetUserInfo(long m, long userNo, const QString& name, const QString& password,
+                                 long privilege, bool enabled)
 {
     return SdkSetUserInfoStr(m, QString::number(userNo), name, password, privilege, enabled);
 }
@@ -391,8 +410,8 @@ bool TerminalSdk::SdkWriteUserTemplate(long m, long userNo, long finger, const Q
                     {QStringLiteral("template"), templ}});
 }
 
-bool TerminalSdk::SdkReadUserTemplate(long m, const QString& userNo, long finger,
-                                      QString& templ, int& length)
+bool TerminalSdk::SdkReadUserTemplate(long m, const QString& userNo, long finger, QString& templ,
+                                      int& length)
 {
     QJsonObject answer;
     if (!d->done(SdkProtocol::ReadTemplate, m,
@@ -409,7 +428,10 @@ bool TerminalSdk::SdkReadUserTemplate(long m, const QString& userNo, long finger
     return true;
 }
 
-bool TerminalSdk::SdkRefreshData(long m) { return d->done(SdkProtocol::Refresh, m); }
+bool TerminalSdk::SdkRefreshData(long m)
+{
+    return d->done(SdkProtocol::Refresh, m);
+}
 
 bool TerminalSdk::SdkReadEnrollData(long m, long userNo, long m2, long backupNumber, long& out1,
                                     long& out2, long& out3)
@@ -434,13 +456,13 @@ bool TerminalSdk::SdkReadEnrollData(long m, long userNo, long m2, long backupNum
     return true;
 }
 
-bool TerminalSdk::SdkSetDeviceClock(long m, long year, long month, long day, long hour,
-                                    long minute, long second)
+bool TerminalSdk::SdkSetDeviceClock(long m, long year, long month, long day, long hour, long minute,
+                                    long second)
 {
-    return d->done(SdkProtocol::SetClock, m,
-                   {{QStringLiteral("time"), QJsonArray{qint64(year), qint64(month), qint64(day),
-                                                        qint64(hour), qint64(minute),
-                                                        qint64(second)}}});
+    return d->done(
+        SdkProtocol::SetClock, m,
+        {{QStringLiteral("time"), QJsonArray{qint64(year), qint64(month), qint64(day), qint64(hour),
+                                             qint64(minute), qint64(second)}}});
 }
 
 bool TerminalSdk::SdkReadDeviceClock(long m, long& year, long& month, long& day, long& hour,
@@ -499,9 +521,9 @@ bool TerminalSdk::SdkPowerOffDevice(long m)
 
 bool TerminalSdk::SdkSetDeviceParam(long m, long param, long value)
 {
-    return d->done(SdkProtocol::SetParam, m,
-                   {{QStringLiteral("param"), qint64(param)},
-                    {QStringLiteral("value"), qint64(value)}});
+    return d->done(
+        SdkProtocol::SetParam, m,
+        {{QStringLiteral("param"), qint64(param)}, {QStringLiteral("value"), qint64(value)}});
 }
 
 bool TerminalSdk::SdkWriteDisplayText(long a, long b, const QString& text)

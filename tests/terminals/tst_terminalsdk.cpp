@@ -4,8 +4,8 @@
 #include "SimState.h"
 #include "SimTerminal.h"
 #include "SimThread.h"
-#include "support/TestSupport.h"
 #include "shell/Settings.h"
+#include "support/TestSupport.h"
 #include "terminals/TerminalSdk.h"
 
 #include <QDateTime>
@@ -62,13 +62,13 @@ QVector<Punch> walkLog(TerminalSdk& sdk)
 {
     QVector<Punch> all;
     Punch p;
-    while (sdk.SdkNextAttendanceRecord(1, p.user, p.verify, p.inOut, p.y, p.mo, p.d, p.h, p.mi,
-                                       p.s, p.work))
+    while (sdk.SdkNextAttendanceRecord(1, p.user, p.verify, p.inOut, p.y, p.mo, p.d, p.h, p.mi, p.s,
+                                       p.work))
         all.append(p);
     return all;
 }
 
-}  // namespace
+} // namespace
 
 class TestTerminalSdk : public QObject
 {
@@ -174,8 +174,8 @@ void TestTerminalSdk::attendanceLog()
     QCOMPARE(log[2].verify, 3L);
     // The walk stays at its end.
     Punch p;
-    QVERIFY(!m_sdk->SdkNextAttendanceRecord(1, p.user, p.verify, p.inOut, p.y, p.mo, p.d, p.h,
-                                            p.mi, p.s, p.work));
+    QVERIFY(!m_sdk->SdkNextAttendanceRecord(1, p.user, p.verify, p.inOut, p.y, p.mo, p.d, p.h, p.mi,
+                                            p.s, p.work));
 
     long count = -1;
     QVERIFY(m_sdk->SdkReadDeviceStatus(1, 6, count));
@@ -202,11 +202,17 @@ void TestTerminalSdk::usersRoundTrip_data()
     QTest::addColumn<int>("privilege");
     QTest::addColumn<bool>("enabled");
 
-    QTest::newRow("plain") << "12" << "Ann Lee" << "1234" << 0 << true;
-    QTest::newRow("quote") << "13" << "Siobhan O'Brien" << "o'k" << 2 << true;
+    QTest::newRow("plain") << "12"
+                           << "Ann Lee"
+                           << "1234" << 0 << true;
+    QTest::newRow("quote") << "13"
+                           << "Siobhan O'Brien"
+                           << "o'k" << 2 << true;
     QTest::newRow("non-ascii") << "14" << QStringLiteral("Jürgen Weiß Ångström 陈")
                                << QStringLiteral("pässwörd") << 1 << false;
-    QTest::newRow("json-breakers") << "15" << "say \"hi\" \\ {x}\t" << "" << 3 << true;
+    QTest::newRow("json-breakers") << "15"
+                                   << "say \"hi\" \\ {x}\t"
+                                   << "" << 3 << true;
 }
 
 void TestTerminalSdk::usersRoundTrip()
@@ -224,7 +230,7 @@ void TestTerminalSdk::usersRoundTrip()
     QString n, pw;
     long priv = -1;
     bool en = !enabled;
-    m_sdk->setSdkCardNumber(0, QStringLiteral("1"));  // only shown until the next read
+    m_sdk->setSdkCardNumber(0, QStringLiteral("1")); // only shown until the next read
     QVERIFY(m_sdk->SdkReadUserInfo(1, number, n, pw, priv, en));
     QCOMPARE(n, name);
     QCOMPARE(pw, password);
@@ -292,7 +298,7 @@ void TestTerminalSdk::cardNumberGoesWithOneWriteOnly()
     QCOMPARE(n, QStringLiteral("Seven"));
 
     long value = 0;
-    QVERIFY(m_sdk->SdkReadDeviceStatus(1, 1, value));  // administrators: Boss and A2
+    QVERIFY(m_sdk->SdkReadDeviceStatus(1, 1, value)); // administrators: Boss and A2
     QCOMPARE(value, 2L);
     QVERIFY(m_sdk->SdkReadDeviceStatus(1, 2, value));
     QCOMPARE(value, 4L);
@@ -471,12 +477,28 @@ void TestTerminalSdk::serialLink()
     QVERIFY(walkLog(*m_sdk).isEmpty());
     QVERIFY(!m_sdk->SdkCheckConnection(status));
     m_sim->run([](SimTerminal& t) { t.setDropAfterRecords(-1); });
+    Settings::setValue(Settings::SdkOperationTimeoutMs, 5000);
     QVERIFY(m_sdk->SdkConnectSerial(1, 1, 9600));
     QVERIFY(m_sdk->SdkReadAttendanceLog(1));
     QCOMPARE(walkLog(*m_sdk).size(), 203);
 
     QVERIFY(m_sdk->SdkClearAttendanceLog(1));
     QVERIFY(m_sim->state().punches.isEmpty());
+
+    // An answer that comes after the caller gave up is still on the line when it opens
+    // the link again: the greeting skips it and later answers are not taken for it.
+    Settings::setValue(Settings::SdkOperationTimeoutMs, 300);
+    m_sim->run([](SimTerminal& t) { t.setDelayMs(1500); });
+    QString version;
+    QVERIFY(!m_sdk->SdkReadFirmwareVersion(1, version));
+    m_sim->run([](SimTerminal& t) { t.setDelayMs(0); });
+    Settings::setValue(Settings::SdkOperationTimeoutMs, 5000);
+    Settings::setValue(Settings::SdkConnectTimeoutMs, 5000);
+    QVERIFY(m_sdk->SdkConnectSerial(1, 1, 9600));
+    QVERIFY(m_sdk->SdkReadUserInfo(1, QStringLiteral("40"), n, pw, priv, en));
+    QCOMPARE(n, QStringLiteral("O'Neill Žofie"));
+    QVERIFY(m_sdk->SdkReadFirmwareVersion(1, version));
+    QCOMPARE(version, QStringLiteral("Ver 6.60 Test"));
 
     // A COM port whose device does not exist does not open.
     Settings::setSerialDevice(2, m_env->root() + QStringLiteral("/no-such-tty"));
@@ -486,9 +508,6 @@ void TestTerminalSdk::serialLink()
 
 void TestTerminalSdk::refusedAndSilentPeers()
 {
-    Settings::setValue(Settings::SdkConnectTimeoutMs, 300);
-    Settings::setValue(Settings::SdkOperationTimeoutMs, 300);
-
     m_sim->setRefuseConnections(true);
     QSignalSpy opened(m_sdk.get(), &TerminalSdk::SdkConnectedEvent);
     QVERIFY(!connectSdk());
@@ -497,6 +516,8 @@ void TestTerminalSdk::refusedAndSilentPeers()
     QCOMPARE(opened.count(), 1);
 
     // A peer that takes the connection and never answers.
+    Settings::setValue(Settings::SdkConnectTimeoutMs, 300);
+    Settings::setValue(Settings::SdkOperationTimeoutMs, 300);
     QTcpServer silent;
     QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
     QVERIFY(!m_sdk->SdkConnectNetwork(QStringLiteral("127.0.0.1"), silent.serverPort()));
@@ -505,6 +526,7 @@ void TestTerminalSdk::refusedAndSilentPeers()
     QCOMPARE(opened.count(), 1);
 
     // A terminal that falls silent in the middle of a session.
+    Settings::setValue(Settings::SdkConnectTimeoutMs, 2000);
     QVERIFY(connectSdk());
     m_sim->run([](SimTerminal& t) { t.setDelayMs(3000); });
     QString version;
@@ -513,6 +535,7 @@ void TestTerminalSdk::refusedAndSilentPeers()
     QVERIFY(!m_sdk->SdkReadAttendanceLog(1));
     QVERIFY(!m_sdk->SdkCheckConnection(status));
     m_sim->run([](SimTerminal& t) { t.setDelayMs(0); });
+    Settings::setValue(Settings::SdkOperationTimeoutMs, 5000);
     QVERIFY(connectSdk());
     QVERIFY(m_sdk->SdkReadFirmwareVersion(1, version));
 }
@@ -526,8 +549,8 @@ void TestTerminalSdk::brokenAnswers()
     QVERIFY(connectSdk());
     QVERIFY(m_sdk->SdkReadAttendanceLog(1));
     Punch p;
-    QVERIFY(m_sdk->SdkNextAttendanceRecord(1, p.user, p.verify, p.inOut, p.y, p.mo, p.d, p.h,
-                                           p.mi, p.s, p.work));
+    QVERIFY(m_sdk->SdkNextAttendanceRecord(1, p.user, p.verify, p.inOut, p.y, p.mo, p.d, p.h, p.mi,
+                                           p.s, p.work));
 
     // Cut off after 20 records: nothing of it, nor of the earlier read, is handed out.
     m_sim->run([](SimTerminal& t) { t.setDropAfterRecords(20); });
