@@ -73,10 +73,16 @@ DbError Db::errorOf(const QSqlError& error)
     bool ok = false;
     long number = error.nativeErrorCode().toLong(&ok);
     const QString text = error.text().trimmed();
-    // SQLSTATE 08001 / HYT00: no answer from the server at all.
+    // No answer from the server at all: ODBC's connection and timeout states, and FreeTDS's
+    // own numbers for "server unavailable" (20009) and "connect timed out" (20003).
     const QString code = error.nativeErrorCode();
-    if (code.startsWith(QLatin1String("08")) || code == QLatin1String("HYT00"))
-        return DbError(DbError::ServerNotFound, text);
+    static const QStringList unreachable = {QStringLiteral("20009"), QStringLiteral("20003"),
+                                            QStringLiteral("HYT00")};
+    for (const QString& part : code.split(QLatin1Char(';'))) {
+        const QString c = part.trimmed();
+        if (c.startsWith(QLatin1String("08")) || unreachable.contains(c))
+            return DbError(DbError::ServerNotFound, text);
+    }
     if (!ok)
         number = -2147217900L;  // the provider's generic "command failed"
     return DbError(number, text.isEmpty() ? QStringLiteral("Database error") : text);
@@ -162,6 +168,15 @@ QSqlQuery Db::exec(const QString& sql, const QVariantList& params)
     QSqlQuery q = prepare(sql);
     run(q, params);
     return q;
+}
+
+void Db::execDirect(const QString& sql)
+{
+    if (!isOpen())
+        throw DbError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+    QSqlQuery q(database());
+    if (!q.exec(sql))
+        throw errorOf(q.lastError());
 }
 
 int Db::execute(const QString& sql, const QVariantList& params)

@@ -50,6 +50,9 @@ public:
     static void run(QSqlQuery& query, const QVariantList& params = {});
     // Prepares, binds and runs; forward-only, for loops and single statements.
     QSqlQuery exec(const QString& sql, const QVariantList& params = {});
+    // Runs a statement of the program's own text with no values, as it stands (schema
+    // scripts: their comments may hold colons that a prepared statement reads as names).
+    void execDirect(const QString& sql);
     // Rows affected.
     int execute(const QString& sql, const QVariantList& params = {});
     // First column of the first row, or an invalid QVariant without a row.

@@ -1,15 +1,19 @@
 #include "Shared.h"
 
-#include <memory>
-
 namespace {
-std::unique_ptr<SharedState>& instance()
+// Never destroyed at exit: the connection inside must not outlive Qt's own registry of
+// connections, which static destruction would take down first.
+SharedState*& instance()
 {
-    static std::unique_ptr<SharedState> s = std::make_unique<SharedState>();
+    static SharedState* s = new SharedState;
     return s;
 }
 }  // namespace
 
 SharedState& shared() { return *instance(); }
 
-void resetShared() { instance() = std::make_unique<SharedState>(); }
+void resetShared()
+{
+    delete instance();
+    instance() = new SharedState;
+}

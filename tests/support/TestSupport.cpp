@@ -55,12 +55,12 @@ void applySqlFile(Db& db, const QString& path)
             continue;
         statement += raw + QLatin1Char('\n');
         if (line.endsWith(QLatin1Char(';'))) {
-            db.exec(statement);
+            db.execDirect(statement);
             statement.clear();
         }
     }
     if (!statement.trimmed().isEmpty())
-        db.exec(statement);
+        db.execDirect(statement);
 }
 
 TempDatabase::TempDatabase(bool withDemo)

@@ -1,0 +1,273 @@
+#include "TestSupport.h"
+
+#include "shell/Clock.h"
+#include "shell/FieldBehaviour.h"
+#include "shell/ModFunction.h"
+#include "shell/Shared.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <memory>
+
+class TestModFunction : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<MsgBoxRecorder> boxes;
+
+    static Recordset threeRows()
+    {
+        return Recordset::fromRows({"id"}, {{1}, {2}, {3}});
+    }
+
+    QByteArray schedulerLog() const
+    {
+        QFile f(env->homeDir() + "/SchedulerLOG.txt");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        boxes = std::make_unique<MsgBoxRecorder>();
+        resetShared();
+    }
+
+    void cleanup()
+    {
+        Clock::reset();
+        boxes.reset();
+        resetShared();
+        env.reset();
+    }
+
+    void nextRecordStopsOnTheLastRow()
+    {
+        Recordset rs = threeRows();
+        QVERIFY(MoveNextRecord(rs));
+        QVERIFY(MoveNextRecord(rs));
+        QCOMPARE(rs.value("id").toInt(), 3);
+        QVERIFY(boxes->shown.isEmpty());
+        // Past the last row: back on it, with the message, and the row is shown.
+        QVERIFY(MoveNextRecord(rs));
+        QCOMPARE(rs.value("id").toInt(), 3);
+        QCOMPARE(boxes->texts(), QStringList{"This is the Last Record"});
+        QCOMPARE(boxes->shown[0].second, 64);
+    }
+
+    void previousRecordStopsOnTheFirstRow()
+    {
+        Recordset rs = threeRows();
+        QVERIFY(MovePreviousRecord(rs));
+        QCOMPARE(rs.value("id").toInt(), 1);
+        QCOMPARE(boxes->texts(), QStringList{"This is the First Record"});
+        rs.MoveLast();
+        boxes->clear();
+        QVERIFY(MovePreviousRecord(rs));
+        QCOMPARE(rs.value("id").toInt(), 2);
+        QVERIFY(boxes->shown.isEmpty());
+    }
+
+    void endsOfTheRecordsetAreRefused()
+    {
+        Recordset rs = threeRows();
+        rs.MoveLast();
+        rs.MoveNext();  // at EOF
+        QVERIFY(!MoveNextRecord(rs));
+        QCOMPARE(boxes->texts(), QStringList{"This is the Last Record"});
+        boxes->clear();
+        rs.MoveFirst();
+        rs.MovePrevious();  // at BOF
+        QVERIFY(!MovePreviousRecord(rs));
+        QCOMPARE(boxes->texts(), QStringList{"This is the First Record"});
+        boxes->clear();
+        QVERIFY(!MoveFirstRecord(rs));
+        rs.MoveFirst();
+        QVERIFY(MoveLastRecord(rs));
+        QCOMPARE(rs.value("id").toInt(), 3);
+        QVERIFY(MoveFirstRecord(rs));
+        QCOMPARE(rs.value("id").toInt(), 1);
+        QVERIFY(boxes->shown.isEmpty());
+    }
+
+    void emptyRecordsetHasNothingToDisplay()
+    {
+        Recordset rs = Recordset::fromRows({"id"}, {});
+        QVERIFY(!MoveNextRecord(rs));
+        QVERIFY(!MovePreviousRecord(rs));
+        QVERIFY(!MoveFirstRecord(rs));
+        QVERIFY(!MoveLastRecord(rs));
+        QCOMPARE(boxes->texts(), QStringList(4, "No Record To Display"));
+        // A filter that leaves no rows is just as empty.
+        Recordset filtered = threeRows();
+        filtered.setFilter("id=9");
+        boxes->clear();
+        QVERIFY(!MoveNextRecord(filtered));
+        QCOMPARE(boxes->texts(), QStringList{"No Record To Display"});
+    }
+
+    void employeeNames()
+    {
+        TempDatabase database;
+        database.openShared();
+        Db& db = database.db();
+        db.exec("insert into Tbl_Emp_Info (Emp_ID, Emp_FirstName, Emp_MiddleName, Emp_LastName) "
+                "values (?,?,?,?)",
+                {1, "Seán", "O'Neil", "Dü;\"pont"});
+        db.exec("insert into Tbl_Emp_Info (Emp_ID, Emp_FirstName, Emp_MiddleName, Emp_LastName) "
+                "values (?,?,?,?)",
+                {2, "Ann", QVariant(), "Lee"});
+        db.exec("insert into Tbl_Emp_Info (Emp_ID, Emp_FirstName, Emp_MiddleName, Emp_LastName) "
+                "values (?,?,?,?)",
+                {3, "Bo", "", "Ek"});
+        QCOMPARE(GetEmployeeName(1), QString("Seán O'Neil Dü;\"pont"));
+        QCOMPARE(GetEmployeeName(2), QString(" "));
+        QCOMPARE(GetEmployeeName(3), QString("Bo  Ek"));
+        QCOMPARE(GetEmployeeName(99), QString());
+    }
+
+    void codeNames()
+    {
+        QCOMPARE(PrivilegeName(2), QString("2 - Administrator"));
+        QCOMPARE(PrivilegeName(7), QString());
+        QCOMPARE(SuperLogOperationName(15), SuperLogOperationName(16));
+        QCOMPARE(SuperLogOperationName(0), QString());
+        QCOMPARE(SuperLogOperationName(31), QString());
+    }
+
+    void comboAndListHelpers()
+    {
+        QComboBox combo;
+        combo.addItem("Alpha", 10);
+        combo.addItem("Beta", 20);
+        combo.addItem("beta", 30);
+        combo.setCurrentIndex(0);
+        SelectComboItem(&combo, 99, "Beta");
+        QCOMPARE(combo.currentIndex(), 0);
+        SelectComboItem(&combo, 30, "Alpha");
+        QCOMPARE(combo.currentIndex(), 2);
+        // -1 matches the text, case and all, not the item data.
+        SelectComboItem(&combo, -1, "Beta");
+        QCOMPARE(combo.currentIndex(), 1);
+        SelectComboItem(&combo, -1, "BETA");
+        QCOMPARE(combo.currentIndex(), 1);
+
+        QTreeWidget list;
+        QCOMPARE(CountCheckedItems(&list), 0);
+        for (int i = 0; i < 4; ++i) {
+            auto* item = new QTreeWidgetItem(&list, {QString::number(i)});
+            item->setCheckState(0, i % 2 ? Qt::Checked : Qt::Unchecked);
+        }
+        QCOMPARE(CountCheckedItems(&list), 2);
+    }
+
+    void timestampedNames_data()
+    {
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("stem");
+        QTest::newRow("afternoon") << QDateTime(QDate(2026, 12, 6), QTime(14, 26, 57))
+                                   << "12.06.2026 02.26.57 Pm";
+        QTest::newRow("just after midnight") << QDateTime(QDate(2026, 1, 2), QTime(0, 5, 0))
+                                             << "01.02.2026 12.05.00 Am";
+        QTest::newRow("noon") << QDateTime(QDate(2026, 7, 31), QTime(12, 0, 9))
+                              << "07.31.2026 12.00.09 Pm";
+        QTest::newRow("morning") << QDateTime(QDate(2026, 3, 7), QTime(9, 30, 0))
+                                 << "03.07.2026 09.30.00 Am";
+    }
+
+    void timestampedNames()
+    {
+        QFETCH(QDateTime, when);
+        QFETCH(QString, stem);
+        QCOMPARE(timestampedFileStem(when), stem);
+    }
+
+    void timestampedFileWithinOneSecondAppends()
+    {
+        Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(14, 26, 57)));
+        QString folder = env->root();
+        WriteTimestampedFile("insert into attd values ('Zoë''s', 1);", folder);
+        QCOMPARE(folder, env->root() + "/12.06.2026 02.26.57 Pm.txt");
+        QCOMPARE(shared().LastTextFilePath, folder);
+        Clock::advance(500);
+        QString again = env->root();
+        WriteTimestampedFile("second", again);
+        QCOMPARE(again, folder);
+        QFile f(folder);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()),
+                 QString("insert into attd values ('Zoë''s', 1);\r\nsecond\r\n"));
+        Clock::advance(1000);
+        QString later = env->root();
+        WriteTimestampedFile("third", later);
+        QVERIFY(later.endsWith("02.26.58 Pm.txt"));
+    }
+
+    void schedulerLogCreatesThenAppends()
+    {
+        QVERIFY(!QFile::exists(env->homeDir() + "/SchedulerLOG.txt"));
+        WriteSchedulerLog("first \"line\"; 'ä'");
+        QCOMPARE(schedulerLog(), QString("first \"line\"; 'ä'\r\n").toUtf8());
+        WriteSchedulerLog("second");
+        QCOMPARE(schedulerLog(), QString("first \"line\"; 'ä'\r\nsecond\r\n").toUtf8());
+    }
+
+    void schedulerLogThatCannotBeWrittenIsDropped()
+    {
+        // A program folder that is a file: nothing can be created in it, even as root.
+        const QString blocked = env->root() + "/not-a-folder";
+        QFile f(blocked);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        qputenv("QUORVANE_HOME", blocked.toUtf8());
+        WriteSchedulerLog("lost");
+        QVERIFY(boxes->shown.isEmpty());
+        QString folder = blocked;
+        WriteTimestampedFile("lost too", folder);
+        QVERIFY(boxes->shown.isEmpty());
+        QCOMPARE(QFileInfo(blocked).size(), 0);
+    }
+
+    void enterMovesExactlyOneField()
+    {
+        QWidget form;
+        auto* layout = new QVBoxLayout(&form);
+        auto* first = new QLineEdit("one", &form);
+        auto* second = new QLineEdit("two", &form);
+        auto* third = new QLineEdit("three", &form);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        layout->addWidget(third);
+        int f1 = 0;
+        installFieldBehaviour(first);
+        installFieldBehaviour(second, true, [&f1] { ++f1; });
+        installFieldBehaviour(third);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        first->setFocus();
+        QTRY_VERIFY(first->hasFocus());
+        QCOMPARE(first->palette().color(QPalette::Base), QColor(189, 211, 243));
+        QTest::keyClick(first, Qt::Key_Return);
+        QTRY_VERIFY(second->hasFocus());
+        QCOMPARE(first->palette().color(QPalette::Base), QColor(Qt::white));
+        QCOMPARE(second->palette().color(QPalette::Base), QColor(189, 211, 243));
+        QTRY_COMPARE(second->selectedText(), QString("two"));
+        QTest::keyClick(second, Qt::Key_F1);
+        QCOMPARE(f1, 1);
+        QVERIFY(second->hasFocus());
+        QTest::keyClick(second, Qt::Key_Enter);
+        QTRY_VERIFY(third->hasFocus());
+    }
+};
+
+QTEST_MAIN(TestModFunction)
+#include "tst_modfunction.moc"
