@@ -4,10 +4,10 @@
 //
 // Last line: extraction punches=N seconds=S per_s=R limit_per_s=L ratio=X
 
+#include "terminals/Extraction.h"
 #include "SimState.h"
 #include "SimThread.h"
 #include "support/TestSupport.h"
-#include "terminals/Extraction.h"
 #include "terminals/TerminalSdk.h"
 
 #include <QCoreApplication>
@@ -65,7 +65,8 @@ void storeOtherPunches(Db& db)
                                1,
                                0,
                                first.addDays(round % 300).toString(QStringLiteral("yyyy-MM-dd")),
-                               QTime(6, 0).addSecs(round / 300 * 3600 + i % kUsers * 7)
+                               QTime(6, 0)
+                                   .addSecs(round / 300 * 3600 + i % kUsers * 7)
                                    .toString(QStringLiteral("HH:mm:ss")),
                                2,
                                1,
@@ -87,14 +88,15 @@ double limitSeconds(const QList<SimPunch>& punches)
     QSqlQuery a = db.prepare(kInsert.arg(QStringLiteral("Tbl_DeviceAttenLog")));
     QSqlQuery b = db.prepare(kInsert.arg(QStringLiteral("tbl_attendancelog")));
     for (const SimPunch& p : punches) {
-        const QVariantList row{p.user.toInt(),
-                               p.verifyMode,
-                               p.inOutMode,
-                               QDate(p.year, p.month, p.day).toString(QStringLiteral("yyyy-MM-dd")),
-                               QTime(p.hour, p.minute, p.second).toString(QStringLiteral("HH:mm:ss")),
-                               int(kMachine),
-                               1,
-                               QString()};
+        const QVariantList row{
+            p.user.toInt(),
+            p.verifyMode,
+            p.inOutMode,
+            QDate(p.year, p.month, p.day).toString(QStringLiteral("yyyy-MM-dd")),
+            QTime(p.hour, p.minute, p.second).toString(QStringLiteral("HH:mm:ss")),
+            int(kMachine),
+            1,
+            QString()};
         Db::run(a, row);
         Db::run(b, row);
     }
@@ -126,7 +128,7 @@ double extractionSeconds(const QList<SimPunch>& punches)
                kPunches);
     return seconds;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -24,7 +24,10 @@ long LinkSettingNumber(const QString& text, const char* what)
     return value;
 }
 
-bool ConnectDevice(TerminalSdk& Device, long DeviceID) { return ConnectDevice(Device, DeviceID, shared().Cnxn); }
+bool ConnectDevice(TerminalSdk& Device, long DeviceID)
+{
+    return ConnectDevice(Device, DeviceID, shared().Cnxn);
+}
 
 bool ConnectDevice(TerminalSdk& Device, long DeviceID, Db& db)
 {
@@ -51,7 +54,10 @@ bool ConnectDevice(TerminalSdk& Device, long DeviceID, Db& db)
     }
 }
 
-void SaveDeviceUsers(TerminalSdk& Device, long DeviceID) { SaveDeviceUsers(Device, DeviceID, shared().Cnxn); }
+void SaveDeviceUsers(TerminalSdk& Device, long DeviceID)
+{
+    SaveDeviceUsers(Device, DeviceID, shared().Cnxn);
+}
 
 void SaveDeviceUsers(TerminalSdk& Device, long DeviceID, Db& db)
 {
@@ -60,8 +66,8 @@ void SaveDeviceUsers(TerminalSdk& Device, long DeviceID, Db& db)
     if (!Device.SdkReadAllUserInfo(DeviceID))
         return;
 
-    QSqlQuery known = db.prepare(QStringLiteral(
-        "Select 1 From Tbl_UserLogInfo Where DeviceUserID=? And DeviceID=?"));
+    QSqlQuery known = db.prepare(
+        QStringLiteral("Select 1 From Tbl_UserLogInfo Where DeviceUserID=? And DeviceID=?"));
     QSqlQuery insert =
         db.prepare(QStringLiteral("Insert Into Tbl_UserLogInfo Values(?,?,?,?,?,?)"));
     const QString point = QStringLiteral("quorvane_user");

@@ -88,8 +88,7 @@ public:
               "insert into tbl_attendancelog "
               "(emp_id,verifymode,inoutmode,logdate,logtime,extractedfrom,isnew,emp_name) "
               "values(?,?,?,?,?,?,?,?)"))),
-          m_chunk(db, kChunkPoint),
-          m_punch(db, kPunchPoint)
+          m_chunk(db, kChunkPoint), m_punch(db, kPunchPoint)
     {
         m_pending.reserve(kChunk);
     }
@@ -161,22 +160,22 @@ private:
     QVector<PunchRecord> m_pending;
     int m_stored = 0;
 };
-}  // namespace
+} // namespace
 
-PunchRecord Extraction::punchFromTerminal(const QString& userNo, long verifyMode,
-                                          long inOutMode, long year, long month, long day,
-                                          long hour, long minute, long second, long machineId)
+PunchRecord Extraction::punchFromTerminal(const QString& userNo, long verifyMode, long inOutMode,
+                                          long year, long month, long day, long hour, long minute,
+                                          long second, long machineId)
 {
     bool ok = false;
     const qlonglong number = userNo.trimmed().toLongLong(&ok);
     if (!ok || number < 0 || number > std::numeric_limits<int>::max())
-        throw badRecord(QStringLiteral("a user number that is not a number"), userNo, year,
-                        month, day, hour, minute, second);
+        throw badRecord(QStringLiteral("a user number that is not a number"), userNo, year, month,
+                        day, hour, minute, second);
     const QDate date{int(year), int(month), int(day)};
     const QTime time{int(hour), int(minute), int(second)};
     if (year < 1 || year > 9999 || !date.isValid() || !time.isValid())
-        throw badRecord(QStringLiteral("a date or time that does not exist"), userNo, year,
-                        month, day, hour, minute, second);
+        throw badRecord(QStringLiteral("a date or time that does not exist"), userNo, year, month,
+                        day, hour, minute, second);
     PunchRecord p;
     p.Emp_ID = int(number);
     p.VerifyMode = int(verifyMode);

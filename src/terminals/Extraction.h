@@ -13,8 +13,8 @@ class Extraction
 {
 public:
     enum class Outcome {
-        NoData,     // the terminal returned no punch; its log is left as it is
-        Completed,  // every punch is stored and the terminal's log is cleared
+        NoData,    // the terminal returned no punch; its log is left as it is
+        Completed, // every punch is stored and the terminal's log is cleared
     };
     struct Result
     {
@@ -23,8 +23,8 @@ public:
     };
 
     // DbError numbers this class throws besides the database's own.
-    static constexpr long TypeMismatch = 13;  // a record that is no punch
-    static constexpr long LinkError = 57;     // the link broke, or the log was not cleared
+    static constexpr long TypeMismatch = 13; // a record that is no punch
+    static constexpr long LinkError = 57;    // the link broke, or the log was not cleared
 
     // Reads the attendance log of the terminal linked to `sdk` (machine number machineId)
     // and stores each punch in Tbl_DeviceAttenLog and tbl_attendancelog, replacing any row
@@ -38,6 +38,6 @@ public:
     // number ("007" is 7) and the fields a real date and time; anything else throws
     // TypeMismatch rather than becoming a row no query would find.
     static PunchRecord punchFromTerminal(const QString& userNo, long verifyMode, long inOutMode,
-                                         long year, long month, long day, long hour,
-                                         long minute, long second, long machineId);
+                                         long year, long month, long day, long hour, long minute,
+                                         long second, long machineId);
 };

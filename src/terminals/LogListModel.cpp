@@ -5,7 +5,8 @@
 
 LogListModel::LogListModel(QObject* parent)
     : QAbstractTableModel(parent), m_rowIcon(TerminalIcons::icon(QStringLiteral("finger")))
-{}
+{
+}
 
 QStringList LogListModel::captions()
 {
@@ -13,7 +14,10 @@ QStringList LogListModel::captions()
             QStringLiteral("In/Out Mode"), QStringLiteral("DateTime")};
 }
 
-QList<int> LogListModel::widthsTwips() { return {1200, 3000, 1600, 1600, 1900}; }
+QList<int> LogListModel::widthsTwips()
+{
+    return {1200, 3000, 1600, 1600, 1900};
+}
 
 QString LogListModel::dateTimeText(long year, long month, long day, long hour, long minute,
                                    long second)
@@ -27,9 +31,9 @@ QString LogListModel::dateTimeText(long year, long month, long day, long hour, l
         .arg(second);
 }
 
-LogListModel::Row LogListModel::makeRow(const QString& userNo, const QString& name,
-                                        long verifyMode, long inOutMode, long year, long month,
-                                        long day, long hour, long minute, long second)
+LogListModel::Row LogListModel::makeRow(const QString& userNo, const QString& name, long verifyMode,
+                                        long inOutMode, long year, long month, long day, long hour,
+                                        long minute, long second)
 {
     Row r;
     bool ok = false;

@@ -12,11 +12,11 @@ class LogListModel : public QAbstractTableModel
 public:
     struct Row
     {
-        QString empId;  // the user number as a number ("007" shows 7)
+        QString empId; // the user number as a number ("007" shows 7)
         QString name;
         int verifyMode = 0;
         int inOutMode = 0;
-        QString dateTime;  // "2026-3-7 8:5:9"
+        QString dateTime; // "2026-3-7 8:5:9"
     };
 
     explicit LogListModel(QObject* parent = nullptr);
@@ -26,9 +26,8 @@ public:
     static QList<int> widthsTwips();
 
     // A row from one record as the terminal returns it.
-    static Row makeRow(const QString& userNo, const QString& name, long verifyMode,
-                       long inOutMode, long year, long month, long day, long hour,
-                       long minute, long second);
+    static Row makeRow(const QString& userNo, const QString& name, long verifyMode, long inOutMode,
+                       long year, long month, long day, long hour, long minute, long second);
     // year "-" month "-" day " " hour ":" minute ":" second, without leading zeros.
     static QString dateTimeText(long year, long month, long day, long hour, long minute,
                                 long second);

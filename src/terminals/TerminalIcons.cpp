@@ -187,7 +187,7 @@ const QHash<QString, Painter>& painters()
     };
     return table;
 }
-}  // namespace
+} // namespace
 
 QIcon TerminalIcons::icon(const QString& key)
 {
@@ -203,4 +203,7 @@ QIcon TerminalIcons::icon(const QString& key)
     return icon;
 }
 
-QStringList TerminalIcons::keys() { return painters().keys(); }
+QStringList TerminalIcons::keys()
+{
+    return painters().keys();
+}

@@ -24,6 +24,6 @@ public:
 private:
     TerminalSdk& m_sdk;
     long m_machineId;
-    bool m_complete = false;  // the bulk read gave every user
+    bool m_complete = false; // the bulk read gave every user
     QHash<QString, QString> m_names;
 };

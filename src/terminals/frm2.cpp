@@ -47,14 +47,17 @@ constexpr int SmallIconRole = Qt::UserRole + 2;
 // The listing yields to the event loop and moves the bar once per this many punches.
 constexpr int kListingStep = 256;
 
-int twips(int value) { return value / 15; }
+int twips(int value)
+{
+    return value / 15;
+}
 
 QStringList deviceCaptions()
 {
-    return {QStringLiteral("Device ID"),  QStringLiteral("Description"),
-            QStringLiteral("Com No"),     QStringLiteral("IP Address"),
-            QStringLiteral("Port No"),    QStringLiteral("Baud Rate"),
-            QStringLiteral("Com Type"),   QStringLiteral("Status")};
+    return {QStringLiteral("Device ID"), QStringLiteral("Description"),
+            QStringLiteral("Com No"),    QStringLiteral("IP Address"),
+            QStringLiteral("Port No"),   QStringLiteral("Baud Rate"),
+            QStringLiteral("Com Type"),  QStringLiteral("Status")};
 }
 
 const QList<int> kDeviceWidths = {900, 1800, 1000, 1300, 800, 1100, 1100, 1350};
@@ -92,7 +95,7 @@ QString fieldText(const QSqlQuery& q, const char* name)
     const QVariant v = q.value(QLatin1String(name));
     return v.isNull() ? QString() : v.toString();
 }
-}  // namespace
+} // namespace
 
 frm2::frm2(QWidget* parent) : QMainWindow(parent)
 {
@@ -229,8 +232,7 @@ void frm2::buildMenus()
     MnuActions->addSeparator();
     addItem(MnuActions, "MnuViewLogs", QStringLiteral("View Logs"), &frm2::MnuViewLogs_Click,
             QKeySequence(Qt::CTRL | Qt::Key_L));
-    addItem(MnuActions, "mnuRepairData", QStringLiteral("Repair Data"),
-            &frm2::mnuRepairData_Click);
+    addItem(MnuActions, "mnuRepairData", QStringLiteral("Repair Data"), &frm2::mnuRepairData_Click);
     addItem(MnuActions, "MnuExtractData", QStringLiteral("Extract Data"),
             &frm2::MnuExtractData_Click, QKeySequence(Qt::CTRL | Qt::Key_E));
     addItem(MnuActions, "mnudeleteattendancedata", QStringLiteral("Clear Device Log"),
@@ -300,13 +302,13 @@ void frm2::buildToolbar()
     button(QStringLiteral("USERS"), QStringLiteral("Device Users"), QStringLiteral("devicelist"));
     button(QStringLiteral("EXTRACT"), QStringLiteral("Extract Data from Device"),
            QStringLiteral("extract"));
-    m_templatesMenu = dropDown(QStringLiteral("TEMPLATES"), QStringLiteral("User Templates"),
-                               QStringLiteral("finger"),
-                               {{QStringLiteral("D"), QStringLiteral("Download Templates")},
-                                {QStringLiteral("U"), QStringLiteral("Upload Templates")}});
-    m_viewStyleMenu = dropDown(QString(), QStringLiteral("View Style"), QStringLiteral("log"),
-                               {{QStringLiteral("L"), QStringLiteral("Large Icons")},
-                                {QStringLiteral("R"), QStringLiteral("Report View")}});
+    dropDown(QStringLiteral("TEMPLATES"), QStringLiteral("User Templates"),
+             QStringLiteral("finger"),
+             {{QStringLiteral("D"), QStringLiteral("Download Templates")},
+              {QStringLiteral("U"), QStringLiteral("Upload Templates")}});
+    dropDown(QString(), QStringLiteral("View Style"), QStringLiteral("log"),
+             {{QStringLiteral("L"), QStringLiteral("Large Icons")},
+              {QStringLiteral("R"), QStringLiteral("Report View")}});
     button(QStringLiteral("EXIT"), QStringLiteral("Exit from the system."), QStringLiteral("exit"));
 }
 
@@ -382,22 +384,40 @@ long frm2::machineNumber() const
     return LinkSettingNumber(MachineID.toString(), "Machine No");
 }
 
-QString frm2::ListMode() const { return LblDescriptions->property(kTag).toString(); }
+QString frm2::ListMode() const
+{
+    return LblDescriptions->property(kTag).toString();
+}
 
-void frm2::setListMode(const QString& mode) { LblDescriptions->setProperty(kTag, mode); }
+void frm2::setListMode(const QString& mode)
+{
+    LblDescriptions->setProperty(kTag, mode);
+}
 
-QString frm2::lvXTag() const { return lvX->property(kTag).toString(); }
+QString frm2::lvXTag() const
+{
+    return lvX->property(kTag).toString();
+}
 
-void frm2::setlvXTag(const QString& tag) { lvX->setProperty(kTag, tag); }
+void frm2::setlvXTag(const QString& tag)
+{
+    lvX->setProperty(kTag, tag);
+}
 
 QString frm2::PanelText(int panel) const
 {
     return panel >= 1 && panel <= 3 ? m_panels[panel - 1]->text() : QString();
 }
 
-void frm2::setPanel(int panel, const QString& text) { m_panels[panel - 1]->setText(text); }
+void frm2::setPanel(int panel, const QString& text)
+{
+    m_panels[panel - 1]->setText(text);
+}
 
-int frm2::ListItemCount() const { return m_devices->rowCount(); }
+int frm2::ListItemCount() const
+{
+    return m_devices->rowCount();
+}
 
 QString frm2::ListItemText(int index, int subItem) const
 {
@@ -494,8 +514,9 @@ void frm2::Form_Load()
         const QString validate = Settings::text(Settings::Validate).trimmed();
         bool numeric = false;
         const double number = validate.toDouble(&numeric);
-        ValidateSetting = numeric ? number != 0
-                                  : validate.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+        ValidateSetting = numeric
+                              ? number != 0
+                              : validate.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
         ListView1->setColumnCount(5);
         ListView1->setHeaderLabels({QStringLiteral("User ID"), QStringLiteral("Device Name"),
                                     QStringLiteral("Verify Mode"), QStringLiteral("In/Out Mode"),
@@ -633,8 +654,8 @@ void frm2::RelabelDeviceItems(long& ViewMode)
     for (int r = 1; r <= m_devices->rowCount(); ++r) {
         const QString number = ListItemKey(r).mid(1);
         if (ViewMode == 0)
-            setSubItem(r, 0, ListItemText(r, 1) + QStringLiteral(" (") + number +
-                                 QStringLiteral(")"));
+            setSubItem(r, 0,
+                       ListItemText(r, 1) + QStringLiteral(" (") + number + QStringLiteral(")"));
         else if (ViewMode == 3)
             setSubItem(r, 0, number);
     }
@@ -848,8 +869,8 @@ void frm2::MnuViewLogs_Click()
             batch.reserve(kListingStep);
             long listed = 0;
             QString userNo;
-            long verifyMode = 0, inOutMode = 0, year = 0, month = 0, day = 0, hour = 0,
-                 minute = 0, second = 0, workCode = 0;
+            long verifyMode = 0, inOutMode = 0, year = 0, month = 0, day = 0, hour = 0, minute = 0,
+                 second = 0, workCode = 0;
             auto step = [&] {
                 m_log->append(batch);
                 // More punches than the terminal counted: the bar stays full.

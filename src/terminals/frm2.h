@@ -144,16 +144,14 @@ private:
     int DeviceCount = 0;
     int TickSecond = 0;
     bool ValidateSetting = false;
-    long m_recordCount = 0;  // attendance records the terminal reported (View Logs)
+    long m_recordCount = 0; // attendance records the terminal reported (View Logs)
 
     QStandardItemModel* m_devices = nullptr;
     LogListModel* m_log = nullptr;
     QStandardItemModel* m_message = nullptr;
     QLabel* m_panels[3] = {nullptr, nullptr, nullptr};
-    QMenu* m_templatesMenu = nullptr;
-    QMenu* m_viewStyleMenu = nullptr;
     long m_viewMode = 3;
     bool m_busy = false;
-    bool m_filling = false;  // the list is being refilled: selection changes are no clicks
+    bool m_filling = false; // the list is being refilled: selection changes are no clicks
     bool m_unloaded = false;
 };

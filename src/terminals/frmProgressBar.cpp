@@ -26,8 +26,8 @@ frmProgressBar::frmProgressBar(QWidget* parent) : QWidget(parent, Qt::Tool)
     const QString transferring = QStringLiteral("Transfering Data . . . Please Wait.");
     ProTitle = makeLabel("ProTitle", transferring);
     ProTitle1 = makeLabel("ProTitle1", transferring);
-    Label1 = makeLabel("Label1",
-                       QStringLiteral("Please wait while Quorvane extracts data into your system."));
+    Label1 = makeLabel(
+        "Label1", QStringLiteral("Please wait while Quorvane extracts data into your system."));
     PBar = makeBar("PBar");
     MBar = makeBar("MBar");
 

@@ -34,7 +34,7 @@ void registerTerminal(Db& db, int id, int conMode, const QString& ip, const QStr
                            "values (?, ?, ?, ?, ?, ?, ?, 3)"),
             {id, com, QStringLiteral("Terminal %1").arg(id), port, ip, baud, conMode});
 }
-}  // namespace
+} // namespace
 
 class TestDeviceLink : public QObject
 {
@@ -61,18 +61,18 @@ private Q_SLOTS:
     {
         SimState state;
         state.machine = 5;
-        state.users = {user(QStringLiteral("1"), QStringLiteral("O'Brien"),
-                            QStringLiteral("pa'ss"), 2, true),
-                       user(QStringLiteral("2"), QStringLiteral("Ann"), QString(), 0, false)};
+        state.users = {
+            user(QStringLiteral("1"), QStringLiteral("O'Brien"), QStringLiteral("pa'ss"), 2, true),
+            user(QStringLiteral("2"), QStringLiteral("Ann"), QString(), 0, false)};
         SimThread sim(state);
         TerminalSdk sdk;
         QVERIFY(sdk.SdkConnectNetwork(QStringLiteral("127.0.0.1"), sim.port()));
         Db& db = database->db();
 
         SaveDeviceUsers(sdk, 5, db);
-        QSqlQuery q = db.exec(QStringLiteral(
-            "select DeviceUserID, UserName, Pwd, Privilege, Enabled, DeviceID "
-            "from Tbl_UserLogInfo order by DeviceUserID"));
+        QSqlQuery q = db.exec(
+            QStringLiteral("select DeviceUserID, UserName, Pwd, Privilege, Enabled, DeviceID "
+                           "from Tbl_UserLogInfo order by DeviceUserID"));
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), 1);
         QCOMPARE(q.value(1).toString(), QStringLiteral("O'Brien"));
@@ -88,8 +88,8 @@ private Q_SLOTS:
         // Reconnecting adds the new user only; a row keeps what was first seen.
         sim.run([](SimTerminal& t) {
             t.state().users[0].name = QStringLiteral("Renamed");
-            t.state().users.append(user(QStringLiteral("3"), QStringLiteral("Bo"), QString(), 0,
-                                        true));
+            t.state().users.append(
+                user(QStringLiteral("3"), QStringLiteral("Bo"), QString(), 0, true));
         });
         SaveDeviceUsers(sdk, 5, db);
         QCOMPARE(db.scalar(QStringLiteral("select count(*) from Tbl_UserLogInfo")).toInt(), 3);

@@ -69,14 +69,14 @@ int count(Db& db, const QString& table)
 // way round: a half-stored punch shows up here.
 int unmatched(Db& db)
 {
-    const QString sql = QStringLiteral(
-        "select count(*) from %1 a where not exists (select 1 from %2 b where "
-        "b.LogDate=a.LogDate and b.LogTime=a.LogTime and b.Emp_ID=a.Emp_ID)");
-    return db.scalar(sql.arg(QStringLiteral("Tbl_DeviceAttenLog"),
-                             QStringLiteral("tbl_attendancelog")))
+    const QString sql =
+        QStringLiteral("select count(*) from %1 a where not exists (select 1 from %2 b where "
+                       "b.LogDate=a.LogDate and b.LogTime=a.LogTime and b.Emp_ID=a.Emp_ID)");
+    return db.scalar(
+                 sql.arg(QStringLiteral("Tbl_DeviceAttenLog"), QStringLiteral("tbl_attendancelog")))
                .toInt() +
-           db.scalar(sql.arg(QStringLiteral("tbl_attendancelog"),
-                             QStringLiteral("Tbl_DeviceAttenLog")))
+           db.scalar(
+                 sql.arg(QStringLiteral("tbl_attendancelog"), QStringLiteral("Tbl_DeviceAttenLog")))
                .toInt();
 }
 
@@ -88,7 +88,7 @@ int distinctPunches(Db& db, const QString& table)
                     .arg(table))
         .toInt();
 }
-}  // namespace
+} // namespace
 
 class TestExtraction : public QObject
 {
@@ -148,8 +148,8 @@ private Q_SLOTS:
         QCOMPARE(result.stored, 3);
         QCOMPARE(punchesOnTerminal(), 0);
 
-        for (const QString& table : {QStringLiteral("Tbl_DeviceAttenLog"),
-                                    QStringLiteral("tbl_attendancelog")}) {
+        for (const QString& table :
+             {QStringLiteral("Tbl_DeviceAttenLog"), QStringLiteral("tbl_attendancelog")}) {
             QCOMPARE(count(db(), table), 2);
             QSqlQuery q = db().exec(QStringLiteral("select Emp_ID, VerifyMode, InOutMode, "
                                                    "LogDate, LogTime, ExtractedFrom, isnew, "
@@ -231,8 +231,8 @@ private Q_SLOTS:
         QVERIFY(sdk->SdkConnectNetwork(QStringLiteral("127.0.0.1"), sim->port()));
         const Extraction::Result again = Extraction::run(db(), *sdk, kMachine);
         QCOMPARE(again.outcome, Extraction::Outcome::Completed);
-        for (const QString& table : {QStringLiteral("Tbl_DeviceAttenLog"),
-                                    QStringLiteral("tbl_attendancelog")}) {
+        for (const QString& table :
+             {QStringLiteral("Tbl_DeviceAttenLog"), QStringLiteral("tbl_attendancelog")}) {
             QCOMPARE(count(db(), table), 1000);
             QCOMPARE(distinctPunches(db(), table), 1000);
         }

@@ -64,7 +64,7 @@ QString cell(const QAbstractItemModel* model, int row, int column)
 {
     return model->index(row, column).data().toString();
 }
-}  // namespace
+} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -152,7 +152,8 @@ private Q_SLOTS:
         QCOMPARE(window->windowTitle(), QStringLiteral("Quorvane"));
         QCOMPARE(window->ListMode(), QStringLiteral("D"));
         QCOMPARE(window->lvXTag(), QStringLiteral("MLIST"));
-        QCOMPARE(window->LblDescriptions->text(), QStringLiteral("Available Machine(s) in Network"));
+        QCOMPARE(window->LblDescriptions->text(),
+                 QStringLiteral("Available Machine(s) in Network"));
         QCOMPARE(window->ListItemCount(), 3);
         QCOMPARE(window->TermCtl1.size(), 4);
         QCOMPARE(list()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Status"));
@@ -214,7 +215,9 @@ private Q_SLOTS:
                  QStringLiteral("O'Brien"));
 
         // Connect again: the link is dropped and made anew; no user is stored twice.
-        sim.run([](SimTerminal& t) { t.state().users.append(user(QStringLiteral("9"), QStringLiteral("New"))); });
+        sim.run([](SimTerminal& t) {
+            t.state().users.append(user(QStringLiteral("9"), QStringLiteral("New")));
+        });
         connectRow(1);
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_UserLogInfo")).toInt(), 3);
 
@@ -320,8 +323,9 @@ private Q_SLOTS:
         QCOMPARE(window->ListMode(), QStringLiteral("L"));
         QCOMPARE(list()->columnCount(), 1);
         QCOMPARE(list()->rowCount(), 1);
-        QCOMPARE(cell(list(), 0, 0),
-                 QStringLiteral("Device attendance log database is empty. Press F5 key to proceed."));
+        QCOMPARE(
+            cell(list(), 0, 0),
+            QStringLiteral("Device attendance log database is empty. Press F5 key to proceed."));
 
         window->MnuDeviceList_Click();
         QCOMPARE(window->ListMode(), QStringLiteral("D"));
@@ -367,7 +371,8 @@ private Q_SLOTS:
         QCOMPARE(messages->shown[0].second, 64);
         QCOMPARE(window->ListMode(), QStringLiteral("D"));
         QCOMPARE(window->ListItemCount(), 1);
-        QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_DeviceAttenLog")).toInt(), 20);
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_DeviceAttenLog")).toInt(),
+                 20);
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 20);
         QCOMPARE(sim.state().punches.size(), 0);
         QVERIFY(!QApplication::overrideCursor());
@@ -399,7 +404,8 @@ private Q_SLOTS:
         QCOMPARE(errors->calls[0].proc, QStringLiteral("MnuExtractData_Click()"));
         QVERIFY(errors->calls[0].error.description.contains(QLatin1String("readonly")));
         QCOMPARE(sim.state().punches.size(), 1000);
-        QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_DeviceAttenLog")).toInt(), 400);
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_DeviceAttenLog")).toInt(),
+                 400);
         QVERIFY(!QApplication::overrideCursor());
 
         // The link breaks during the read.
@@ -425,8 +431,8 @@ private Q_SLOTS:
         window->mnudeleteattendancedata_Click();
         QCOMPARE(messages->shown.size(), 1);
         QCOMPARE(messages->shown[0].second, 36);
-        QVERIFY(messages->shown[0].first.startsWith(
-            QStringLiteral("Proceeding with 'Yes' will clear all the attendance log information \r\n")));
+        QVERIFY(messages->shown[0].first.startsWith(QStringLiteral(
+            "Proceeding with 'Yes' will clear all the attendance log information \r\n")));
         QCOMPARE(sim.state().punches.size(), 10);
 
         window->mnudeleteattendancedata_Click();
