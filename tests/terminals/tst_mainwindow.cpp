@@ -1,0 +1,482 @@
+// The main window offscreen: the terminal list, connect and disconnect, the log view, the
+// extraction as the operator runs it, and the terminal commands, against simulated
+// terminals and a temporary database.
+
+#include "SimState.h"
+#include "SimTerminal.h"
+#include "SimThread.h"
+#include "shell/MsgBox.h"
+#include "shell/Shared.h"
+#include "support/TestSupport.h"
+#include "terminals/DeviceLink.h"
+#include "terminals/TerminalSdk.h"
+#include "terminals/frm2.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QLabel>
+#include <QSqlQuery>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+const QString kProceed = QStringLiteral("Press F5 key to proceed.");
+
+SimPunch punch(const QString& user, int verify, int inOut, const QDateTime& at)
+{
+    SimPunch p;
+    p.user = user;
+    p.verifyMode = verify;
+    p.inOutMode = inOut;
+    p.year = at.date().year();
+    p.month = at.date().month();
+    p.day = at.date().day();
+    p.hour = at.time().hour();
+    p.minute = at.time().minute();
+    p.second = at.time().second();
+    return p;
+}
+
+SimUser user(const QString& number, const QString& name)
+{
+    SimUser u;
+    u.number = number;
+    u.name = name;
+    return u;
+}
+
+SimState terminal(int machine, int punches = 0)
+{
+    SimState s;
+    s.machine = machine;
+    s.users = {user(QStringLiteral("1"), QStringLiteral("O'Brien")),
+               user(QStringLiteral("7"), QStringLiteral("Ann"))};
+    const QDateTime start(QDate(2026, 4, 1), QTime(7, 0, 0));
+    for (int i = 0; i < punches; ++i)
+        s.punches.append(punch(QString::number(i % 3 + 1), 1, i % 2, start.addSecs(i * 60)));
+    return s;
+}
+
+QString cell(const QAbstractItemModel* model, int row, int column)
+{
+    return model->index(row, column).data().toString();
+}
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<TempDatabase> database;
+    std::unique_ptr<MsgBoxRecorder> messages;
+    std::unique_ptr<ErrorDialogRecorder> errors;
+    std::vector<std::unique_ptr<SimThread>> sims;
+    std::unique_ptr<frm2> window;
+
+    Db& db() { return database->db(); }
+
+    SimThread& addTerminal(int id, const QString& description, const SimState& state)
+    {
+        sims.push_back(std::make_unique<SimThread>(state));
+        registerTerminal(id, description, 1, QString::number(sims.back()->port()));
+        return *sims.back();
+    }
+
+    void registerTerminal(int id, const QString& description, int conMode, const QString& port,
+                          const QString& com = QString(), const QString& baud = QString())
+    {
+        db().exec(QStringLiteral("insert into Tbl_DeviceMaster (DeviceID, ComNo, "
+                                 "DeviceDescription, PortNo, IPAddress, BaudRate, ConMode, "
+                                 "Log_Mode) values (?, ?, ?, ?, '127.0.0.1', ?, ?, 3)"),
+                  {id, com, description, port, baud, conMode});
+    }
+
+    void load()
+    {
+        window = std::make_unique<frm2>();
+        window->Form_Load();
+    }
+
+    // The operator clicks row `index` (1-based) of the terminal list.
+    void select(int index)
+    {
+        window->lvX->setCurrentIndex(window->lvX->model()->index(index - 1, 0));
+        window->lvX_Click();
+    }
+
+    void connectRow(int index)
+    {
+        select(index);
+        window->MnuConnectAction_Click();
+        QCOMPARE(window->ListItemText(index, 7), QStringLiteral("Connected"));
+    }
+
+    const QAbstractItemModel* list() const { return window->lvX->model(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        database = std::make_unique<TempDatabase>();
+        env->writeConfigurationFile(
+            {database->server(), QStringLiteral("sa"), QString(), QStringLiteral("quorvane")});
+        database->openShared();
+        messages = std::make_unique<MsgBoxRecorder>();
+        errors = std::make_unique<ErrorDialogRecorder>();
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        sims.clear();
+        errors.reset();
+        messages.reset();
+        resetShared();
+        database.reset();
+        env.reset();
+    }
+
+    void listsTheRegisteredTerminals()
+    {
+        addTerminal(5, QStringLiteral("Front Gate"), terminal(5));
+        registerTerminal(2, QStringLiteral("Serial One"), 0, QString(), QStringLiteral("3"),
+                         QStringLiteral("9600"));
+        registerTerminal(8, QStringLiteral("Odd"), 2, QStringLiteral("4370"));
+        load();
+
+        QCOMPARE(window->windowTitle(), QStringLiteral("Quorvane"));
+        QCOMPARE(window->ListMode(), QStringLiteral("D"));
+        QCOMPARE(window->lvXTag(), QStringLiteral("MLIST"));
+        QCOMPARE(window->LblDescriptions->text(),
+                 QStringLiteral("Available Machine(s) in Network"));
+        QCOMPARE(window->ListItemCount(), 3);
+        QCOMPARE(window->TermCtl1.size(), 4);
+        QCOMPARE(list()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Status"));
+        QCOMPARE(window->ListItemText(1), QStringLiteral("2"));
+        QCOMPARE(window->ListItemText(1, 6), QStringLiteral("Serial Port"));
+        QCOMPARE(window->ListItemText(2, 6), QStringLiteral("Ethernet"));
+        QCOMPARE(window->ListItemText(3, 6), QString());
+        QCOMPARE(window->ListItemKey(2), QStringLiteral("D5"));
+        QCOMPARE(window->ListItemText(2, 7), QStringLiteral("Disconnected"));
+        QCOMPARE(window->ListItemSmallIcon(2), QStringLiteral("notconnected"));
+        QCOMPARE(window->SelectedItem, 1);
+        QCOMPARE(window->MachineID.toString(), QStringLiteral("2"));
+        QCOMPARE(window->PanelText(2), QStringLiteral(" Device : Serial One"));
+
+        select(2);
+        QCOMPARE(window->SelectedItem, 2);
+        QCOMPARE(window->MachineID.toString(), QStringLiteral("5"));
+        QCOMPARE(window->PanelText(3), QStringLiteral(" Disconnected"));
+
+        window->Toolbar1_ButtonMenuClick(QStringLiteral("L"));
+        QCOMPARE(window->ListItemText(2), QStringLiteral("Front Gate (5)"));
+        window->Toolbar1_ButtonMenuClick(QStringLiteral("R"));
+        QCOMPARE(window->ListItemText(2), QStringLiteral("5"));
+
+        // A reload probes every link and keeps the current terminal's row highlighted.
+        connectRow(2);
+        window->MnuDeviceList_Click();
+        QCOMPARE(window->ListItemText(2, 7), QStringLiteral("Connected"));
+        QVERIFY(window->ListItemChecked(2));
+        QCOMPARE(window->lvX->currentIndex().row(), 1);
+        QVERIFY(errors->calls.isEmpty());
+    }
+
+    void emptyTerminalTable()
+    {
+        load();
+        QCOMPARE(window->ListItemCount(), 0);
+        QCOMPARE(list()->columnCount(), 8);
+        QCOMPARE(window->PanelText(2), QString());
+        window->lvX_Click();
+        QCOMPARE(window->SelectedItem, 0);
+        window->MnuConnectAction_Click();
+        window->MnuExtractData_Click();
+        QCOMPARE(messages->texts(), QStringList{QStringLiteral("Device is not connected.")});
+        QVERIFY(errors->calls.isEmpty());
+    }
+
+    void connectAndDisconnect()
+    {
+        SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5));
+        load();
+        connectRow(1);
+        QCOMPARE(window->PanelText(1), QStringLiteral("Connected With Front Gate"));
+        QCOMPARE(window->PanelText(3), QStringLiteral("Connected"));
+        QCOMPARE(window->ListItemSmallIcon(1), QStringLiteral("connected"));
+        QCOMPARE(db().scalar(QStringLiteral("select UserName from Tbl_UserLogInfo "
+                                            "where DeviceUserID=1 and DeviceID=5"))
+                     .toString(),
+                 QStringLiteral("O'Brien"));
+
+        // Connect again: the link is dropped and made anew; no user is stored twice.
+        sim.run([](SimTerminal& t) {
+            t.state().users.append(user(QStringLiteral("9"), QStringLiteral("New")));
+        });
+        connectRow(1);
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_UserLogInfo")).toInt(), 3);
+
+        window->MnuDisConnect_Click();
+        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Disconnected"));
+        QCOMPARE(window->PanelText(1), QStringLiteral("Disconnected"));
+        QCOMPARE(window->ListItemSmallIcon(1), QStringLiteral("notconnected"));
+        QVERIFY(!IsDeviceConnected(*window->TermCtl1[1]));
+        window->MnuDisConnect_Click();
+        QCOMPARE(window->PanelText(1), QStringLiteral("Disconnected"));
+        QVERIFY(messages->shown.isEmpty());
+        QVERIFY(errors->calls.isEmpty());
+    }
+
+    void connectWithBadSettings()
+    {
+        SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5));
+        load();
+        connectRow(1);
+
+        // An empty port: the link is dropped and nothing else happens.
+        db().exec(QStringLiteral("update Tbl_DeviceMaster set PortNo=' '"));
+        window->MnuDeviceList_Click();
+        window->MnuConnectAction_Click();
+        QVERIFY(!IsDeviceConnected(*window->TermCtl1[1]));
+        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Connected"));
+        QVERIFY(messages->shown.isEmpty());
+        QVERIFY(errors->calls.isEmpty());
+
+        // A port that is no number reaches the error dialog; the row keeps its texts.
+        db().exec(QStringLiteral("update Tbl_DeviceMaster set PortNo='43x'"));
+        window->MnuDeviceList_Click();
+        window->MnuConnectAction_Click();
+        QCOMPARE(errors->calls.size(), 1);
+        QCOMPARE(errors->calls[0].form, QStringLiteral("frm2"));
+        QCOMPARE(errors->calls[0].proc, QStringLiteral("MnuConnectAction_Click()"));
+        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Disconnected"));
+
+        // A terminal that refuses: the row says so, without a message box.
+        db().exec(QStringLiteral("update Tbl_DeviceMaster set PortNo=?"), {sim.port()});
+        window->MnuDeviceList_Click();
+        sim.setRefuseConnections(true);
+        window->MnuConnectAction_Click();
+        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Not Connected"));
+        QCOMPARE(window->PanelText(1), QStringLiteral("Cannot Connect With Front Gate"));
+        QCOMPARE(window->ListItemSmallIcon(1), QStringLiteral("cantconnect"));
+        QVERIFY(messages->shown.isEmpty());
+    }
+
+    void logViewListsThePunches()
+    {
+        SimState state = terminal(5);
+        state.punches = {punch(QStringLiteral("007"), 0, 7, {QDate(2026, 3, 7), QTime(8, 5, 9)}),
+                         punch(QStringLiteral("1"), 2, 1, {QDate(2026, 3, 7), QTime(17, 0, 0)}),
+                         punch(QStringLiteral("44"), 1, -1, {QDate(2026, 3, 8), QTime(9, 0, 0)})};
+        SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), state);
+        load();
+        connectRow(1);
+        window->MnuViewLogs_Click();
+
+        QCOMPARE(window->ListMode(), QStringLiteral("L"));
+        QCOMPARE(window->LblDescriptions->text(), QStringLiteral("Employee Log List"));
+        QCOMPARE(window->lvXTag(), QString());
+        QCOMPARE(list()->rowCount(), 3);
+        QCOMPARE(list()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("DateTime"));
+        QCOMPARE(cell(list(), 0, 0), QStringLiteral("7"));
+        QCOMPARE(cell(list(), 0, 1), QStringLiteral("Ann"));
+        QCOMPARE(cell(list(), 0, 2), QStringLiteral("Card"));
+        QCOMPARE(cell(list(), 0, 3), QString());
+        QCOMPARE(cell(list(), 0, 4), QStringLiteral("2026-3-7 8:5:9"));
+        QCOMPARE(cell(list(), 1, 1), QStringLiteral("O'Brien"));
+        QCOMPARE(cell(list(), 1, 2), QStringLiteral("Password"));
+        QCOMPARE(cell(list(), 1, 3), QStringLiteral("Off-Duty"));
+        QCOMPARE(cell(list(), 2, 1), QString());
+        QCOMPARE(cell(list(), 2, 3), QStringLiteral("On-Duty"));
+        QVERIFY(!window->findChild<QWidget*>(QStringLiteral("frmProgressBar")));
+        QCOMPARE(sim.state().punches.size(), 3);
+
+        // The commands with the list-mode guard answer and do nothing.
+        window->MnuViewLogs_Click();
+        window->MnuRestartDevice_Click();
+        window->MnuDisConnect_Click();
+        QCOMPARE(messages->texts(), QStringList({kProceed, kProceed, kProceed}));
+        QCOMPARE(sim.state().restarts, 0);
+        QVERIFY(IsDeviceConnected(*window->TermCtl1[1]));
+
+        // Closing from the log view leaves the link alone.
+        window->Form_Unload();
+        QVERIFY(IsDeviceConnected(*window->TermCtl1[1]));
+        QVERIFY(errors->calls.isEmpty());
+    }
+
+    void emptyLogView()
+    {
+        addTerminal(5, QStringLiteral("Front Gate"), terminal(5));
+        load();
+        window->MnuViewLogs_Click();
+        QCOMPARE(messages->texts(), QStringList{QStringLiteral("Device is Not Connected")});
+        QCOMPARE(window->ListMode(), QStringLiteral("D"));
+
+        connectRow(1);
+        window->MnuViewLogs_Click();
+        QCOMPARE(window->ListMode(), QStringLiteral("L"));
+        QCOMPARE(list()->columnCount(), 1);
+        QCOMPARE(list()->rowCount(), 1);
+        QCOMPARE(
+            cell(list(), 0, 0),
+            QStringLiteral("Device attendance log database is empty. Press F5 key to proceed."));
+
+        window->MnuDeviceList_Click();
+        QCOMPARE(window->ListMode(), QStringLiteral("D"));
+        QCOMPARE(window->ListItemCount(), 1);
+    }
+
+    void commandsWaitForTheListing()
+    {
+        addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 3000));
+        load();
+        connectRow(1);
+        messages->clear();
+        bool fired = false;
+        // Runs at the listing's first yield to the event loop.
+        QTimer::singleShot(0, window.get(), [&] {
+            fired = true;
+            QVERIFY(window->isBusy());
+            window->MnuDeviceList_Click();
+            window->Toolbar1_ButtonClick(QStringLiteral("DISCONNECT"));
+            window->MnuViewLogs_Click();
+        });
+        window->MnuViewLogs_Click();
+
+        QVERIFY(fired);
+        QVERIFY(!window->isBusy());
+        QCOMPARE(window->ListMode(), QStringLiteral("L"));
+        QCOMPARE(list()->rowCount(), 3000);
+        QVERIFY(messages->shown.isEmpty());
+        QVERIFY(IsDeviceConnected(*window->TermCtl1[1]));
+    }
+
+    void extractionFromTheLogView()
+    {
+        SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 20));
+        load();
+        connectRow(1);
+        window->MnuViewLogs_Click();
+        messages->clear();
+
+        window->Toolbar1_ButtonClick(QStringLiteral("EXTRACT"));
+        QCOMPARE(messages->shown.size(), 1);
+        QCOMPARE(messages->shown[0].first, QStringLiteral("Primary Level Extraction Completed. "));
+        QCOMPARE(messages->shown[0].second, 64);
+        QCOMPARE(window->ListMode(), QStringLiteral("D"));
+        QCOMPARE(window->ListItemCount(), 1);
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_DeviceAttenLog")).toInt(),
+                 20);
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 20);
+        QCOMPARE(sim.state().punches.size(), 0);
+        QVERIFY(!QApplication::overrideCursor());
+
+        window->MnuExtractData_Click();
+        QCOMPARE(messages->shown.last().first, QStringLiteral("No data to extract"));
+        QCOMPARE(messages->shown.last().second, 48);
+        QVERIFY(errors->calls.isEmpty());
+    }
+
+    void extractionFailuresAreReported()
+    {
+        SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 1000));
+        load();
+        window->MnuExtractData_Click();
+        QCOMPARE(messages->shown.size(), 1);
+        QCOMPARE(messages->shown[0].first, QStringLiteral("Device is not connected."));
+        QCOMPARE(messages->shown[0].second, 16);
+
+        // The database turns read-only half-way through the punches.
+        connectRow(1);
+        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
+                                       "when (select count(*) from tbl_attendancelog) >= 400 "
+                                       "begin select raise(abort, 'attempt to write a readonly "
+                                       "database'); end"));
+        window->MnuExtractData_Click();
+        QCOMPARE(errors->calls.size(), 1);
+        QCOMPARE(errors->calls[0].form, QStringLiteral("frm2"));
+        QCOMPARE(errors->calls[0].proc, QStringLiteral("MnuExtractData_Click()"));
+        QVERIFY(errors->calls[0].error.description.contains(QLatin1String("readonly")));
+        QCOMPARE(sim.state().punches.size(), 1000);
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_DeviceAttenLog")).toInt(),
+                 400);
+        QVERIFY(!QApplication::overrideCursor());
+
+        // The link breaks during the read.
+        db().execDirect(QStringLiteral("drop trigger refuse"));
+        sim.run([](SimTerminal& t) { t.setDropAfterRecords(500); });
+        window->MnuExtractData_Click();
+        QCOMPARE(errors->calls.size(), 2);
+        QCOMPARE(errors->calls[1].proc, QStringLiteral("MnuExtractData_Click()"));
+        QCOMPARE(sim.state().punches.size(), 1000);
+        QCOMPARE(messages->shown.size(), 1);
+    }
+
+    void clearDeviceLog()
+    {
+        SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 10));
+        load();
+        window->mnudeleteattendancedata_Click();
+        QCOMPARE(messages->texts(), QStringList{QStringLiteral("Device is not Connected")});
+
+        connectRow(1);
+        messages->clear();
+        messages->answers = {vbNo};
+        window->mnudeleteattendancedata_Click();
+        QCOMPARE(messages->shown.size(), 1);
+        QCOMPARE(messages->shown[0].second, 36);
+        QVERIFY(messages->shown[0].first.startsWith(QStringLiteral(
+            "Proceeding with 'Yes' will clear all the attendance log information \r\n")));
+        QCOMPARE(sim.state().punches.size(), 10);
+
+        window->mnudeleteattendancedata_Click();
+        QCOMPARE(sim.state().punches.size(), 0);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void restartDevice()
+    {
+        SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5));
+        load();
+        window->MnuRestartDevice_Click();
+        QCOMPARE(messages->texts(), QStringList{QStringLiteral("Device is not Connnected")});
+        QCOMPARE(sim.state().restarts, 0);
+
+        connectRow(1);
+        window->MnuRestartDevice_Click();
+        QCOMPARE(sim.state().restarts, 1);
+        QCOMPARE(window->PanelText(1), QString());
+    }
+
+    void deleteTemplatesOfLinkedTerminals()
+    {
+        SimState withTemplates = terminal(5);
+        withTemplates.users[0].templates[0] = QStringLiteral("T5");
+        SimThread& linked = addTerminal(5, QStringLiteral("Front Gate"), withTemplates);
+        withTemplates.machine = 6;
+        SimThread& unlinked = addTerminal(6, QStringLiteral("Back Office"), withTemplates);
+        for (int device : {5, 6})
+            db().exec(QStringLiteral("insert into Tbl_UserTemplate values "
+                                     "(1, 'O''Brien', 0, 'T', ?, 0, '', 0, 1, 1)"),
+                      {device});
+        load();
+        connectRow(1);
+
+        window->MnuDeleteTemplate_Click();
+        QCOMPARE(linked.state().users[0].templates[0], QString());
+        QCOMPARE(unlinked.state().users[0].templates[0], QStringLiteral("T5"));
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_UserTemplate")).toInt(), 2);
+        window->MnuDeleteTemplate_Click();
+        QVERIFY(errors->calls.isEmpty());
+        QVERIFY(messages->shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
