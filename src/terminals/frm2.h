@@ -1,13 +1,159 @@
 #pragma once
-// The main window: the terminal list and the hub of every command.
+// The main window: the terminal list with one SDK control element per terminal, the
+// current terminal that other screens act on, and every command and screen opener.
+//
+// The list lvX has two modes, kept in the Tag of LblDescriptions: "D" lists the terminals
+// (one row per Tbl_DeviceMaster row, row i served by element i of TermCtl1), "L" lists the
+// punches held on the current terminal (View Logs) until Device List (F5) returns to "D".
 
+#include "shell/Db.h"
+
+#include <QList>
 #include <QMainWindow>
+#include <QVariant>
+
+class LogListModel;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QStandardItemModel;
+class QToolBar;
+class QTreeView;
+class QTreeWidget;
+class TerminalSdk;
 
 class frm2 : public QMainWindow
 {
     Q_OBJECT
 public:
     explicit frm2(QWidget* parent = nullptr);
+    ~frm2() override;
 
+    // The current terminal: its machine number (the DeviceID, passed to the SDK operations)
+    // and its row of the terminal list (1-based), which is also its element of TermCtl1.
+    QVariant MachineID;
+    int SelectedItem = 0;
+
+    // Element 0 exists from the start; element i serves row i of the terminal list. Elements
+    // are owned by the window and never unloaded.
+    QList<TerminalSdk*> TermCtl1;
+    // Makes sure elements 0 to index exist (a screen that adds a terminal calls it).
+    void LoadElement(int index);
+
+    // Controls other screens and tests reach by objectName as well.
+    QTreeView* lvX = nullptr;
+    QLabel* LblDescriptions = nullptr;
+    QLabel* Image1 = nullptr;
+    QFrame* Shape1 = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QMenu* MnuActions = nullptr;
+
+    // Rows of the terminal list in mode "D": the row count and a row's text (subItem 0) or
+    // sub-item 1 to 7, as the list shows them; index is 1-based like SelectedItem.
+    int ListItemCount() const;
+    QString ListItemText(int index, int subItem = 0) const;
+    // "D" + DeviceID.
+    QString ListItemKey(int index) const;
+    // The key of a row's small icon ("connected", "notconnected", "cantconnect").
+    QString ListItemSmallIcon(int index) const;
+    bool ListItemChecked(int index) const;
+
+    // The list's mode ("D" or "L", the Tag of LblDescriptions) and lvX's own Tag ("MLIST"
+    // after Device List).
+    QString ListMode() const;
+    QString lvXTag() const;
+    // Text of status bar panel 1, 2 or 3.
+    QString PanelText(int panel) const;
+    // The view mode of the terminal list: 0 large icons, 3 report.
+    long ListViewMode() const { return m_viewMode; }
+    // True while a command yields to the event loop; commands started meanwhile are
+    // refused without a word.
+    bool isBusy() const { return m_busy; }
+
+    // Load and unload
     void Form_Load();
+    void Form_Unload();
+    void ShowMainWindow();
+    void SubClassMenuXP();
+
+    // The terminal list
+    void MnuDeviceList_Click();
+    void LoadControl();
+    void ReloadMachineList();
+    void RelabelDeviceItems(long& ViewMode);
+    void lvX_Click();
+
+    // Commands
+    void MnuConnectAction_Click();
+    void MnuDisConnect_Click();
+    void MnuExtractData_Click();
+    void MnuViewLogs_Click();
+    void MnuRestartDevice_Click();
+    void mnudeleteattendancedata_Click();
+    void MnuDeleteTemplate_Click();
+    void MnuExit_Click();
+    void Toolbar1_ButtonClick(const QString& key);
+    void Toolbar1_ButtonMenuClick(const QString& key);
+
+    // Openers of the other screens.
+    void MnuDeviceMaster_Click();
+    void mnuViewDeviceUsers_Click();
+    void mnuDownloadUserInfo_Click();
+    void mnuUploadUserInfo_Click();
+    void mnuUpload_Click();
+    void MnuUSBLogImport_Click();
+    void mnuRepairData_Click();
+    void MnuSettings_Click();
+    void MnuScheduler_Click();
+    void MnuLogHistory_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption,
+                     void (frm2::*command)() = nullptr, const QKeySequence& shortcut = {});
+    // Runs a command unless another one is still running.
+    void dispatch(void (frm2::*command)());
+
+    void ExtDataFromDevice();
+
+    // Element `index` of TermCtl1; throws when it was never loaded.
+    TerminalSdk& element(int index) const;
+    // MachineID as the SDK's machine number; throws when it is no number.
+    long machineNumber() const;
+
+    void setListMode(const QString& mode);
+    void setlvXTag(const QString& tag);
+    void setPanel(int panel, const QString& text);
+    void setSubItem(int index, int subItem, const QString& text);
+    void setSmallIcon(int index, const QString& key);
+    void showDeviceModel();
+    void applyViewMode();
+    void selectRow(int index);
+    void showEmptyLogMessage();
+
+    Db MainConnection;
+    // Delete Templates reads the stored templates through a connection of its own.
+    Db m_templateConnection;
+    int DeviceCount = 0;
+    int TickSecond = 0;
+    bool ValidateSetting = false;
+    long m_recordCount = 0;  // attendance records the terminal reported (View Logs)
+
+    QStandardItemModel* m_devices = nullptr;
+    LogListModel* m_log = nullptr;
+    QStandardItemModel* m_message = nullptr;
+    QLabel* m_panels[3] = {nullptr, nullptr, nullptr};
+    QMenu* m_templatesMenu = nullptr;
+    QMenu* m_viewStyleMenu = nullptr;
+    long m_viewMode = 3;
+    bool m_busy = false;
+    bool m_filling = false;  // the list is being refilled: selection changes are no clicks
+    bool m_unloaded = false;
 };

@@ -1,0 +1,285 @@
+// The primary extraction against a simulated terminal and a temporary database: what is
+// stored, and what survives a bad record, a broken link and a failing database.
+
+#include "SimState.h"
+#include "SimTerminal.h"
+#include "SimThread.h"
+#include "support/TestSupport.h"
+#include "terminals/DeviceLink.h"
+#include "terminals/Extraction.h"
+#include "terminals/TerminalSdk.h"
+
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(SimPunch)
+
+namespace {
+constexpr long kMachine = 5;
+
+SimPunch punch(const QString& user, int verify, int inOut, const QDate& d, const QTime& t)
+{
+    SimPunch p;
+    p.user = user;
+    p.verifyMode = verify;
+    p.inOutMode = inOut;
+    p.year = d.year();
+    p.month = d.month();
+    p.day = d.day();
+    p.hour = t.hour();
+    p.minute = t.minute();
+    p.second = t.second();
+    return p;
+}
+
+// A record with the fields exactly as given, real date or not.
+SimPunch raw(const QString& user, int year, int month, int day, int hour, int minute, int second)
+{
+    SimPunch p;
+    p.user = user;
+    p.year = year;
+    p.month = month;
+    p.day = day;
+    p.hour = hour;
+    p.minute = minute;
+    p.second = second;
+    return p;
+}
+
+// `count` distinct punches of ten users, one minute apart from 1 March 2026 on.
+QList<SimPunch> manyPunches(int count)
+{
+    QList<SimPunch> list;
+    const QDateTime start(QDate(2026, 3, 1), QTime(6, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const QDateTime at = start.addSecs(qint64(i) * 60);
+        list.append(punch(QString::number(i % 10 + 1), 1, i % 2, at.date(), at.time()));
+    }
+    return list;
+}
+
+int count(Db& db, const QString& table)
+{
+    return db.scalar(QStringLiteral("select count(*) from ") + table).toInt();
+}
+
+// Punches of Tbl_DeviceAttenLog without their twin in tbl_attendancelog, and the other
+// way round: a half-stored punch shows up here.
+int unmatched(Db& db)
+{
+    const QString sql = QStringLiteral(
+        "select count(*) from %1 a where not exists (select 1 from %2 b where "
+        "b.LogDate=a.LogDate and b.LogTime=a.LogTime and b.Emp_ID=a.Emp_ID)");
+    return db.scalar(sql.arg(QStringLiteral("Tbl_DeviceAttenLog"),
+                             QStringLiteral("tbl_attendancelog")))
+               .toInt() +
+           db.scalar(sql.arg(QStringLiteral("tbl_attendancelog"),
+                             QStringLiteral("Tbl_DeviceAttenLog")))
+               .toInt();
+}
+
+int distinctPunches(Db& db, const QString& table)
+{
+    return db
+        .scalar(QStringLiteral("select count(*) from (select distinct LogDate, LogTime, Emp_ID "
+                               "from %1)")
+                    .arg(table))
+        .toInt();
+}
+}  // namespace
+
+class TestExtraction : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<TempDatabase> database;
+    std::unique_ptr<SimThread> sim;
+    std::unique_ptr<TerminalSdk> sdk;
+
+    Db& db() { return database->db(); }
+
+    void startTerminal(const QList<SimPunch>& punches)
+    {
+        SimState state;
+        state.machine = int(kMachine);
+        state.punches = punches;
+        sim = std::make_unique<SimThread>(state);
+        sdk = std::make_unique<TerminalSdk>();
+        QVERIFY(sdk->SdkConnectNetwork(QStringLiteral("127.0.0.1"), sim->port()));
+    }
+
+    int punchesOnTerminal() { return int(sim->state().punches.size()); }
+
+private Q_SLOTS:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        database = std::make_unique<TempDatabase>();
+    }
+
+    void cleanup()
+    {
+        sdk.reset();
+        sim.reset();
+        database.reset();
+        env.reset();
+    }
+
+    void storesEachPunchOnceInBothTables()
+    {
+        const QDate day(2026, 3, 7);
+        startTerminal({punch(QStringLiteral("007"), 1, 0, day, QTime(8, 5, 3)),
+                       punch(QStringLiteral("12"), 0, 7, day, QTime(17, 30, 0)),
+                       // Left on the terminal by an earlier run that failed.
+                       punch(QStringLiteral("007"), 1, 0, day, QTime(8, 5, 3))});
+        // The same punch, stored earlier from another terminal, is replaced.
+        for (const char* table : {"Tbl_DeviceAttenLog", "tbl_attendancelog"})
+            db().exec(QStringLiteral("insert into %1 (Emp_ID, VerifyMode, InOutMode, LogDate, "
+                                     "LogTime, ExtractedFrom, isnew, emp_name) "
+                                     "values (7, 2, 1, '2026-03-07', '08:05:03', 9, 1, '')")
+                          .arg(QLatin1String(table)));
+
+        const Extraction::Result result = Extraction::run(db(), *sdk, kMachine);
+        QCOMPARE(result.outcome, Extraction::Outcome::Completed);
+        QCOMPARE(result.stored, 3);
+        QCOMPARE(punchesOnTerminal(), 0);
+
+        for (const QString& table : {QStringLiteral("Tbl_DeviceAttenLog"),
+                                    QStringLiteral("tbl_attendancelog")}) {
+            QCOMPARE(count(db(), table), 2);
+            QSqlQuery q = db().exec(QStringLiteral("select Emp_ID, VerifyMode, InOutMode, "
+                                                   "LogDate, LogTime, ExtractedFrom, isnew, "
+                                                   "emp_name from %1 order by LogTime")
+                                        .arg(table));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 7);
+            QCOMPARE(q.value(1).toInt(), 1);
+            QCOMPARE(q.value(2).toInt(), 0);
+            QCOMPARE(q.value(3).toString(), QStringLiteral("2026-03-07"));
+            QCOMPARE(q.value(4).toString(), QStringLiteral("08:05:03"));
+            QCOMPARE(q.value(5).toInt(), int(kMachine));
+            QCOMPARE(q.value(6).toInt(), 1);
+            QCOMPARE(q.value(7).toString(), QString());
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 12);
+            QCOMPARE(q.value(2).toInt(), 7);
+            QCOMPARE(q.value(4).toString(), QStringLiteral("17:30:00"));
+        }
+    }
+
+    void emptyLogSendsNoClear()
+    {
+        startTerminal({});
+        // A clear request would get an unreadable answer and drop the link.
+        sim->run([](SimTerminal& t) { t.garbleNext(QStringLiteral("clearLog")); });
+        const Extraction::Result result = Extraction::run(db(), *sdk, kMachine);
+        QCOMPARE(result.outcome, Extraction::Outcome::NoData);
+        QCOMPARE(result.stored, 0);
+        QVERIFY(IsDeviceConnected(*sdk));
+        QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), 0);
+    }
+
+    void badRecordStoresWhatCameBefore_data()
+    {
+        QTest::addColumn<SimPunch>("bad");
+        QTest::newRow("user number") << raw(QStringLiteral("12A"), 2026, 3, 8, 9, 0, 0);
+        QTest::newRow("blank user") << raw(QString(), 2026, 3, 8, 9, 0, 0);
+        QTest::newRow("30 February") << raw(QStringLiteral("3"), 2026, 2, 30, 9, 0, 0);
+        QTest::newRow("hour 25") << raw(QStringLiteral("3"), 2026, 3, 8, 25, 0, 0);
+    }
+
+    void badRecordStoresWhatCameBefore()
+    {
+        QFETCH(SimPunch, bad);
+        QList<SimPunch> punches = manyPunches(4);
+        punches.insert(2, bad);
+        startTerminal(punches);
+
+        try {
+            Extraction::run(db(), *sdk, kMachine);
+            QFAIL("a record that is no punch must end the extraction");
+        } catch (const DbError& e) {
+            QCOMPARE(e.number(), Extraction::TypeMismatch);
+        }
+        QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), 2);
+        QCOMPARE(count(db(), QStringLiteral("tbl_attendancelog")), 2);
+        QCOMPARE(punchesOnTerminal(), 5);
+    }
+
+    void brokenLinkKeepsTheLog()
+    {
+        startTerminal(manyPunches(1000));
+        sim->run([](SimTerminal& t) { t.setDropAfterRecords(500); });
+
+        try {
+            Extraction::run(db(), *sdk, kMachine);
+            QFAIL("a broken link must be reported");
+        } catch (const DbError& e) {
+            QCOMPARE(e.number(), Extraction::LinkError);
+        }
+        QVERIFY(count(db(), QStringLiteral("Tbl_DeviceAttenLog")) <= 500);
+        QCOMPARE(count(db(), QStringLiteral("tbl_attendancelog")),
+                 count(db(), QStringLiteral("Tbl_DeviceAttenLog")));
+        QCOMPARE(unmatched(db()), 0);
+        QCOMPARE(punchesOnTerminal(), 1000);
+
+        sim->run([](SimTerminal& t) { t.setDropAfterRecords(-1); });
+        QVERIFY(sdk->SdkConnectNetwork(QStringLiteral("127.0.0.1"), sim->port()));
+        const Extraction::Result again = Extraction::run(db(), *sdk, kMachine);
+        QCOMPARE(again.outcome, Extraction::Outcome::Completed);
+        for (const QString& table : {QStringLiteral("Tbl_DeviceAttenLog"),
+                                    QStringLiteral("tbl_attendancelog")}) {
+            QCOMPARE(count(db(), table), 1000);
+            QCOMPARE(distinctPunches(db(), table), 1000);
+        }
+        QCOMPARE(punchesOnTerminal(), 0);
+    }
+
+    void failingDatabaseKeepsTheLog_data()
+    {
+        QTest::addColumn<int>("punches");
+        QTest::addColumn<int>("failAt");
+        QTest::newRow("first batch") << 1000 << 300;
+        QTest::newRow("later batch") << 9000 << 8500;
+    }
+
+    void failingDatabaseKeepsTheLog()
+    {
+        QFETCH(int, punches);
+        QFETCH(int, failAt);
+        startTerminal(manyPunches(punches));
+        // The second table refuses writes once it holds failAt rows, after the first table
+        // took the failing punch: only a rollback of the whole punch keeps the tables equal.
+        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
+                                       "when (select count(*) from tbl_attendancelog) >= %1 "
+                                       "begin select raise(abort, 'attempt to write a readonly "
+                                       "database'); end")
+                            .arg(failAt));
+
+        try {
+            Extraction::run(db(), *sdk, kMachine);
+            QFAIL("a failing database must be reported");
+        } catch (const DbError& e) {
+            QVERIFY2(e.text().contains(QLatin1String("readonly")), qPrintable(e.text()));
+        }
+        QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), failAt);
+        QCOMPARE(count(db(), QStringLiteral("tbl_attendancelog")), failAt);
+        QCOMPARE(unmatched(db()), 0);
+        QCOMPARE(punchesOnTerminal(), punches);
+        QVERIFY(IsDeviceConnected(*sdk));
+
+        db().execDirect(QStringLiteral("drop trigger refuse"));
+        QCOMPARE(Extraction::run(db(), *sdk, kMachine).stored, punches);
+        QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), punches);
+        QCOMPARE(distinctPunches(db(), QStringLiteral("tbl_attendancelog")), punches);
+        QCOMPARE(count(db(), QStringLiteral("tbl_attendancelog")), punches);
+        QCOMPARE(punchesOnTerminal(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExtraction)
+#include "tst_extraction.moc"
