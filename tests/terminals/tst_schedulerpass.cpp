@@ -1,0 +1,288 @@
+#include "TestSupport.h"
+
+#include "SimTerminal.h"
+#include "SimThread.h"
+
+#include "shell/Clock.h"
+#include "shell/DateText.h"
+#include "shell/Settings.h"
+#include "shell/Shared.h"
+#include "terminals/MinuteTrigger.h"
+#include "terminals/SchedulerPass.h"
+#include "terminals/TaskStore.h"
+#include "terminals/TerminalSdk.h"
+
+#include <QFile>
+#include <QTcpServer>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+// The main window as the pass sees it: one control element per registered terminal.
+class FakeHost : public SchedulerHost
+{
+public:
+    std::vector<std::unique_ptr<TerminalSdk>> elements;  // element i+1 at index i
+    std::map<int, int> elementOfDevice;
+    QList<QPair<int, int>> currentTerminals;
+    int viewLogsCalls = 0;
+    int extractCalls = 0;
+
+    TerminalSdk& add(int deviceId)
+    {
+        elements.push_back(std::make_unique<TerminalSdk>());
+        elementOfDevice[deviceId] = static_cast<int>(elements.size());
+        return *elements.back();
+    }
+
+    TerminalSdk* controlForDevice(int deviceId, int& elementIndex) override
+    {
+        auto it = elementOfDevice.find(deviceId);
+        if (it == elementOfDevice.end()) {
+            elementIndex = 0;
+            return nullptr;
+        }
+        elementIndex = it->second;
+        return elements[static_cast<size_t>(it->second - 1)].get();
+    }
+
+    void setCurrentTerminal(int selectedItem, int machineId) override
+    {
+        currentTerminals.append({selectedItem, machineId});
+    }
+
+    void viewLogs() override { ++viewLogsCalls; }
+    bool extractData() override
+    {
+        ++extractCalls;
+        return extractSucceeds;
+    }
+
+    bool extractSucceeds = true;
+};
+}  // namespace
+
+class TestSchedulerPass : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<TempDatabase> database;
+    const QDateTime now{QDate(2026, 12, 7), QTime(10, 0, 12)};
+
+    Db& db() { return shared().Cnxn; }
+    QString today() const { return shortDateText(now.date()); }
+
+    void registerTerminal(int deviceId, quint16 port)
+    {
+        db().exec("insert into Tbl_DeviceMaster (DeviceID, DeviceDescription, ComNo, PortNo, "
+                  "IPAddress, BaudRate, ConMode, Log_Mode) values (?,?,'1',?,'127.0.0.1','9600',1,3)",
+                  {deviceId, QString("Terminal %1").arg(deviceId), QString::number(port)});
+    }
+
+    void addTask(int deviceId, int task, const QString& date, const QString& time,
+                 const QString& eachDay = "0", int deviceIndex = 0)
+    {
+        TaskRecord t;
+        t.DeviceID = deviceId;
+        t.DeviceIndex = deviceIndex;
+        t.Task = task;
+        t.TaskDate = date;
+        t.TaskTime = time;
+        t.TaskEachDay = eachDay;
+        TaskStore::insert(db(), t);
+    }
+
+    QStringList logLines() const
+    {
+        QFile f(env->homeDir() + "/SchedulerLOG.txt");
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QStringList lines = QString::fromUtf8(f.readAll()).split("\r\n");
+        lines.removeAll(QString());
+        return lines;
+    }
+
+    QStringList performed()
+    {
+        QStringList marks;
+        QSqlQuery q = db().exec("select Performed from Tbl_Task order by TaskID");
+        while (q.next())
+            marks << q.value(0).toString();
+        return marks;
+    }
+
+    // A port on which nothing listens.
+    static quint16 deadPort()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        return probe.serverPort();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        database = std::make_unique<TempDatabase>();
+        resetShared();
+        database->openShared();
+        Settings::setValue(Settings::SdkConnectTimeoutMs, 1000);
+        Settings::setValue(Settings::SdkOperationTimeoutMs, 2000);
+    }
+
+    void cleanup()
+    {
+        resetShared();
+        database.reset();
+        env.reset();
+    }
+
+    void nothingDueDoesNothing()
+    {
+        FakeHost host;
+        addTask(3, 1, today(), "10:01");
+        addTask(3, 1, shortDateText(now.date().addDays(1)), "10:00");
+        SchedulerPass::run(db(), host, now);
+        QVERIFY(logLines().isEmpty());
+        QVERIFY(host.currentTerminals.isEmpty());
+        QCOMPARE(performed(), QStringList({"", ""}));
+    }
+
+    void firstRowDecidesBetweenDatedAndEveryTask()
+    {
+        // Terminals without an element: each due task logs its failure line, which shows
+        // which tasks the pass chose.
+        FakeHost host;
+        const QString otherDay = shortDateText(now.date().addDays(-3));
+        addTask(41, 1, otherDay, "10:00", "0");
+        addTask(42, 1, otherDay, "10:00", "1");
+        addTask(43, 3, today(), "10:00", "0");
+        SchedulerPass::run(db(), host, now);
+        // The first row is a one-date task: only today's tasks run, the each-day one too
+        // would only on its own date.
+        QCOMPARE(logLines(), QStringList{"Device Restart Failed (43)" + today() + ",10:00"});
+
+        db().exec("delete from Tbl_Task");
+        QFile::remove(env->homeDir() + "/SchedulerLOG.txt");
+        addTask(52, 1, otherDay, "10:00", "1");
+        addTask(51, 1, otherDay, "10:00", "0");
+        SchedulerPass::run(db(), host, now);
+        // An each-day task first: every task at this minute runs, whatever its date.
+        QCOMPARE(logLines(), QStringList({"Device Connect Failed (52)" + otherDay + ",10:00",
+                                          "Device Connect Failed (51)" + otherDay + ",10:00"}));
+    }
+
+    void tasksOfOneTerminalRunInTableOrder()
+    {
+        SimState state;
+        state.machine = 3;
+        state.clockOffsetSeconds = -86400;
+        SimThread sim(state);
+        registerTerminal(3, sim.port());
+        FakeHost host;
+        TerminalSdk& element = host.add(3);
+        addTask(3, 1, today(), "10:00", "0", 7);  // a stale element number
+        addTask(3, 0, today(), "10:00");
+        SchedulerPass::run(db(), host, now);
+        QCOMPARE(logLines(),
+                 QStringList({"Device Connected at (3)" + today() + ",10:00",
+                              "Configured Device Date time With System at (3)" + today() + ",10:00"}));
+        QCOMPARE(performed(), QStringList({"Y", "Y"}));
+        // The element was found by DeviceID, and stays the current terminal.
+        QCOMPARE(host.currentTerminals, (QList<QPair<int, int>>{{1, 3}, {1, 3}}));
+        long status = 0;
+        QVERIFY(element.SdkCheckConnection(status));
+        const SimState after = sim.state();
+        QCOMPARE(after.params.value(34), 2);
+        // The clock now reads the pass's moment, not a day behind.
+        const QDateTime terminalNow =
+            QDateTime::currentDateTime().addSecs(after.clockOffsetSeconds);
+        QVERIFY(qAbs(terminalNow.secsTo(now)) < 120);
+    }
+
+    void unreachableTerminalLogsItsFailure()
+    {
+        registerTerminal(3, deadPort());
+        FakeHost host;
+        host.add(3);
+        addTask(3, 0, today(), "10:00");
+        addTask(3, 7, today(), "10:00");  // an unknown code is skipped silently
+        addTask(3, 2, today(), "10:00");
+        SchedulerPass::run(db(), host, now);
+        QCOMPARE(logLines(),
+                 QStringList({"Configured Device Date time With System Failed(3)" + today() + ",10:00",
+                              "Device Disconnect Failed at (3)" + today() + ",10:00"}));
+        QCOMPARE(performed(), QStringList({"", "", ""}));
+    }
+
+    void extractionByScheduleIsLoggedByItsOutcome()
+    {
+        SimState state;
+        state.machine = 4;
+        SimThread sim(state);
+        registerTerminal(4, sim.port());
+        FakeHost host;
+        host.add(4);
+        addTask(4, 4, today(), "10:00");
+        host.extractSucceeds = false;
+        SchedulerPass::run(db(), host, now);
+        QCOMPARE(host.viewLogsCalls, 1);
+        QCOMPARE(host.extractCalls, 1);
+        QCOMPARE(logLines(), QStringList{"Data Extract Failed (4)" + today() + ",10:00"});
+        QCOMPARE(performed(), QStringList{""});
+        host.extractSucceeds = true;
+        SchedulerPass::run(db(), host, now);
+        QCOMPARE(logLines().last(), "Data Extracted at (4)" + today() + ",10:00");
+        QCOMPARE(performed(), QStringList{"Y"});
+    }
+
+    void restartAndPowerOffReachTheTerminal()
+    {
+        SimState state;
+        state.machine = 6;
+        SimThread sim(state);
+        registerTerminal(6, sim.port());
+        FakeHost host;
+        host.add(6);
+        addTask(6, 3, today(), "10:00");
+        SchedulerPass::run(db(), host, now);
+        QTRY_COMPARE(sim.state().restarts, 1);
+        db().exec("delete from Tbl_Task");
+        addTask(6, 5, today(), "10:00");
+        SchedulerPass::run(db(), host, now);
+        QTRY_COMPARE(sim.state().powerOffs, 1);
+        QCOMPARE(logLines(), QStringList({"Device Restarted at (6)" + today() + ",10:00",
+                                          "Power Off Device at (6)" + today() + ",10:00"}));
+    }
+
+    void triggerRaisesOnePassPerMinute()
+    {
+        const QDateTime loaded(QDate(2026, 12, 7), QTime(9, 59, 40));
+        MinuteTrigger trigger(loaded);
+        int raised = 0;
+        for (int s = 41; s < 60; ++s)
+            raised += trigger.tick(QDateTime(loaded.date(), QTime(9, 59, s)));
+        QCOMPARE(raised, 0);  // the minute of loading has been seen
+        for (int s = 0; s < 60; ++s)
+            raised += trigger.tick(QDateTime(loaded.date(), QTime(10, 0, s)));
+        QCOMPARE(raised, 1);
+        // A tick that comes late still raises the minute once.
+        QVERIFY(trigger.tick(QDateTime(loaded.date(), QTime(10, 1, 59))));
+        QVERIFY(!trigger.tick(QDateTime(loaded.date(), QTime(10, 1, 59, 900))));
+        // None while a pass runs; the minute that passed meanwhile is not made up twice.
+        trigger.setRunning(true);
+        QVERIFY(!trigger.tick(QDateTime(loaded.date(), QTime(10, 2, 0))));
+        trigger.setRunning(false);
+        QVERIFY(trigger.tick(QDateTime(loaded.date(), QTime(10, 2, 1))));
+        QVERIFY(!trigger.tick(QDateTime(loaded.date(), QTime(10, 2, 30))));
+        // The same wall-clock minute on the next day is a new minute.
+        QVERIFY(trigger.tick(QDateTime(loaded.date().addDays(1), QTime(10, 2, 0))));
+    }
+};
+
+QTEST_MAIN(TestSchedulerPass)
+#include "tst_schedulerpass.moc"
