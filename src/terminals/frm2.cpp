@@ -7,6 +7,8 @@
 #include "TerminalSdk.h"
 #include "TerminalUserNames.h"
 #include "data/CodeTables.h"
+#include "FrmScheduler.h"
+#include "MinuteTrigger.h"
 #include "frmProgressBar.h"
 #include "shell/Clock.h"
 #include "shell/DbError.h"
@@ -24,12 +26,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -149,6 +153,18 @@ frm2::frm2(QWidget* parent) : QMainWindow(parent)
     ListView1 = new QTreeWidget(central);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->hide();
+
+    txtTime = new QLineEdit(central);
+    txtTime->setObjectName(QStringLiteral("txtTime"));
+    txtTime->hide();
+    connect(txtTime, &QLineEdit::textChanged, this, [this] { txtTime_Change(); });
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(1000);
+    connect(Timer2, &QTimer::timeout, this, &frm2::Timer2_Timer);
 
     buildMenus();
     buildToolbar();
@@ -525,6 +541,9 @@ void frm2::Form_Load()
         for (int c = 0; c < 5; ++c)
             ListView1->setColumnWidth(c, twips(widths[c]));
     });
+    // The scheduler starts once the terminal list, and so every element, is loaded.
+    m_trigger = std::make_unique<MinuteTrigger>(Clock::now());
+    Timer2->start();
 }
 
 void frm2::Form_Unload()
@@ -772,9 +791,55 @@ void frm2::MnuExtractData_Click()
     ExtDataFromDevice();
 }
 
-void frm2::ExtDataFromDevice()
+// ---------------------------------------------------------------------------------------
+// Scheduler
+
+void frm2::Timer2_Timer()
+{
+    // A listing that yields, or a pass still running, holds the minute back until it ends.
+    if (m_busy || !m_trigger || !m_trigger->tick(Clock::now()))
+        return;
+    txtTime->setText(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
+void frm2::txtTime_Change()
+{
+    if (!m_trigger || m_trigger->isRunning())
+        return;
+    m_trigger->setRunning(true);
+    trapErrors(objectName(), QStringLiteral("TxtTime_Change()"),
+               [this] { SchedulerPass::run(shared().Cnxn, *this, Clock::now()); });
+    m_trigger->setRunning(false);
+}
+
+TerminalSdk* frm2::controlForDevice(int deviceId, int& elementIndex)
+{
+    const QString key = QStringLiteral("D%1").arg(deviceId);
+    for (int row = 1; row <= ListItemCount(); ++row) {
+        if (ListItemKey(row) == key) {
+            LoadElement(row);
+            elementIndex = row;
+            return TermCtl1.at(row);
+        }
+    }
+    elementIndex = 0;
+    return nullptr;
+}
+
+void frm2::setCurrentTerminal(int selectedItem, int machineId)
+{
+    SelectedItem = selectedItem;
+    MachineID = QString::number(machineId);
+}
+
+void frm2::viewLogs() { MnuViewLogs_Click(); }
+
+bool frm2::extractData() { return !m_busy && ExtDataFromDevice(); }
+
+bool frm2::ExtDataFromDevice()
 {
     std::unique_ptr<WaitCursor> hourglass;
+    bool extracted = false;
     trapErrors(objectName(), QStringLiteral("MnuExtractData_Click()"), [&] {
         TerminalSdk& device = element(SelectedItem);
         if (!IsDeviceConnected(device)) {
@@ -792,8 +857,10 @@ void frm2::ExtDataFromDevice()
         else
             MsgBox(QStringLiteral("Primary Level Extraction Completed. "), 64);
         connection.close();
+        extracted = true;
         MnuDeviceList_Click();
     });
+    return extracted;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1021,5 +1088,10 @@ void frm2::mnuUpload_Click() {}
 void frm2::MnuUSBLogImport_Click() {}
 void frm2::mnuRepairData_Click() {}
 void frm2::MnuSettings_Click() {}
-void frm2::MnuScheduler_Click() {}
+void frm2::MnuScheduler_Click()
+{
+    FrmScheduler dialog;
+    dialog.Form_Load();
+    dialog.exec();
+}
 void frm2::MnuLogHistory_Click() {}

@@ -6,13 +6,19 @@
 // (one row per Tbl_DeviceMaster row, row i served by element i of TermCtl1), "L" lists the
 // punches held on the current terminal (View Logs) until Device List (F5) returns to "D".
 
+#include "SchedulerPass.h"
 #include "shell/Db.h"
 
 #include <QList>
 #include <QMainWindow>
 #include <QVariant>
 
+#include <memory>
+
 class LogListModel;
+class MinuteTrigger;
+class QLineEdit;
+class QTimer;
 class QAction;
 class QFrame;
 class QLabel;
@@ -23,7 +29,7 @@ class QTreeView;
 class QTreeWidget;
 class TerminalSdk;
 
-class frm2 : public QMainWindow
+class frm2 : public QMainWindow, public SchedulerHost
 {
     Q_OBJECT
 public:
@@ -109,6 +115,19 @@ public:
     void MnuScheduler_Click();
     void MnuLogHistory_Click();
 
+    // The scheduler pass, raised by Timer2 once in each minute through the hidden txtTime.
+    void txtTime_Change();
+    void Timer2_Timer();
+    QLineEdit* txtTime = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+    // SchedulerHost
+    TerminalSdk* controlForDevice(int deviceId, int& elementIndex) override;
+    void setCurrentTerminal(int selectedItem, int machineId) override;
+    void viewLogs() override;
+    bool extractData() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -121,7 +140,8 @@ private:
     // Runs a command unless another one is still running.
     void dispatch(void (frm2::*command)());
 
-    void ExtDataFromDevice();
+    // True when the extraction ran to its end (stored every punch, or found none).
+    bool ExtDataFromDevice();
 
     // Element `index` of TermCtl1; throws when it was never loaded.
     TerminalSdk& element(int index) const;
@@ -154,4 +174,5 @@ private:
     bool m_busy = false;
     bool m_filling = false; // the list is being refilled: selection changes are no clicks
     bool m_unloaded = false;
+    std::unique_ptr<MinuteTrigger> m_trigger;
 };
