@@ -8,6 +8,7 @@
 #include "shell/Clock.h"
 #include "shell/DateText.h"
 #include "shell/MsgBox.h"
+#include "shell/Settings.h"
 #include "shell/Shared.h"
 #include "support/TestSupport.h"
 #include "terminals/DeviceLink.h"
@@ -551,6 +552,24 @@ private Q_SLOTS:
         QVERIFY(shown);
         // An empty task table shows the navigation's message as the editor loads.
         QCOMPARE(messages->texts(), QStringList{QStringLiteral("No Record To Display")});
+    }
+
+    void connectsASerialTerminal()
+    {
+        sims.push_back(std::make_unique<SimThread>(terminal(3, 4)));
+        const QString pty = sims.back()->openPty();
+        QVERIFY(!pty.isEmpty());
+        Settings::setSerialDevice(1, pty);
+        registerTerminal(3, QStringLiteral("Back Office"), 0, QString(), QStringLiteral("1"),
+                         QStringLiteral("9600"));
+        load();
+        select(1);
+        window->MnuConnectAction_Click();
+        QCOMPARE(window->PanelText(1), QStringLiteral("Connected With Back Office"));
+        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Connected"));
+        window->MnuExtractData_Click();
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 4);
+        QVERIFY(errors->calls.isEmpty());
     }
 };
 
