@@ -34,3 +34,21 @@ QString Dialect::releaseSavepoint(const QString& name) const
 {
     return m_kind == SqlServer ? QString() : QStringLiteral("RELEASE ") + name;
 }
+
+QString Dialect::workingHourQuery() const
+{
+    if (m_kind == SqlServer)
+        return QStringLiteral("exec proc_Get_WH_ID @empid=?, @checkdate=?, @checktime=?");
+    // The employee's own rows for the check date's weekday (Sunday 1 to Saturday 7) before
+    // the organisation's (employee 0), the lowest working-hour id first. The check time
+    // takes no part: the working-hour tables hold no times.
+    return QStringLiteral(
+        "SELECT wh.WorkHOur_ID AS signed_shift_id "
+        "FROM Tbl_Org_WorkingHrs wh "
+        "INNER JOIN Tbl_Org_Working_Hrs w ON w.Work_ID = wh.WorkHOur_ID "
+        "JOIN (SELECT ? AS empid, ? AS checkdate, ? AS checktime) p "
+        "WHERE wh.Emp_ID IN (p.empid, 0) "
+        "AND wh.Day_ID = CAST(strftime('%w', p.checkdate) AS INTEGER) + 1 "
+        "ORDER BY CASE WHEN wh.Emp_ID = p.empid THEN 0 ELSE 1 END, wh.WorkHOur_ID "
+        "LIMIT 1");
+}

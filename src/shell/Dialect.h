@@ -24,6 +24,11 @@ public:
     // Empty where the dialect releases savepoints with the transaction.
     QString releaseSavepoint(const QString& name) const;
 
+    // The personnel database's working-hour look-up, with three bound values (employee,
+    // check date "yyyy-MM-dd", check time) and the result column signed_shift_id. SQL Server
+    // runs its stored procedure; SQLite, which has none, answers with the same rule.
+    QString workingHourQuery() const;
+
 private:
     Kind m_kind;
 };

@@ -86,6 +86,31 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DbError, closed.exec("select 1"));
     }
 
+    void workingHourLookUp_data()
+    {
+        QTest::addColumn<int>("employee");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QVariant>("workingHour");
+        QTest::newRow("night shift on a Sunday") << 16 << "2026-12-06" << QVariant(3);
+        QTest::newRow("own rows end on Thursday") << 16 << "2026-12-11" << QVariant(1);
+        QTest::newRow("everyone's Saturday") << 16 << "2026-12-12" << QVariant(2);
+        QTest::newRow("default Monday") << 5 << "2026-12-07" << QVariant(1);
+        QTest::newRow("unknown employee") << 999 << "2026-12-07" << QVariant(1);
+    }
+
+    void workingHourLookUp()
+    {
+        QFETCH(int, employee);
+        QFETCH(QString, date);
+        QFETCH(QVariant, workingHour);
+        TempDatabase database(true);
+        Db& db = database.db();
+        QCOMPARE(db.scalar(db.dialect().workingHourQuery(), {employee, date, "08:00:00 AM"}).toInt(),
+                 workingHour.toInt());
+        db.exec("delete from Tbl_Org_WorkingHrs");
+        QVERIFY(!db.exists(db.dialect().workingHourQuery(), {employee, date, "08:00:00 AM"}));
+    }
+
     void recordsetFilterAndPositions()
     {
         Recordset rs = Recordset::fromRows(
