@@ -37,17 +37,7 @@ QList<SimPunch> terminalLog()
         const int round = i / kUsers;
         const QDate day = first.addDays(round % kDays);
         const QTime time = QTime(7, 0).addSecs((round / kDays) * 3 * 3600 + user * 7);
-        SimPunch p;
-        p.user = QString::number(user);
-        p.verifyMode = 1;
-        p.inOutMode = round / kDays % 2;
-        p.year = day.year();
-        p.month = day.month();
-        p.day = day.day();
-        p.hour = time.hour();
-        p.minute = time.minute();
-        p.second = time.second();
-        punches.append(p);
+        punches.append(SimPunch::at(QString::number(user), day, time, 1, round / kDays % 2));
     }
     return punches;
 }

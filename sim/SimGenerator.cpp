@@ -20,21 +20,6 @@ QString templateText(QRandomGenerator& random, int length)
     return text;
 }
 
-SimPunch punch(const QString& user, const QDate& date, const QTime& time, int verify, int inOut)
-{
-    SimPunch p;
-    p.user = user;
-    p.verifyMode = verify;
-    p.inOutMode = inOut;
-    p.year = date.year();
-    p.month = date.month();
-    p.day = date.day();
-    p.hour = time.hour();
-    p.minute = time.minute();
-    p.second = time.second();
-    return p;
-}
-
 } // namespace
 
 SimState SimGenerator::bulk(int punches, int machine)
@@ -58,7 +43,7 @@ SimState SimGenerator::bulk(int punches, int machine)
                     const QTime base = half == 0 ? QTime(8, 0) : QTime(17, 0);
                     const QTime time = base.addSecs(int(random.bounded(-1800, 1800)));
                     s.punches.append(
-                        punch(QString::number(u), date, time, 1 + int(random.bounded(3)), half));
+                        SimPunch::at(QString::number(u), date, time, 1 + int(random.bounded(3)), half));
                 }
             }
         }
@@ -114,25 +99,25 @@ SimState SimGenerator::demo(int machine, const QDate& today)
             const QString user = QString::number(u);
             const int verify = u % 4 == 0 ? 4 : (u % 5 == 0 ? 2 : 1);
             const QTime in = QTime(8, 0).addSecs(int(random.bounded(-1200, 1500)));
-            s.punches.append(punch(user, date, in, verify, 0));
+            s.punches.append(SimPunch::at(user, date, in, verify, 0));
             if (u % 4 == 1) {
                 const QTime out = QTime(12, 30).addSecs(int(random.bounded(0, 600)));
-                s.punches.append(punch(user, date, out, verify, 2));
-                s.punches.append(punch(user, date, out.addSecs(1800), verify, 3));
+                s.punches.append(SimPunch::at(user, date, out, verify, 2));
+                s.punches.append(SimPunch::at(user, date, out.addSecs(1800), verify, 3));
             }
             if (date == today)
                 continue;
             const QTime off = QTime(17, 0).addSecs(int(random.bounded(-900, 3600)));
-            s.punches.append(punch(user, date, off, verify, 1));
+            s.punches.append(SimPunch::at(user, date, off, verify, 1));
             if (u == 9 && date.dayOfWeek() == 3) {
-                s.punches.append(punch(user, date, off.addSecs(600), verify, 4));
-                s.punches.append(punch(user, date, off.addSecs(7800), verify, 5));
+                s.punches.append(SimPunch::at(user, date, off.addSecs(600), verify, 4));
+                s.punches.append(SimPunch::at(user, date, off.addSecs(7800), verify, 5));
             }
         }
     }
     // A punch from a user number the terminal keeps with leading zeros.
     if (machine == 2)
-        s.punches.append(punch(QStringLiteral("007"), today.addDays(-1), QTime(8, 5, 3), 1, 0));
+        s.punches.append(SimPunch::at(QStringLiteral("007"), today.addDays(-1), QTime(8, 5, 3), 1, 0));
     std::stable_sort(s.punches.begin(), s.punches.end(), [](const SimPunch& a, const SimPunch& b) {
         return std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second) <
                std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second);

@@ -302,3 +302,19 @@ std::optional<SimState> SimState::load(const QString& path, QString* error)
     }
     return fromJson(file.readAll(), error);
 }
+
+SimPunch SimPunch::at(const QString& user, const QDate& date, const QTime& time, int verify,
+                      int inOut)
+{
+    SimPunch p;
+    p.user = user;
+    p.verifyMode = verify;
+    p.inOutMode = inOut;
+    p.year = date.year();
+    p.month = date.month();
+    p.day = date.day();
+    p.hour = time.hour();
+    p.minute = time.minute();
+    p.second = time.second();
+    return p;
+}

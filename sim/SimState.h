@@ -11,10 +11,12 @@
 //                time "yyyy-MM-dd HH:mm"}]
 // Attendance and operation records keep the terminal's order.
 
+#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QTime>
 
 #include <array>
 #include <optional>
@@ -39,6 +41,10 @@ struct SimPunch
     int inOutMode = 0;
     int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     int workCode = 0;
+
+    // A punch of `user` at a real date and time.
+    static SimPunch at(const QString& user, const QDate& date, const QTime& time, int verify = 1,
+                       int inOut = 0);
 };
 
 // The twelve values of one operation-log record, in the order the walk hands them out:

@@ -7,7 +7,6 @@
 #include "shell/Db.h"
 #include "shell/ModFunction.h"
 
-#include <QSqlRecord>
 #include <QVector>
 
 #include <array>
@@ -33,23 +32,22 @@ const std::array<const char*, 6> kFailure = {
 
 QVector<DueTask> dueTasks(Db& db, const QString& nowText, const QString& todayText)
 {
-    const QString byTime = QStringLiteral("Select * From Tbl_Task Where TaskTime=?");
-    const QString byDate = QStringLiteral("Select * From Tbl_Task Where TaskDate=? And TaskTime=?");
     // The first row at this minute decides: an each-day task there runs every task at this
     // minute, otherwise only today's.
-    Recordset first = db.select(byTime, {nowText});
-    const bool everyTask = !first.isEmpty() &&
-                           first.value(QStringLiteral("TaskEachDay")).toString().trimmed() ==
+    Recordset rows = db.select(QStringLiteral("Select * From Tbl_Task Where TaskTime=?"), {nowText});
+    const bool everyTask = !rows.isEmpty() &&
+                           rows.value(QStringLiteral("TaskEachDay")).toString().trimmed() ==
                                QLatin1String("1");
-    QSqlQuery q = everyTask ? db.exec(byTime, {nowText}) : db.exec(byDate, {todayText, nowText});
+    if (!everyTask && !rows.isEmpty())
+        rows = db.select(QStringLiteral("Select * From Tbl_Task Where TaskDate=? And TaskTime=?"),
+                         {todayText, nowText});
     QVector<DueTask> tasks;
-    while (q.next()) {
-        const QSqlRecord r = q.record();
-        tasks.append({r.value(QStringLiteral("TaskID")).toInt(),
-                      r.value(QStringLiteral("Task")).toInt(),
-                      r.value(QStringLiteral("DeviceID")).toInt(),
-                      r.value(QStringLiteral("TaskDate")).toString(),
-                      r.value(QStringLiteral("TaskTime")).toString()});
+    for (int r = 0; r < rows.RecordCount(); ++r) {
+        auto field = [&](const char* name) {
+            return rows.valueAt(r, rows.fieldIndex(QLatin1String(name)));
+        };
+        tasks.append({field("TaskID").toInt(), field("Task").toInt(), field("DeviceID").toInt(),
+                      field("TaskDate").toString(), field("TaskTime").toString()});
     }
     return tasks;
 }

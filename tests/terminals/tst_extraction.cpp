@@ -21,17 +21,7 @@ constexpr long kMachine = 5;
 
 SimPunch punch(const QString& user, int verify, int inOut, const QDate& d, const QTime& t)
 {
-    SimPunch p;
-    p.user = user;
-    p.verifyMode = verify;
-    p.inOutMode = inOut;
-    p.year = d.year();
-    p.month = d.month();
-    p.day = d.day();
-    p.hour = t.hour();
-    p.minute = t.minute();
-    p.second = t.second();
-    return p;
+    return SimPunch::at(user, d, t, verify, inOut);
 }
 
 // A record with the fields exactly as given, real date or not.

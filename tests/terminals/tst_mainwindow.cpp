@@ -32,17 +32,7 @@ const QString kProceed = QStringLiteral("Press F5 key to proceed.");
 
 SimPunch punch(const QString& user, int verify, int inOut, const QDateTime& at)
 {
-    SimPunch p;
-    p.user = user;
-    p.verifyMode = verify;
-    p.inOutMode = inOut;
-    p.year = at.date().year();
-    p.month = at.date().month();
-    p.day = at.date().day();
-    p.hour = at.time().hour();
-    p.minute = at.time().minute();
-    p.second = at.time().second();
-    return p;
+    return SimPunch::at(user, at.date(), at.time(), verify, inOut);
 }
 
 SimUser user(const QString& number, const QString& name)
