@@ -286,7 +286,13 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
             textArg(request, "template", templ) && finger >= 0 && finger <= 9 &&
             !number.trimmed().isEmpty()) {
             SimUser* u = s.findUser(number);
-            if (!u && !templ.isEmpty()) {
+            // An empty template is what a user stored without fingerprints carries: it
+            // must not wipe the finger a terminal already holds.
+            if (templ.isEmpty()) {
+                ok();
+                return {};
+            }
+            if (!u) {
                 SimUser added;
                 added.number = number.trimmed();
                 s.users.append(added);
