@@ -183,7 +183,7 @@ void FrmDownload::CmdDownload_Click()
         {
             JobRun run(m_window, m_running, {lsv, ChkCheck, chkExclFingerPrints, CmdDownload});
             TemplateDownload job(shared().Cnxn, sdk, machineNumber());
-            job.setYield([] { QCoreApplication::processEvents(); });
+            job.setYield([] { QCoreApplication::processEvents(); }, yieldIntervalMs);
             const bool exclude = chkExclFingerPrints->checkState() == Qt::Checked;
             const int count = lsv->topLevelItemCount();
             for (int i = 0; i < count && !lost; ++i) {

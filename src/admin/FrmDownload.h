@@ -39,6 +39,9 @@ public:
 
     // True while a download runs.
     bool isRunning() const { return m_running; }
+    // The download lets the window repaint between terminal reads at most this often, and
+    // commits what it stored each time.
+    int yieldIntervalMs = 25;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
