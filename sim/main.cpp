@@ -1,7 +1,8 @@
 // quorvane-terminal-sim: serves simulated terminals from their JSON state files.
 //
 //   quorvane-terminal-sim --terminal FILE [--listen HOST:PORT] [--pty]
-//                         [--delay MS] [--drop-after N] [--garbage OP] [--refuse]
+//                         [--delay MS] [--drop-after N] [--drop-after-answers OP:N]
+//                         [--garbage OP] [--refuse]
 //                         [--terminal FILE ...]
 //       Each --terminal starts a terminal; the options after it, up to the next
 //       --terminal, are that terminal's. Port 0 picks a free port. For every terminal the
@@ -45,6 +46,8 @@ struct TerminalOptions
     bool pty = false;
     int delayMs = 0;
     int dropAfter = -1;
+    QString dropOp;
+    int dropAnswers = -1;
     bool garble = false;
     QString garbleOp;
     bool refuse = false;
@@ -55,7 +58,8 @@ int usage(const QString& why)
     std::fprintf(stderr,
                  "quorvane-terminal-sim: %s\n"
                  "usage: quorvane-terminal-sim --terminal FILE [--listen HOST:PORT] [--pty]\n"
-                 "           [--delay MS] [--drop-after N] [--garbage OP] [--refuse] ...\n"
+                 "           [--delay MS] [--drop-after N] [--drop-after-answers OP:N]\n"
+                 "           [--garbage OP] [--refuse] ...\n"
                  "       quorvane-terminal-sim --generate N --out FILE [--machine M]\n"
                  "           [--users U] [--templates K] [--operations O]\n"
                  "       quorvane-terminal-sim --write-demo FOLDER\n",
@@ -138,6 +142,13 @@ int main(int argc, char* argv[])
         } else if (a == QLatin1String("--delay") && hasValue) {
             if (TerminalOptions* t = needsTerminal())
                 t->delayMs = number(value(), ok);
+        } else if (a == QLatin1String("--drop-after-answers") && hasValue) {
+            if (TerminalOptions* t = needsTerminal()) {
+                const QString spec = value();
+                t->dropOp = spec.section(QLatin1Char(':'), 0, 0);
+                t->dropAnswers = number(spec.section(QLatin1Char(':'), 1), ok);
+                ok = ok && !t->dropOp.isEmpty() && t->dropAnswers >= 0;
+            }
         } else if (a == QLatin1String("--drop-after") && hasValue) {
             if (TerminalOptions* t = needsTerminal())
                 t->dropAfter = number(value(), ok);
@@ -212,6 +223,8 @@ int main(int argc, char* argv[])
         }
         terminal->setDelayMs(t.delayMs);
         terminal->setDropAfterRecords(t.dropAfter);
+        if (t.dropAnswers >= 0)
+            terminal->setDropAfterAnswers(t.dropOp, t.dropAnswers);
         if (t.garble)
             terminal->garbleNext(t.garbleOp);
         const int m = terminal->state().machine;
