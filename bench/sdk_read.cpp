@@ -105,7 +105,6 @@ int main(int argc, char* argv[])
     const double linked = median(seconds);
     const double limit = median(limits);
     std::printf("sdk-read records=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
-                records, linked, double(records) / linked, double(records) / limit,
-                limit / linked);
+                records, linked, double(records) / linked, double(records) / limit, limit / linked);
     return 0;
 }

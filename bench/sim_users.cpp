@@ -19,8 +19,7 @@ double perRequestUs(SimTerminal& terminal, int users, const char* pattern, int c
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < count; ++i) {
-        const QByteArray request =
-            QString::asprintf(pattern, i, 1 + i % users, i % 10, i).toUtf8();
+        const QByteArray request = QString::asprintf(pattern, i, 1 + i % users, i % 10, i).toUtf8();
         if (terminal.answer(request).bytes.isEmpty())
             return -1;
     }

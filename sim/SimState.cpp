@@ -380,87 +380,87 @@ std::optional<SimState> SimState::fromJson(const QByteArray& json, QString* erro
 
     QSet<QString> seen;
     s.users.reserve(users.size());
-    const bool usersRead = eachObject(users, QStringLiteral("users"), problem,
-                                      [&](Fields& f, const QString& path) {
-        SimUser u;
-        f.text("number", u.number);
-        f.text("name", u.name);
-        f.text("password", u.password);
-        f.integer("privilege", u.privilege);
-        f.boolean("enabled", u.enabled);
-        f.text("card", u.card);
-        const QJsonObject templ = f.object("templates");
-        if (f.failed())
-            return false;
-        const QString key = userKey(u.number);
-        if (key.isEmpty() || u.number.trimmed().startsWith(u'-') || seen.contains(key)) {
-            problem = QStringLiteral("%1.number: \"%2\" is no user number, or a second one")
-                          .arg(path, u.number);
-            return false;
-        }
-        for (auto it = templ.constBegin(); it != templ.constEnd(); ++it) {
-            bool ok = false;
-            const int finger = it.key().toInt(&ok);
-            if (!ok || finger < 0 || finger > 9 || !it.value().isString()) {
-                problem = QStringLiteral("%1.templates.%2: no finger with a template text")
-                              .arg(path, it.key());
+    const bool usersRead =
+        eachObject(users, QStringLiteral("users"), problem, [&](Fields& f, const QString& path) {
+            SimUser u;
+            f.text("number", u.number);
+            f.text("name", u.name);
+            f.text("password", u.password);
+            f.integer("privilege", u.privilege);
+            f.boolean("enabled", u.enabled);
+            f.text("card", u.card);
+            const QJsonObject templ = f.object("templates");
+            if (f.failed())
+                return false;
+            const QString key = userKey(u.number);
+            if (key.isEmpty() || u.number.trimmed().startsWith(u'-') || seen.contains(key)) {
+                problem = QStringLiteral("%1.number: \"%2\" is no user number, or a second one")
+                              .arg(path, u.number);
                 return false;
             }
-            u.templates[size_t(finger)] = it.value().toString();
-        }
-        seen.insert(key);
-        s.users.append(u);
-        return true;
-    });
+            for (auto it = templ.constBegin(); it != templ.constEnd(); ++it) {
+                bool ok = false;
+                const int finger = it.key().toInt(&ok);
+                if (!ok || finger < 0 || finger > 9 || !it.value().isString()) {
+                    problem = QStringLiteral("%1.templates.%2: no finger with a template text")
+                                  .arg(path, it.key());
+                    return false;
+                }
+                u.templates[size_t(finger)] = it.value().toString();
+            }
+            seen.insert(key);
+            s.users.append(u);
+            return true;
+        });
     if (!usersRead)
         return refuse(problem);
 
     s.punches.reserve(punches.size());
-    const bool punchesRead = eachObject(punches, QStringLiteral("attendance"), problem,
-                                        [&](Fields& f, const QString& path) {
-        SimPunch p;
-        QString time;
-        f.text("user", p.user);
-        f.integer("verify", p.verifyMode);
-        f.integer("inout", p.inOutMode);
-        f.integer("work", p.workCode);
-        f.text("time", time);
-        if (f.failed())
-            return false;
-        if (!parseTime(time, p.year, p.month, p.day, p.hour, p.minute, &p.second)) {
-            problem = QStringLiteral("%1.time: bad time \"%2\"").arg(path, time);
-            return false;
-        }
-        s.punches.append(p);
-        return true;
-    });
+    const bool punchesRead = eachObject(
+        punches, QStringLiteral("attendance"), problem, [&](Fields& f, const QString& path) {
+            SimPunch p;
+            QString time;
+            f.text("user", p.user);
+            f.integer("verify", p.verifyMode);
+            f.integer("inout", p.inOutMode);
+            f.integer("work", p.workCode);
+            f.text("time", time);
+            if (f.failed())
+                return false;
+            if (!parseTime(time, p.year, p.month, p.day, p.hour, p.minute, &p.second)) {
+                problem = QStringLiteral("%1.time: bad time \"%2\"").arg(path, time);
+                return false;
+            }
+            s.punches.append(p);
+            return true;
+        });
     if (!punchesRead)
         return refuse(problem);
 
     s.operations.reserve(operations.size());
-    const bool operationsRead = eachObject(operations, QStringLiteral("operations"), problem,
-                                           [&](Fields& f, const QString& path) {
-        SimOperation op;
-        auto& x = op.values;
-        x[0] = s.machine;
-        QString time;
-        f.integer("machine", x[0]);
-        f.integer("operator", x[1]);
-        f.integer("param4", x[2]);
-        f.integer("param1", x[3]);
-        f.integer("param2", x[4]);
-        f.integer("operation", x[5]);
-        f.integer("param3", x[6]);
-        f.text("time", time);
-        if (f.failed())
-            return false;
-        if (!parseTime(time, x[7], x[8], x[9], x[10], x[11], nullptr)) {
-            problem = QStringLiteral("%1.time: bad time \"%2\"").arg(path, time);
-            return false;
-        }
-        s.operations.append(op);
-        return true;
-    });
+    const bool operationsRead = eachObject(
+        operations, QStringLiteral("operations"), problem, [&](Fields& f, const QString& path) {
+            SimOperation op;
+            auto& x = op.values;
+            x[0] = s.machine;
+            QString time;
+            f.integer("machine", x[0]);
+            f.integer("operator", x[1]);
+            f.integer("param4", x[2]);
+            f.integer("param1", x[3]);
+            f.integer("param2", x[4]);
+            f.integer("operation", x[5]);
+            f.integer("param3", x[6]);
+            f.text("time", time);
+            if (f.failed())
+                return false;
+            if (!parseTime(time, x[7], x[8], x[9], x[10], x[11], nullptr)) {
+                problem = QStringLiteral("%1.time: bad time \"%2\"").arg(path, time);
+                return false;
+            }
+            s.operations.append(op);
+            return true;
+        });
     if (!operationsRead)
         return refuse(problem);
     return s;

@@ -367,8 +367,7 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
         int finger = -1;
         if (textArg(request, "user", number) && intArg(request, "finger", finger)) {
             SimUser* u = s.findUser(number);
-            const bool changed =
-                u && ((finger >= 0 && finger <= 9) || finger == P::AllFingers);
+            const bool changed = u && ((finger >= 0 && finger <= 9) || finger == P::AllFingers);
             const std::optional<SimUser> old = u ? std::optional<SimUser>(*u) : std::nullopt;
             if (changed && finger == P::AllFingers)
                 u->templates.fill(QString());

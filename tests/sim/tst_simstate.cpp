@@ -141,10 +141,11 @@ void TestSimState::badFilesAreRejected_data()
     QTest::newRow("attendance not a list")
         << QByteArray(R"({"attendance":{"user":"1"}})") << "attendance";
     QTest::newRow("machine as text") << QByteArray(R"({"machine":"one"})") << "machine";
-    QTest::newRow("finger 12") << QByteArray(
-        R"({"users":[{"number":"1","templates":{"12":"x"}}]})") << "users[0].templates.12";
-    QTest::newRow("no such day") << QByteArray(
-        R"({"attendance":[{"user":"1","time":"2026-02-30 08:00:00"}]})") << "attendance[0].time";
+    QTest::newRow("finger 12") << QByteArray(R"({"users":[{"number":"1","templates":{"12":"x"}}]})")
+                               << "users[0].templates.12";
+    QTest::newRow("no such day")
+        << QByteArray(R"({"attendance":[{"user":"1","time":"2026-02-30 08:00:00"}]})")
+        << "attendance[0].time";
     QTest::newRow("time without seconds")
         << QByteArray(R"({"attendance":[{"user":"1","time":"2026-02-03 08:00"}]})")
         << "attendance[0].time";
@@ -210,7 +211,8 @@ void TestSimState::changesAreSavedTogether()
     QCOMPARE(saved->findUser(QStringLiteral("199"))->templates[2], QStringLiteral("T301"));
 
     // Reads change nothing on disk, and nothing is left to save.
-    QVERIFY(answerOf(t, R"({"id":401,"op":"readUsers","m":9})").value(QLatin1String("ok")).toBool());
+    QVERIFY(
+        answerOf(t, R"({"id":401,"op":"readUsers","m":9})").value(QLatin1String("ok")).toBool());
     QVERIFY(t.saveState());
     QCOMPARE(t.saves(), 2);
 }

@@ -4,9 +4,9 @@
 #include "SimState.h"
 #include "SimTerminal.h"
 #include "SimThread.h"
-#include "terminals/SdkProtocol.h"
 #include "shell/Settings.h"
 #include "support/TestSupport.h"
+#include "terminals/SdkProtocol.h"
 #include "terminals/TerminalSdk.h"
 
 #include <QDateTime>
