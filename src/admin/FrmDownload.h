@@ -41,7 +41,7 @@ public:
     bool isRunning() const { return m_running; }
     // The download lets the window repaint between terminal reads at most this often, and
     // commits what it stored each time.
-    int yieldIntervalMs = 25;
+    int yieldIntervalMs = 100;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

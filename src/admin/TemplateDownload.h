@@ -49,8 +49,9 @@ public:
     TemplateDownload(Db& db, TerminalSdk& sdk, long machineId);
 
     // Called between terminal reads so the window can repaint, at most once in
-    // `intervalMs`; whatever the store holds is committed first.
-    void setYield(std::function<void()> yield, int intervalMs = 25);
+    // `intervalMs`; whatever the store holds is committed first. Each commit waits for the
+    // disk, so ten a second keep the window alive without slowing a large download.
+    void setYield(std::function<void()> yield, int intervalMs = 100);
 
     // Downloads one user. All ten fingers are read once each: a row per finger found
     // (dropping this terminal's empty finger-0 row), else the row of a user without
@@ -71,6 +72,6 @@ private:
     TerminalSdk& m_sdk;
     long m_machine;
     std::function<void()> m_yield;
-    int m_interval = 25;
+    int m_interval = 100;
     QElapsedTimer m_sinceYield;
 };
