@@ -8,6 +8,7 @@
 #include "terminals/DeviceLink.h"
 #include "terminals/TerminalSdk.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QtTest>
 
@@ -162,6 +163,41 @@ private Q_SLOTS:
         chooseDestination(QStringLiteral("Warehouse"));
         QCOMPARE(screen->lsv->topLevelItemCount(), 0);
         QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{kNotLinked, 16}}));
+    }
+
+    // The link drops as the 500th of 1,000 employees is uploaded, after its first finger:
+    // the employees before it are on the terminal, the upload stops with the destination
+    // message, and a rerun completes.
+    void linkDroppedHalfWay()
+    {
+        SimThread& sim = f->addTerminal(5, QStringLiteral("Front Gate"), SimState());
+        f->load();
+        QVERIFY(f->connectRow(1));
+        Transaction batch(f->db());
+        for (int n = 1; n <= 1000; ++n) {
+            employee(n, "E", "", QString::number(n));
+            store(f->db(), {n, "E", 0, templ(n, 0), 5});
+            store(f->db(), {n, "E", 1, templ(n, 1), 5});
+        }
+        batch.commit();
+        openScreen();
+        screen->ChkCheck->click();
+        sim.run([](SimTerminal& t) { t.setDropAfterAnswers(QStringLiteral("writeTemplate"), 999); });
+
+        screen->ChkUpLoad_Click();
+        QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{kNotLinked, 16}}));
+        QCOMPARE(image(screen->lsv, "499"), 2);
+        QCOMPARE(image(screen->lsv, "500"), 0);
+        QCOMPARE(fingerOn(sim, 499, 1), templ(499, 1));
+        QCOMPARE(fingerOn(sim, 501, 0), QStringLiteral("<no user>"));
+
+        QVERIFY(f->connectRow(1));
+        f->messages.clear();
+        screen->ChkUpLoad_Click();
+        QVERIFY(f->messages.shown.isEmpty());
+        QCOMPARE(image(screen->lsv, "1000"), 2);
+        QCOMPARE(fingerOn(sim, 500, 1), templ(500, 1));
+        QCOMPARE(fingerOn(sim, 1000, 1), templ(1000, 1));
     }
 
     void noTerminalRegistered()
