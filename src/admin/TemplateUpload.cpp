@@ -10,10 +10,13 @@ constexpr int kPreview = 6;
 
 QList<EmployeeTemplates> TemplateUpload::listEmployees(Db& db, qint64 deviceId)
 {
+    // A missing part (most often the middle name) would make the whole name NULL.
+    const Dialect& d = db.dialect();
+    const QString none = QStringLiteral("''");
     const QString blank = QStringLiteral("' '");
-    const QString name = db.dialect().concat({QStringLiteral("Emp_FirstName"), blank,
-                                              QStringLiteral("Emp_MiddleName"), blank,
-                                              QStringLiteral("Emp_LastName")});
+    const QString name = d.concat({d.isNull(QStringLiteral("Emp_FirstName"), none), blank,
+                                   d.isNull(QStringLiteral("Emp_MiddleName"), none), blank,
+                                   d.isNull(QStringLiteral("Emp_LastName"), none)});
     QSqlQuery employees = db.exec(
         QStringLiteral("Select Emp_ID, %1 As FName From Tbl_Emp_Info Order By Emp_ID").arg(name));
     // Both sides come by number, so one pass over each pairs them.

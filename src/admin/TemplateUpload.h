@@ -13,7 +13,7 @@ class TerminalSdk;
 struct EmployeeTemplates
 {
     qint64 empId = 0;
-    QString name;        // first, middle and last name; empty when any part is missing
+    QString name;        // first, middle and last name joined by single blanks
     QString backupIndex; // the stored fingers, joined by ","
     QString previews;    // each stored template's first six characters and "...", joined
 };

@@ -59,6 +59,9 @@ void setUpList(QTreeWidget* list, const QStringList& headers, const QList<int>& 
     list->setHeaderLabels(headers);
     for (int i = 0; i < twips.size(); ++i)
         list->setColumnWidth(i, twips.at(i) / 15);
+    // The first column also holds the check box and the picture.
+    if (!twips.isEmpty())
+        list->setColumnWidth(0, twips.first() / 15 + 36);
 }
 
 void checkAll(QTreeWidget* list, bool checked)

@@ -70,7 +70,7 @@ private Q_SLOTS:
         f->load();
         QVERIFY(f->connectRow(1));
         employee(7, "Ann", "Mary", "Lee");
-        employee(8, "Bob", "", "Ray");
+        employee(8, "Bob", QVariant(), "Ray");
         employee(40000, "Jürgen", "", "Weiß");
         // Rows stored at different times lie apart; they still list as one user.
         store(f->db(), {7, "Ann", 6, templ(7, 6), 5});
@@ -85,6 +85,7 @@ private Q_SLOTS:
         QCOMPARE(cell(screen->lsv, "7", BackupIndex), QStringLiteral("0,6"));
         QCOMPARE(cell(screen->lsv, "7", Templates),
                  templ(7, 0).left(6) + "..." + templ(7, 6).left(6) + "...");
+        QCOMPARE(cell(screen->lsv, "8", Name), QStringLiteral("Bob  Ray"));
         QCOMPARE(cell(screen->lsv, "8", BackupIndex), QString());
         QCOMPARE(cell(screen->lsv, "40000", Name), QStringLiteral("Jürgen  Weiß"));
         QCOMPARE(cell(screen->lsv, "40000", BackupIndex), QStringLiteral("3"));
