@@ -36,7 +36,10 @@ constexpr int kOther = 9;
 
 QString templateText(int user, int finger)
 {
-    return QStringLiteral("TPL%1-%2:").arg(user).arg(finger).leftJustified(16, QLatin1Char('x'))
+    return QStringLiteral("TPL%1-%2:")
+        .arg(user)
+        .arg(finger)
+        .leftJustified(16, QLatin1Char('x'))
         .repeated(62)
         .left(1000);
 }
@@ -78,13 +81,14 @@ void fillStore(Db& db)
     QSqlQuery insert = db.prepare(kInsert);
     for (int n = 0; n < kUsers; ++n)
         for (int f = 0; f < kFingers; ++f)
-            Db::run(insert, {100001 + n, QStringLiteral("Other"), f, templateText(n, f), kOther,
-                             0, QString(), 0, 1, 0});
+            Db::run(insert, {100001 + n, QStringLiteral("Other"), f, templateText(n, f), kOther, 0,
+                             QString(), 0, 1, 0});
     QSqlQuery employee = db.prepare(QStringLiteral(
         "Insert Into Tbl_Emp_Info (Emp_ID, Emp_FirstName, Emp_MiddleName, Emp_LastName) "
         "Values (?,?,?,?)"));
     for (int n = 1; n <= kUsers; ++n)
-        Db::run(employee, {n, QStringLiteral("First"), QString(), QStringLiteral("Last %1").arg(n)});
+        Db::run(employee,
+                {n, QStringLiteral("First"), QString(), QStringLiteral("Last %1").arg(n)});
     transaction.commit();
 }
 
@@ -94,7 +98,10 @@ void connect(TerminalSdk& sdk, SimThread& sim)
         qFatal("cannot reach the simulated terminal");
 }
 
-double since(const QElapsedTimer& timer) { return double(timer.nsecsElapsed()) / 1e9; }
+double since(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e9;
+}
 
 struct Phase
 {
@@ -112,8 +119,8 @@ void print(const Phase& p, int rows)
 
 int rowsOf(Db& db, int device)
 {
-    return db.scalar(QStringLiteral("Select Count(*) From Tbl_UserTemplate Where DeviceID=?"),
-                     {device})
+    return db
+        .scalar(QStringLiteral("Select Count(*) From Tbl_UserTemplate Where DeviceID=?"), {device})
         .toInt();
 }
 
@@ -181,8 +188,8 @@ double readRows(Db& db)
 {
     QElapsedTimer timer;
     timer.start();
-    QSqlQuery q = db.exec(QStringLiteral("Select * From Tbl_UserTemplate Where DeviceID=?"),
-                          {kSource});
+    QSqlQuery q =
+        db.exec(QStringLiteral("Select * From Tbl_UserTemplate Where DeviceID=?"), {kSource});
     int rows = 0;
     while (q.next())
         rows += q.value(3).toString().isEmpty() ? 0 : 1;

@@ -35,8 +35,8 @@ FrmDownload::FrmDownload(frm2& window, QWidget* parent) : QDialog(parent), m_win
 
     lblDeviceName = new QLabel(this);
     lblDeviceName->setObjectName(QStringLiteral("lblDeviceName"));
-    Label1 = new QLabel(QStringLiteral("Check users to download their information into the system."),
-                        this);
+    Label1 = new QLabel(
+        QStringLiteral("Check users to download their information into the system."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     lsv = new QTreeWidget(this);
     lsv->setObjectName(QStringLiteral("lsv"));
@@ -83,7 +83,10 @@ long FrmDownload::machineNumber() const
     return long(wholeNumber(m_window.MachineID.toString(), QStringLiteral("machine number")));
 }
 
-QString FrmDownload::PrivilegeText(int privilege) { return DownloadPrivilegeNames::name(privilege); }
+QString FrmDownload::PrivilegeText(int privilege)
+{
+    return DownloadPrivilegeNames::name(privilege);
+}
 
 void FrmDownload::Form_Load()
 {
@@ -211,8 +214,9 @@ void FrmDownload::CmdDownload_Click()
         }
         // A dropped link is no success: the users before it are stored, the one being
         // read when it dropped is not.
-        MsgBox(lost ? kNotConnected : QStringLiteral("Download Finger Print Template Completed "
-                                                     "Successfully"),
+        MsgBox(lost ? kNotConnected
+                    : QStringLiteral("Download Finger Print Template Completed "
+                                     "Successfully"),
                lost ? 16 : 64);
         LblStatus->setText(QString());
     });

@@ -216,8 +216,7 @@ void FrmImportUsers::CmdImport_Click()
         const long machine = long(m_destination);
         bool lost = false;
         {
-            JobRun run(m_window, m_running,
-                       {FrmDeviceList, lsv, ChkImportAll, CmdImport});
+            JobRun run(m_window, m_running, {FrmDeviceList, lsv, ChkImportAll, CmdImport});
             UserCopy job(shared().Cnxn, *TermCtl1, machine, m_source);
             const int count = lsv->topLevelItemCount();
             for (int i = 0; i < count && !lost; ++i) {
@@ -267,7 +266,10 @@ void FrmImportUsers::ShowDeviceListPanel()
     FrmDeviceList->setVisible(true);
 }
 
-void FrmImportUsers::CloseForm() { done(QDialog::Rejected); }
+void FrmImportUsers::CloseForm()
+{
+    done(QDialog::Rejected);
+}
 
 void FrmImportUsers::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift)
 {

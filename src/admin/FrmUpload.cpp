@@ -26,8 +26,7 @@ enum Column { EmpId, Name, BackupIndex, Templates };
 QString notConnected()
 {
     return QStringLiteral("Destination device is not connected. Destination device must ") +
-           QStringLiteral("\r\n") +
-           QStringLiteral("be connected in order to upload user data.");
+           QStringLiteral("\r\n") + QStringLiteral("be connected in order to upload user data.");
 }
 } // namespace
 
@@ -219,7 +218,10 @@ void FrmUpload::ChkUpLoad_Click()
     });
 }
 
-void FrmUpload::CmdCancel_Click() { done(QDialog::Rejected); }
+void FrmUpload::CmdCancel_Click()
+{
+    done(QDialog::Rejected);
+}
 
 void FrmUpload::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift)
 {

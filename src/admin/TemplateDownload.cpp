@@ -47,8 +47,7 @@ void TemplateDownload::pause()
     m_sinceYield.start();
 }
 
-bool TemplateDownload::readUser(const QString& userNo, QString& name, Result& result,
-                                bool& enabled)
+bool TemplateDownload::readUser(const QString& userNo, QString& name, Result& result, bool& enabled)
 {
     if (!m_sdk.SdkReadUserInfo(m_machine, userNo, name, result.password, result.privilege,
                                enabled)) {

@@ -38,7 +38,7 @@ public:
         QString card;
         QString password;
         long privilege = 0;
-        QList<int> fingers;  // fingers stored with a template, ascending
+        QList<int> fingers;   // fingers stored with a template, ascending
         QStringList previews; // their templates' first five characters and "..."
     };
 

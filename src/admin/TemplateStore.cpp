@@ -7,10 +7,16 @@
 namespace {
 const QString kUserPoint = QStringLiteral("quorvane_template_user");
 
-QVariant number(qint64 value) { return QVariant::fromValue<qlonglong>(value); }
+QVariant number(qint64 value)
+{
+    return QVariant::fromValue<qlonglong>(value);
+}
 
 // Empty, never NULL: the store tells a user without fingerprints by its empty template.
-QVariant text(const QString& value) { return value.isNull() ? QStringLiteral("") : value; }
+QVariant text(const QString& value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
 
 QVariant card(const QString& value)
 {
@@ -24,8 +30,8 @@ qint64 wholeNumber(const QString& text, const QString& what)
     bool ok = false;
     const qint64 value = text.trimmed().toLongLong(&ok);
     if (!ok)
-        throw DbError(13,
-                      QStringLiteral("Type mismatch: the %1 \"%2\" is not a number.").arg(what, text));
+        throw DbError(
+            13, QStringLiteral("Type mismatch: the %1 \"%2\" is not a number.").arg(what, text));
     return value;
 }
 

@@ -37,7 +37,9 @@ const QIcon& icon(Picture picture)
     static const QIcon done = draw(Picture::Done);
     static const QIcon elsewhere = draw(Picture::DoneElsewhere);
     static const QIcon refused = draw(Picture::Refused);
-    return picture == Picture::Done ? done : picture == Picture::DoneElsewhere ? elsewhere : refused;
+    return picture == Picture::Done            ? done
+           : picture == Picture::DoneElsewhere ? elsewhere
+                                               : refused;
 }
 } // namespace
 
@@ -47,7 +49,10 @@ void setRowImage(QTreeWidgetItem* item, int image, Picture picture)
     item->setData(0, kImageRole, image);
 }
 
-int rowImage(const QTreeWidgetItem* item) { return item->data(0, kImageRole).toInt(); }
+int rowImage(const QTreeWidgetItem* item)
+{
+    return item->data(0, kImageRole).toInt();
+}
 
 void setUpList(QTreeWidget* list, const QStringList& headers, const QList<int>& twips)
 {
@@ -70,7 +75,10 @@ void checkAll(QTreeWidget* list, bool checked)
         list->topLevelItem(i)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
 }
 
-bool isChecked(const QTreeWidgetItem* item) { return item->checkState(0) == Qt::Checked; }
+bool isChecked(const QTreeWidgetItem* item)
+{
+    return item->checkState(0) == Qt::Checked;
+}
 
 JobRun::JobRun(frm2& window, bool& running, const QList<QWidget*>& controls)
     : m_busy(window), m_running(running), m_controls(controls)

@@ -68,11 +68,12 @@ UserCopy::Outcome UserCopy::failed()
 UserCopy::Outcome UserCopy::copy(qint64 userNo, const QString& card, const QString& password,
                                  const QString& privilege)
 {
-    const long level = long(wholeNumber(privilege, QStringLiteral("privilege of user %1").arg(userNo)));
+    const long level =
+        long(wholeNumber(privilege, QStringLiteral("privilege of user %1").arg(userNo)));
     const QList<StoredUserTemplate> rows = m_store.rowsOfUser(userNo, m_source);
     if (rows.isEmpty())
-        throw DbError(3021, QStringLiteral("User %1 is no longer in the template store.")
-                                .arg(userNo));
+        throw DbError(3021,
+                      QStringLiteral("User %1 is no longer in the template store.").arg(userNo));
     const StoredUserTemplate* own = &rows.first();
     for (const StoredUserTemplate& row : rows) {
         if (row.DeviceID == m_source) {
@@ -83,9 +84,8 @@ UserCopy::Outcome UserCopy::copy(qint64 userNo, const QString& card, const QStri
 
     const long user = long(userNo);
     m_sdk.setSdkCardNumber(0, card.trimmed().isEmpty() ? QStringLiteral("0") : card.trimmed());
-    if (!m_sdk.SdkSetUserInfo(m_destination, user,
-                              own->DeviceUserName.trimmed().left(kNameLength), password.trimmed(),
-                              level, own->Status != 0))
+    if (!m_sdk.SdkSetUserInfo(m_destination, user, own->DeviceUserName.trimmed().left(kNameLength),
+                              password.trimmed(), level, own->Status != 0))
         return failed();
     if (!m_sdk.SdkDeleteFingerTemplate(m_destination, user, kAllFingers))
         return failed();

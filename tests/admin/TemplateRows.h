@@ -36,8 +36,8 @@ inline void store(Db& db, const Row& r)
     db.exec(QStringLiteral("Insert Into Tbl_UserTemplate (DeviceUserID, DeviceUserName, "
                            "FingerIndex, FTemplate, DeviceID, rfid, password, previlege, Status, "
                            "IsNew) Values(?,?,?,?,?,?,?,?,?,?)"),
-            {r.user, r.name, r.finger, r.templ, r.device, r.card, r.password, r.privilege,
-             r.status, r.isNew});
+            {r.user, r.name, r.finger, r.templ, r.device, r.card, r.password, r.privilege, r.status,
+             r.isNew});
 }
 
 // A user's stored rows as "device:finger:template", by device and finger.
@@ -49,8 +49,8 @@ inline QStringList rowsOf(Db& db, int user)
                           {user});
     QStringList rows;
     while (q.next())
-        rows << QStringLiteral("%1:%2:%3").arg(q.value(0).toString(), q.value(1).toString(),
-                                               q.value(2).toString());
+        rows << QStringLiteral("%1:%2:%3")
+                    .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString());
     return rows;
 }
 

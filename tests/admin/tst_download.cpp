@@ -2,11 +2,11 @@
 // the store, the cells the list shows, and what survives a dropped link or a database
 // that stops taking writes.
 
+#include "SimTerminal.h"
 #include "TemplateRows.h"
 #include "admin/AdminScreens.h"
 #include "admin/FrmDownload.h"
 #include "shell/Shared.h"
-#include "SimTerminal.h"
 #include "support/WindowFixture.h"
 
 #include <QApplication>
@@ -78,8 +78,8 @@ private Q_SLOTS:
         // The empty finger-0 row of an earlier download gives way to the finger found.
         QTest::newRow("finger 3 only")
             << QList<int>{3} << false << "3" << QStringList{"5:3:" + t3, "5:8:OLD8", "9:2:OTHER"};
-        QTest::newRow("no fingers") << QList<int>{} << false << ""
-                                    << QStringList{"5:0:", "5:8:OLD8", "9:2:OTHER"};
+        QTest::newRow("no fingers")
+            << QList<int>{} << false << "" << QStringList{"5:0:", "5:8:OLD8", "9:2:OTHER"};
         QTest::newRow("excluded, every terminal's rows go")
             << QList<int>{0, 6} << true << "" << QStringList{"5:0:"};
     }
@@ -127,9 +127,9 @@ private Q_SLOTS:
 
         QCOMPARE(rowsOf(f->db(), 3), QStringList{"5:0:"});
         QCOMPARE(rowsOf(f->db(), 40000), QStringList{"5:1:" + templ(40000, 1)});
-        QSqlQuery q = f->db().exec(QStringLiteral(
-            "Select DeviceUserName, password, rfid, previlege, Status, IsNew From "
-            "Tbl_UserTemplate Where DeviceUserID=40000"));
+        QSqlQuery q = f->db().exec(
+            QStringLiteral("Select DeviceUserName, password, rfid, previlege, Status, IsNew From "
+                           "Tbl_UserTemplate Where DeviceUserID=40000"));
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toString(), QStringLiteral("Jürgen Weiß"));
         QCOMPARE(q.value(1).toString(), QStringLiteral("pa'ss\"w0rd"));
@@ -137,7 +137,8 @@ private Q_SLOTS:
         QCOMPARE(q.value(3).toInt(), 1);
         QCOMPARE(q.value(4).toInt(), 0);
         QCOMPARE(q.value(5).toInt(), 0);
-        QCOMPARE(f->db().scalar("Select DeviceUserName From Tbl_UserTemplate Where DeviceUserID=3")
+        QCOMPARE(f->db()
+                     .scalar("Select DeviceUserName From Tbl_UserTemplate Where DeviceUserID=3")
                      .toString(),
                  QStringLiteral("Siobhan O'Brien"));
 
@@ -174,7 +175,8 @@ private Q_SLOTS:
         SimThread& sim = open(users);
         store(f->db(), {500, "Old", 0, "OLD", 5});
         tickAll();
-        sim.run([](SimTerminal& t) { t.setDropAfterAnswers(QStringLiteral("readTemplate"), 4993); });
+        sim.run(
+            [](SimTerminal& t) { t.setDropAfterAnswers(QStringLiteral("readTemplate"), 4993); });
 
         bool busy = false, stayedOpen = false;
         QTimer::singleShot(0, screen.get(), [&] {
@@ -182,15 +184,16 @@ private Q_SLOTS:
             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QApplication::sendEvent(screen.get(), &esc);
             screen->close();
-            stayedOpen = screen->isRunning() && screen->result() == 0 &&
-                         !screen->CmdDownload->isEnabled();
+            stayedOpen =
+                screen->isRunning() && screen->result() == 0 && !screen->CmdDownload->isEnabled();
         });
         screen->CmdDownload_Click();
 
         QVERIFY(busy);
         QVERIFY(stayedOpen);
         QVERIFY(!f->window->isBusy());
-        QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{"Device is not connected", 16}}));
+        QCOMPARE(f->messages.shown,
+                 (QVector<QPair<QString, int>>{{"Device is not connected", 16}}));
         QCOMPARE(count(f->db(), "FTemplate<>'' And DeviceUserID<500"), 499);
         QCOMPARE(rowsOf(f->db(), 500), QStringList{"5:0:OLD"});
         QCOMPARE(count(f->db(), "DeviceUserID>500"), 0);

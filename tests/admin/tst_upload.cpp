@@ -183,7 +183,8 @@ private Q_SLOTS:
         batch.commit();
         openScreen();
         screen->ChkCheck->click();
-        sim.run([](SimTerminal& t) { t.setDropAfterAnswers(QStringLiteral("writeTemplate"), 999); });
+        sim.run(
+            [](SimTerminal& t) { t.setDropAfterAnswers(QStringLiteral("writeTemplate"), 999); });
 
         screen->ChkUpLoad_Click();
         QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{kNotLinked, 16}}));

@@ -27,8 +27,9 @@ const QString kConnected = QStringLiteral("Connected to : Back Office");
 
 int isNew(Db& db, int user)
 {
-    return db.scalar(QStringLiteral("Select Max(IsNew) From Tbl_UserTemplate Where DeviceUserID=?"),
-                     {user})
+    return db
+        .scalar(QStringLiteral("Select Max(IsNew) From Tbl_UserTemplate Where DeviceUserID=?"),
+                {user})
         .toInt();
 }
 } // namespace
@@ -65,10 +66,7 @@ class TestUserCopy : public QObject
         screen->Form_Load();
     }
 
-    void choose(QComboBox* box, const QString& text)
-    {
-        box->setCurrentIndex(box->findText(text));
-    }
+    void choose(QComboBox* box, const QString& text) { box->setCurrentIndex(box->findText(text)); }
 
     void chooseSource()
     {
@@ -233,7 +231,8 @@ private Q_SLOTS:
         chooseSource();
         connectDestination();
         screen->ChkImportAll->setCheckState(Qt::Checked);
-        destination->run([](SimTerminal& t) { t.setDropAfterAnswers(QStringLiteral("setUser"), 500); });
+        destination->run(
+            [](SimTerminal& t) { t.setDropAfterAnswers(QStringLiteral("setUser"), 500); });
 
         bool busy = false, stayedOpen = false;
         QTimer::singleShot(0, screen.get(), [&] {
