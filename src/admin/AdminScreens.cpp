@@ -1,8 +1,9 @@
 #include "AdminScreens.h"
 
+#include "SettingsCommand.h"
 #include "terminals/frm2.h"
 
 void registerAdminScreens(frm2& window)
 {
-    Q_UNUSED(window);
+    window.setScreenOpener(QStringLiteral("MnuSettings_Click"), runSettingsCommand);
 }

@@ -57,7 +57,7 @@ QString literal(const QString& text)
         return text;
     return QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
 }
-}  // namespace
+} // namespace
 
 QVector<ScriptRow> readScriptRows(Db& db, const QDate& from, const QDate& to)
 {

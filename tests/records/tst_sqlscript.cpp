@@ -104,9 +104,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         const QLocale us(QLocale::English, QLocale::UnitedStates);
         const QLocale de(QLocale::German, QLocale::Germany);
-        QTest::newRow("en_US") << us << "2026-03-05" << "3/5/26";
-        QTest::newRow("en_US with time") << us << "2026-03-31 13:30:00" << "3/31/26 13:30:00";
-        QTest::newRow("de_DE") << de << "2026-03-05" << "05.03.26";
+        QTest::newRow("en_US") << us << "2026-03-05"
+                               << "3/5/26";
+        QTest::newRow("en_US with time") << us << "2026-03-31 13:30:00"
+                                         << "3/31/26 13:30:00";
+        QTest::newRow("de_DE") << de << "2026-03-05"
+                               << "05.03.26";
     }
 
     void dateAsTheLocaleWritesIt()
@@ -126,8 +129,8 @@ private Q_SLOTS:
                                  QStringLiteral("'); drop table attd; --")};
         for (int i = 0; i < odd.size(); ++i)
             attend(i + 1, QStringLiteral("2026-03-05"), odd.at(i), odd.at(i));
-        db().execDirect(QStringLiteral(
-            "create table attd (Employee_Id, Attd_Date, InTime, OutTime)"));
+        db().execDirect(
+            QStringLiteral("create table attd (Employee_Id, Attd_Date, InTime, OutTime)"));
 
         const QStringList lines = script(QDate(2026, 3, 5), QDate(2026, 3, 5))
                                       .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
