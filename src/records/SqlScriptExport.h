@@ -23,6 +23,8 @@ struct ScriptRow
     QVariant inTime;
     QVariant outTime;
 };
+// Moved as bytes when the row list grows.
+Q_DECLARE_TYPEINFO(ScriptRow, Q_RELOCATABLE_TYPE);
 
 // The distinct rows of the days from..to, both included (a row of the last day with a time
 // of day too), ordered by Emp_ID, TDATE, INTIME, OUTTIME. Read whole, so no statement stays
