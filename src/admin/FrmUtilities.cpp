@@ -75,6 +75,12 @@ QString clockTimeText(const std::array<long, 6>& c)
         .arg(c[5], 2, 10, QLatin1Char('0'));
 }
 
+// A multi-line box breaks its lines at LF; a CR before it would show as a stray mark.
+QString shownText(const QString& text)
+{
+    return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 // 0 cleared, 1 ticked, any other whole number partly ticked; anything else is an error.
 void showOption(QCheckBox* box, Settings::Key key)
 {
@@ -260,7 +266,7 @@ void FrmUtilities::showClock(bool pickersToo)
 void FrmUtilities::setTxtComSettings(const QString& text)
 {
     m_comSettings = text;
-    TxtComSettings->setPlainText(text);
+    TxtComSettings->setPlainText(shownText(text));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -419,7 +425,7 @@ void FrmUtilities::XPButton4_Click()
                     QStringLiteral("\r\n");
         }
         m_deviceDetails = text;
-        txtDeviceDetails->setPlainText(text);
+        txtDeviceDetails->setPlainText(shownText(text));
     });
 }
 
