@@ -1,9 +1,9 @@
 #include "SchedulerPass.h"
 
 #include "DeviceLink.h"
+#include "TaskStore.h"
 #include "TerminalSdk.h"
 
-#include "shell/DateText.h"
 #include "shell/Db.h"
 #include "shell/ModFunction.h"
 
@@ -68,7 +68,7 @@ void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now)
     const QDate date = now.date();
     const QTime time = now.time();
     const QString nowText = time.toString(QStringLiteral("HH:mm"));
-    const QString todayText = shortDateText(date);
+    const QString todayText = TaskStore::dateText(date);
 
     for (const DueTask& row : dueTasks(db, nowText, todayText)) {
         if (row.task < 0 || row.task > 5)

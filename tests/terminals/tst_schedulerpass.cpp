@@ -4,7 +4,6 @@
 #include "SimThread.h"
 
 #include "shell/Clock.h"
-#include "shell/DateText.h"
 #include "shell/Settings.h"
 #include "shell/Shared.h"
 #include "terminals/MinuteTrigger.h"
@@ -74,7 +73,7 @@ class TestSchedulerPass : public QObject
     const QDateTime now{QDate(2026, 12, 7), QTime(10, 0, 12)};
 
     Db& db() { return shared().Cnxn; }
-    QString today() const { return shortDateText(now.date()); }
+    QString today() const { return TaskStore::dateText(now.date()); }
 
     void registerTerminal(int deviceId, quint16 port)
     {
@@ -145,7 +144,7 @@ private Q_SLOTS:
     {
         FakeHost host;
         addTask(3, 1, today(), "10:01");
-        addTask(3, 1, shortDateText(now.date().addDays(1)), "10:00");
+        addTask(3, 1, TaskStore::dateText(now.date().addDays(1)), "10:00");
         SchedulerPass::run(db(), host, now);
         QVERIFY(logLines().isEmpty());
         QVERIFY(host.currentTerminals.isEmpty());
@@ -157,7 +156,7 @@ private Q_SLOTS:
         // Terminals without an element: each due task logs its failure line, which shows
         // which tasks the pass chose.
         FakeHost host;
-        const QString otherDay = shortDateText(now.date().addDays(-3));
+        const QString otherDay = TaskStore::dateText(now.date().addDays(-3));
         addTask(41, 1, otherDay, "10:00", "0");
         addTask(42, 1, otherDay, "10:00", "1");
         addTask(43, 3, today(), "10:00", "0");
