@@ -4,6 +4,7 @@
 #include "SimThread.h"
 
 #include "shell/Clock.h"
+#include "shell/DateText.h"
 #include "shell/Settings.h"
 #include "shell/Shared.h"
 #include "terminals/MinuteTrigger.h"
@@ -160,10 +161,13 @@ private Q_SLOTS:
         addTask(41, 1, otherDay, "10:00", "0");
         addTask(42, 1, otherDay, "10:00", "1");
         addTask(43, 3, today(), "10:00", "0");
+        const QString oldForm = shortDateText(now.date());  // saved by earlier versions
+        addTask(44, 5, oldForm, "10:00", "0");
         SchedulerPass::run(db(), host, now);
         // The first row is a one-date task: only today's tasks run, the each-day one too
         // would only on its own date.
-        QCOMPARE(logLines(), QStringList{"Device Restart Failed (43)" + today() + ",10:00"});
+        QCOMPARE(logLines(), QStringList({"Device Restart Failed (43)" + today() + ",10:00",
+                                          "Power Off Device Failed (44)" + oldForm + ",10:00"}));
 
         db().exec("delete from Tbl_Task");
         QFile::remove(env->homeDir() + "/SchedulerLOG.txt");
