@@ -15,15 +15,6 @@ const QString kSeparator = QStringLiteral("','");
 const QString kLineEnd = QStringLiteral("')\r\n");
 constexpr qint64 kProgressEveryMs = 50;
 
-// A day as the connection's dialect takes it: a QDate for SQL Server, whose date text
-// would follow the login's date format, ISO text for SQLite, which compares TDATE as text.
-QVariant dayValue(const Db& db, const QDate& day)
-{
-    if (db.dialect().kind() == Dialect::SqlServer)
-        return day;
-    return day.toString(Qt::ISODate);
-}
-
 // TDATE as a moment: a date-time from SQL Server, "yyyy-MM-dd[ HH:mm:ss]" text from SQLite.
 QDateTime moment(const QVariant& value)
 {
@@ -125,7 +116,7 @@ QVector<ScriptRow> readScriptRows(Db& db, const QDate& from, const QDate& to)
     QSqlQuery query = db.exec(
         QStringLiteral("Select Emp_ID,TDATE,INTIME,OUTTIME From Tbl_Emp_Attn_Log_General "
                        "Where TDATE >= ? And TDATE < ? Order By Emp_ID,TDATE,INTIME,OUTTIME"),
-        {dayValue(db, from), dayValue(db, to.addDays(1))});
+        {db.dialect().dateValue(from), db.dialect().dateValue(to.addDays(1))});
     // Sorted on all four columns, equal rows come together: dropping a row equal to the one
     // before gives the distinct rows without the database's second sort for DISTINCT.
     while (query.next()) {
