@@ -148,6 +148,16 @@ private Q_SLOTS:
         QVERIFY(!stored.next());
     }
 
+    // The demo's fortnight up to yesterday: every employee's working days, one pair open.
+    void demoFortnight()
+    {
+        TempDatabase demo(true);
+        const QDate today = QDate::currentDate();
+        const QString text = buildScript(readScriptRows(demo.db(), today.addDays(-14), today));
+        QCOMPARE(text.count(QStringLiteral("Insert Into")), 216);
+        QCOMPARE(text.count(QStringLiteral("'')")), 1);
+    }
+
     void progressAtFirstAndLastRow()
     {
         QVector<ScriptRow> rows(1000, ScriptRow{5, QStringLiteral("2026-03-05"), {}, {}});
