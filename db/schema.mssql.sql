@@ -19,7 +19,7 @@
 CREATE TABLE Tbl_DeviceMaster (
     DeviceID          int NOT NULL,
     ComNo             varchar(4) NULL,
-    DeviceDescription varchar(255) NULL,
+    DeviceDescription nvarchar(255) NULL,
     PortNo            varchar(10) NULL,
     IPAddress         varchar(18) NULL,
     BaudRate          varchar(10) NULL,
@@ -32,7 +32,7 @@ CREATE INDEX IX_DeviceMaster_DeviceID ON Tbl_DeviceMaster (DeviceID);
 -- columns and their order are fixed.
 CREATE TABLE Tbl_UserLogInfo (
     DeviceUserID int NOT NULL,
-    UserName     varchar(50) NULL,
+    UserName     nvarchar(50) NULL,
     Pwd          varchar(50) NULL,
     Privilege    int NULL,              -- 0 to 3
     Enabled      int NULL,              -- -1 enabled, 0 disabled
