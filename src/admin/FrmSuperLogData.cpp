@@ -85,6 +85,8 @@ void FrmSuperLogData::CmdViewLogs_Click()
     m_reading = true;
     m_stop = false;
     CmdViewLogs->setEnabled(false);
+    // The reading yields: the main window's commands and its minute wait until it ends.
+    frm2::BusyGuard hold(m_window);
     trapErrors(objectName(), QStringLiteral("CmdViewLogs_Click()"), [this] {
         m_model->clear();
         const int index = m_window.SelectedItem;
