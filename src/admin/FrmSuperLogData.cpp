@@ -145,7 +145,8 @@ void FrmSuperLogData::CmdViewLogs_Click()
                     break;
             }
         }
-        show();
+        if (running > 0)
+            show();
     });
     m_reading = false;
     CmdViewLogs->setEnabled(true);
