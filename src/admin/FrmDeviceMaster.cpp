@@ -109,6 +109,7 @@ FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent)
     addRow(QStringLiteral("Port No "), TxtPortNo);
     addRow(QStringLiteral("Com No"), TxtComNo);
     addRow(QStringLiteral("Baud Rate"), TxtRate);
+    grid->setRowStretch(row, 1);
 
     Frame3 = new QGroupBox(QStringLiteral("Device Currently in Use"), this);
     Frame3->setObjectName(QStringLiteral("Frame3"));

@@ -116,6 +116,9 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
                                          QStringLiteral("Password"), QStringLiteral("Privilage"),
                                          QStringLiteral("Status")});
     lvwUserInformation->header()->setSectionsClickable(true);
+    const int widths[] = {90, 115, 70, 65, 55, 45};
+    for (int c = 0; c < 6; ++c)
+        lvwUserInformation->setColumnWidth(c, widths[c]);
     lvwUserInformation->setMinimumWidth(420);
     auto* listLayout = new QVBoxLayout(Frame1);
     listLayout->addWidget(Label4);
