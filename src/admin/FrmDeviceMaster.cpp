@@ -3,14 +3,14 @@
 #include "DeviceMasterStore.h"
 
 #include "data/CodeTables.h"
+#include "ScreenParts.h"
+
 #include "shell/DbError.h"
 #include "shell/ErrorTrap.h"
 #include "shell/FieldBehaviour.h"
-#include "shell/FrmTagList.h"
 #include "shell/ModFunction.h"
 #include "shell/MsgBox.h"
 #include "shell/Shared.h"
-#include "shell/TagList.h"
 #include "terminals/TerminalIcons.h"
 #include "terminals/frm2.h"
 
@@ -44,14 +44,6 @@ QLineEdit* field(QWidget* parent, const char* name, int maxLength)
     edit->setObjectName(QLatin1String(name));
     edit->setMaxLength(maxLength);
     return edit;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
 }
 } // namespace
 
@@ -125,15 +117,15 @@ FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent)
 
     FrmOpr = new QGroupBox(this);
     FrmOpr->setObjectName(QStringLiteral("FrmOpr"));
-    CmdNew = button(FrmOpr, "CmdNew", QStringLiteral("&New"));
-    CmdEdit = button(FrmOpr, "CmdEdit", QStringLiteral("&Edit"));
-    CmdDelete = button(FrmOpr, "CmdDelete", QStringLiteral("&Delete"));
+    CmdNew = commandButton(FrmOpr, "CmdNew", QStringLiteral("&New"));
+    CmdEdit = commandButton(FrmOpr, "CmdEdit", QStringLiteral("&Edit"));
+    CmdDelete = commandButton(FrmOpr, "CmdDelete", QStringLiteral("&Delete"));
     auto* operations = new QHBoxLayout(FrmOpr);
     operations->addWidget(CmdNew);
     operations->addWidget(CmdEdit);
     operations->addWidget(CmdDelete);
-    CmdSave = button(this, "CmdSave", QStringLiteral("&Ok"));
-    CmdCancel = button(this, "CmdCancel", QStringLiteral("&Cancel"));
+    CmdSave = commandButton(this, "CmdSave", QStringLiteral("&Ok"));
+    CmdCancel = commandButton(this, "CmdCancel", QStringLiteral("&Cancel"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(Frame2, 3);
@@ -467,14 +459,8 @@ void FrmDeviceMaster::LoadControl()
 void FrmDeviceMaster::DumpMachine_Click()
 {
     trapErrors(objectName(), QStringLiteral("DumpMachine_Click()"), [this] {
-        SharedState& s = shared();
-        s.TagColCaptions = {QStringLiteral("Device ID"), QStringLiteral("Device Description")};
-        s.TagColWidths = {1100, 3000};
-        FrmTagList::form().setTagListSize(QString());
-        s.StrSQL = QStringLiteral(
-            "Select DeviceID,DeviceDescription From Tbl_DeviceMaster Order By DeviceID");
-        ShowTagList(s.StrSQL, 1, QStringLiteral("Device List Not Available"),
-                    QStringLiteral("DeviceDescription"), QStringLiteral("Device List"), QString());
+        ShowTerminalPicker();
+        const SharedState& s = shared();
         txtDescription->setText(s.TagValue2);
         TxtMacNo->setText(s.TagValue1);
     });

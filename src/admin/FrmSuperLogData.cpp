@@ -2,6 +2,8 @@
 
 #include "SuperLogModel.h"
 
+#include "ScreenParts.h"
+
 #include "shell/DbError.h"
 #include "shell/ErrorTrap.h"
 #include "shell/ModFunction.h"
@@ -26,14 +28,6 @@
 namespace {
 // The list, the bar and the caption move at most this often while the log is read.
 constexpr qint64 kStepMs = 100;
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 } // namespace
 
 FrmSuperLogData::FrmSuperLogData(frm2& window, QWidget* parent)
@@ -63,8 +57,8 @@ FrmSuperLogData::FrmSuperLogData(frm2& window, QWidget* parent)
     frameLayout->addWidget(PrgBar);
     frameLayout->addWidget(lsv);
 
-    CmdViewLogs = button(this, "CmdViewLogs", QStringLiteral("View &Logs"));
-    CmdCancel = button(this, "CmdCancel", QStringLiteral("&Cancel"));
+    CmdViewLogs = commandButton(this, "CmdViewLogs", QStringLiteral("View &Logs"));
+    CmdCancel = commandButton(this, "CmdCancel", QStringLiteral("&Cancel"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(CmdViewLogs);

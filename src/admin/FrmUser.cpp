@@ -3,6 +3,8 @@
 #include "DeviceUsers.h"
 
 #include "data/CodeTables.h"
+#include "ScreenParts.h"
+
 #include "shell/DbError.h"
 #include "shell/ErrorTrap.h"
 #include "shell/FieldBehaviour.h"
@@ -59,14 +61,6 @@ public:
         return text(column) < other.text(column);
     }
 };
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit* field(QWidget* parent, const char* name)
 {
@@ -175,16 +169,16 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
 
     auto* FrmOpr = new QGroupBox(this);
     FrmOpr->setObjectName(QStringLiteral("FrmOpr"));
-    CmdNew = button(FrmOpr, "CmdNew", QStringLiteral("&New"));
-    CmdEdit = button(FrmOpr, "CmdEdit", QStringLiteral("&Edit"));
-    CmdDelete = button(FrmOpr, "CmdDelete", QStringLiteral("&Delete"));
-    cmdCancelProcess = button(FrmOpr, "cmdCancelProcess", QStringLiteral("C&ancel"));
+    CmdNew = commandButton(FrmOpr, "CmdNew", QStringLiteral("&New"));
+    CmdEdit = commandButton(FrmOpr, "CmdEdit", QStringLiteral("&Edit"));
+    CmdDelete = commandButton(FrmOpr, "CmdDelete", QStringLiteral("&Delete"));
+    cmdCancelProcess = commandButton(FrmOpr, "cmdCancelProcess", QStringLiteral("C&ancel"));
     cmdCancelProcess->setEnabled(false);
     auto* operations = new QHBoxLayout(FrmOpr);
     for (QPushButton* b : {CmdNew, CmdEdit, CmdDelete, cmdCancelProcess})
         operations->addWidget(b);
-    CmdOk = button(this, "CmdOk", QStringLiteral("&Ok"));
-    CmdCancel = button(this, "CmdCancel", QStringLiteral("&Close"));
+    CmdOk = commandButton(this, "CmdOk", QStringLiteral("&Ok"));
+    CmdCancel = commandButton(this, "CmdCancel", QStringLiteral("&Close"));
     LblStatus = new QLabel(this);
     LblStatus->setObjectName(QStringLiteral("LblStatus"));
 
@@ -523,14 +517,8 @@ void FrmUser::DumpEmployee_Click()
 void FrmUser::DumpMachine_Click()
 {
     trapErrors(objectName(), QStringLiteral("DumpMachine_Click()"), [this] {
-        SharedState& s = shared();
-        s.TagColCaptions = {QStringLiteral("Device ID"), QStringLiteral("Device Description")};
-        s.TagColWidths = {1100, 3000};
-        FrmTagList::form().setTagListSize(QString());
-        s.StrSQL = QStringLiteral(
-            "Select DeviceID,DeviceDescription From Tbl_DeviceMaster Order By DeviceID");
-        ShowTagList(s.StrSQL, 1, QStringLiteral("Device List Not Available"),
-                    QStringLiteral("DeviceDescription"), QStringLiteral("Device List"), QString());
+        ShowTerminalPicker();
+        const SharedState& s = shared();
         txtMacNum->setText(s.TagValue1);
     });
 }
