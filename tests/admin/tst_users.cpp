@@ -3,6 +3,7 @@
 // test, the delete and its answers, and a write to a terminal that went away.
 
 #include "SimTerminal.h"
+#include "admin/DeviceUsers.h"
 #include "admin/FrmUser.h"
 #include "shell/MsgBox.h"
 #include "support/WindowFixture.h"
@@ -125,6 +126,26 @@ private Q_SLOTS:
         QVERIFY(column(screen, 0).contains(QStringLiteral("25")));
         QCOMPARE(screen.Tag(), QStringLiteral("NEW"));
         QVERIFY(x.f.errors.calls.isEmpty());
+    }
+
+    // The card written is the field's leading number, rounded; 0 without one.
+    void cardNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qlonglong>("card");
+        QTest::newRow("empty") << "" << 0LL;
+        QTest::newRow("letters first") << "abc12" << 0LL;
+        QTest::newRow("leading digits") << "0012345abc" << 12345LL;
+        QTest::newRow("blank before") << "  42" << 42LL;
+        QTest::newRow("half to even") << "12.5" << 12LL;
+        QTest::newRow("half up to even") << "13.5x" << 14LL;
+    }
+
+    void cardNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(qlonglong, card);
+        QCOMPARE(DeviceUsers::cardNumber(text), card);
     }
 
     void editKeepsAnAdministrator()
