@@ -495,9 +495,11 @@ void FrmDeviceMaster::keyPressEvent(QKeyEvent* event)
 bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut && isVisible()) {
-        // Leaving for Cancel, the picker or another window tests nothing.
+        // Leaving for Cancel, the picker or another window tests nothing; Ok tests the
+        // fields itself, so leaving for it would show a refusal twice.
         QWidget* next = QApplication::focusWidget();
-        if (next && next != CmdCancel && next != DumpMachine && isAncestorOf(next)) {
+        if (next && next != CmdCancel && next != CmdSave && next != DumpMachine &&
+            isAncestorOf(next)) {
             if (watched == TxtMacNo)
                 TxtMacNo_Validate();
             else if (watched == txtDescription)

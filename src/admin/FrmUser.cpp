@@ -565,9 +565,11 @@ bool FrmUser::eventFilter(QObject* watched, QEvent* event)
             LblStatus->setText(QStringLiteral("Press F1 For Employee List"));
     } else if (type == QEvent::FocusOut && isVisible()) {
         LblStatus->clear();
-        // Leaving for Close, a picker or another window tests nothing.
+        // Leaving for Close, a picker or another window tests nothing; Ok tests the user
+        // number itself.
         QWidget* next = QApplication::focusWidget();
-        if (next && next != CmdCancel && next != cmdCancelProcess && isAncestorOf(next)) {
+        if (next && next != CmdCancel && next != cmdCancelProcess && next != CmdOk &&
+            isAncestorOf(next)) {
             if (watched == txtEnrollNum)
                 txtEnrollNum_Validate();
             else if (watched == txtMacNum)
