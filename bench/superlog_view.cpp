@@ -24,10 +24,9 @@ SimState terminal()
     s.operations.reserve(kRecords);
     for (int i = 0; i < kRecords; ++i) {
         const int minutes = i * 7;
-        s.operations.append(SimOperation{{1, i % kOperators + 1, i % 10, i % 100, i % 3,
-                                          i % 31, i % 5, 2026, 1 + minutes / 40000 % 12,
-                                          1 + minutes / 1440 % 28, minutes / 60 % 24,
-                                          minutes % 60}});
+        s.operations.append(SimOperation{
+            {1, i % kOperators + 1, i % 10, i % 100, i % 3, i % 31, i % 5, 2026,
+             1 + minutes / 40000 % 12, 1 + minutes / 1440 % 28, minutes / 60 % 24, minutes % 60}});
     }
     return s;
 }

@@ -78,7 +78,7 @@ int main(int argc, char* argv[])
     }
     const double perSecond = kUsers / seconds;
     const double limitPerSecond = kUsers / limit;
-    std::printf("users-list users=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
-                kUsers, seconds, perSecond, limitPerSecond, limitPerSecond / perSecond);
+    std::printf("users-list users=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n", kUsers,
+                seconds, perSecond, limitPerSecond, limitPerSecond / perSecond);
     return 0;
 }

@@ -16,8 +16,8 @@ QString text(const QSqlQuery& q, int column)
 
 QVariantList values(const TerminalRecord& r)
 {
-    return {r.DeviceID, r.ComNo, r.DeviceDescription, r.PortNo, r.IPAddress, r.BaudRate,
-            r.ConMode,  r.Log_Mode};
+    return {r.DeviceID,  r.ComNo,    r.DeviceDescription, r.PortNo,
+            r.IPAddress, r.BaudRate, r.ConMode,           r.Log_Mode};
 }
 
 void insertRow(Db& db, const TerminalRecord& record)

@@ -27,8 +27,8 @@ QVector<DeviceUsers::Row> DeviceUsers::readAll(TerminalSdk& sdk, long machine)
         const qlonglong value = number.trimmed().toLongLong(&ok);
         if (!ok)
             throw DbError(13, QStringLiteral("Type mismatch: user number \"%1\"").arg(number));
-        rows.append(Row{QString::number(value), name, sdk.SdkCardNumber(0), password, privilege,
-                        enabled});
+        rows.append(
+            Row{QString::number(value), name, sdk.SdkCardNumber(0), password, privilege, enabled});
     }
     return rows;
 }
@@ -51,9 +51,10 @@ long DeviceUsers::privilegeCode(const QString& text)
 
 bool DeviceUsers::recorded(Db& db, long user, long device)
 {
-    return db.exists(QStringLiteral("Select DeviceUserID From Tbl_UserLogInfo "
-                                    "Where DeviceUserID=? AND DeviceID=?"),
-                     {QVariant::fromValue<qlonglong>(user), QVariant::fromValue<qlonglong>(device)});
+    return db.exists(
+        QStringLiteral("Select DeviceUserID From Tbl_UserLogInfo "
+                       "Where DeviceUserID=? AND DeviceID=?"),
+        {QVariant::fromValue<qlonglong>(user), QVariant::fromValue<qlonglong>(device)});
 }
 
 void DeviceUsers::write(TerminalSdk& sdk, long machine, const Row& user)

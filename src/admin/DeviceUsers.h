@@ -12,7 +12,7 @@ namespace DeviceUsers {
 
 struct Row
 {
-    QString number;  // the user number as a decimal number ("007" reads "7")
+    QString number; // the user number as a decimal number ("007" reads "7")
     QString name;
     QString card;
     QString password;

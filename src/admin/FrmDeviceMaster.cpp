@@ -2,8 +2,8 @@
 
 #include "DeviceMasterStore.h"
 
-#include "data/CodeTables.h"
 #include "ScreenParts.h"
+#include "data/CodeTables.h"
 
 #include "shell/DbError.h"
 #include "shell/ErrorTrap.h"
@@ -47,8 +47,7 @@ QLineEdit* field(QWidget* parent, const char* name, int maxLength)
 }
 } // namespace
 
-FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent)
-    : QDialog(parent), m_window(window)
+FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent) : QDialog(parent), m_window(window)
 {
     setObjectName(QStringLiteral("FrmDeviceMaster"));
     setWindowTitle(QStringLiteral(" Device Setting"));
@@ -217,10 +216,11 @@ void FrmDeviceMaster::ReloadMachinList()
     trapErrors(objectName(), QStringLiteral("ReloadMachinList()"), [this] {
         const QVector<TerminalRecord> rows = DeviceMasterStore::list(shared().Cnxn);
         lvX->clear();
-        const QStringList captions = {
-            QStringLiteral("ID"),        QStringLiteral("Description"), QStringLiteral("Com No"),
-            QStringLiteral("IP Address"), QStringLiteral("Port No"),     QStringLiteral("Baud Rate"),
-            QStringLiteral("Com Type"),  QStringLiteral("Status"),      QStringLiteral("Log Style")};
+        const QStringList captions = {QStringLiteral("ID"),       QStringLiteral("Description"),
+                                      QStringLiteral("Com No"),   QStringLiteral("IP Address"),
+                                      QStringLiteral("Port No"),  QStringLiteral("Baud Rate"),
+                                      QStringLiteral("Com Type"), QStringLiteral("Status"),
+                                      QStringLiteral("Log Style")};
         lvX->setColumnCount(captions.size());
         lvX->setHeaderLabels(captions);
         // Only the number and the description show; the other columns are there, unseen.
@@ -234,8 +234,8 @@ void FrmDeviceMaster::ReloadMachinList()
         items.reserve(rows.size());
         for (const TerminalRecord& r : rows) {
             auto* item = new QTreeWidgetItem(
-                QStringList{QString::number(r.DeviceID), r.DeviceDescription, r.ComNo,
-                            r.IPAddress, r.PortNo, r.BaudRate, QString(), QString(), QString()});
+                QStringList{QString::number(r.DeviceID), r.DeviceDescription, r.ComNo, r.IPAddress,
+                            r.PortNo, r.BaudRate, QString(), QString(), QString()});
             item->setIcon(0, icon);
             items.append(item);
         }
@@ -353,9 +353,8 @@ bool FrmDeviceMaster::TxtMacNo_Validate()
     if (m_tag.isEmpty())
         return true;
     bool used = false;
-    if (!trapErrors(objectName(), QStringLiteral("TxtMacNo_Validate()"), [&] {
-            used = DeviceMasterStore::exists(shared().Cnxn, TxtMacNo->text());
-        }))
+    if (!trapErrors(objectName(), QStringLiteral("TxtMacNo_Validate()"),
+                    [&] { used = DeviceMasterStore::exists(shared().Cnxn, TxtMacNo->text()); }))
         return false;
     if (!used)
         return true;
@@ -398,9 +397,9 @@ bool FrmDeviceMaster::fieldsAccepted()
     // EDIT and DELETE work on the number they show, so only NEW asks whether it is free.
     if (m_tag == kDelete)
         return !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank"));
-    const bool number = m_tag == kNew
-                            ? TxtMacNo_Validate()
-                            : !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank"));
+    const bool number =
+        m_tag == kNew ? TxtMacNo_Validate()
+                      : !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank"));
     return number && txtDescription_Validate() && TxtIpAdd_Validate() && TxtPortNo_Validate() &&
            TxtComNo_Validate() && TxtRate_Validate();
 }

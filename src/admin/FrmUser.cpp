@@ -2,8 +2,8 @@
 
 #include "DeviceUsers.h"
 
-#include "data/CodeTables.h"
 #include "ScreenParts.h"
+#include "data/CodeTables.h"
 
 #include "shell/DbError.h"
 #include "shell/ErrorTrap.h"
@@ -105,10 +105,9 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     lvwUserInformation->setUniformRowHeights(true);
     lvwUserInformation->setAllColumnsShowFocus(true);
     lvwUserInformation->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvwUserInformation->setHeaderLabels({QStringLiteral("Device User ID"),
-                                         QStringLiteral("Device Name"), QStringLiteral("RFID"),
-                                         QStringLiteral("Password"), QStringLiteral("Privilage"),
-                                         QStringLiteral("Status")});
+    lvwUserInformation->setHeaderLabels(
+        {QStringLiteral("Device User ID"), QStringLiteral("Device Name"), QStringLiteral("RFID"),
+         QStringLiteral("Password"), QStringLiteral("Privilage"), QStringLiteral("Status")});
     lvwUserInformation->header()->setSectionsClickable(true);
     const int widths[] = {90, 115, 70, 65, 55, 45};
     for (int c = 0; c < 6; ++c)
@@ -262,9 +261,9 @@ void FrmUser::fillUsers()
     QList<QTreeWidgetItem*> items;
     items.reserve(users.size());
     for (const DeviceUsers::Row& u : users) {
-        auto* item = new UserItem(QStringList{
-            u.number, u.name, u.card, u.password, QString::number(u.privilege),
-            u.enabled ? QStringLiteral("True") : QStringLiteral("False")});
+        auto* item = new UserItem(
+            QStringList{u.number, u.name, u.card, u.password, QString::number(u.privilege),
+                        u.enabled ? QStringLiteral("True") : QStringLiteral("False")});
         item->setIcon(0, icon);
         items.append(item);
     }
@@ -394,8 +393,7 @@ void FrmUser::CmdDelete_Click()
         if (DeviceUsers::remove(device(), machine(), user))
             MsgBox(QStringLiteral("User information deleted successfully."), 64);
         else
-            MsgBox(QStringLiteral("User information deletion process execution unsuccessful."),
-                   48);
+            MsgBox(QStringLiteral("User information deletion process execution unsuccessful."), 48);
     });
 }
 

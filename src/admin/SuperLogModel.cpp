@@ -10,9 +10,9 @@ SuperLogModel::SuperLogModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 QStringList SuperLogModel::captions()
 {
-    return {QStringLiteral("Sn"),   QStringLiteral("Emp ID"), QStringLiteral("Employee Name"),
-            QStringLiteral("Prm4"), QStringLiteral("User"),   QStringLiteral("Prm2"),
-            QStringLiteral("Actions"), QStringLiteral("Prm3"), QStringLiteral("Date"),
+    return {QStringLiteral("Sn"),      QStringLiteral("Emp ID"), QStringLiteral("Employee Name"),
+            QStringLiteral("Prm4"),    QStringLiteral("User"),   QStringLiteral("Prm2"),
+            QStringLiteral("Actions"), QStringLiteral("Prm3"),   QStringLiteral("Date"),
             QStringLiteral("Time")};
 }
 

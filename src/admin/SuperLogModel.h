@@ -17,7 +17,7 @@ public:
     {
         long sn = 0;
         std::array<long, 12> values{};
-        QString name;  // the operator's employee name (shared text, one per operator)
+        QString name; // the operator's employee name (shared text, one per operator)
     };
 
     explicit SuperLogModel(QObject* parent = nullptr);

@@ -131,12 +131,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("message");
-        QTest::newRow("new, registered") << "NEW" << "5" << kInUse;
-        QTest::newRow("new, free") << "NEW" << "6" << QString();
-        QTest::newRow("edit, loaded") << "EDIT" << "5" << kInUse;
-        QTest::newRow("delete, loaded") << "DELETE" << "5" << kInUse;
-        QTest::newRow("no mode, registered") << "" << "5" << QString();
-        QTest::newRow("no mode, blank") << "" << "" << kBlank;
+        QTest::newRow("new, registered") << "NEW"
+                                         << "5" << kInUse;
+        QTest::newRow("new, free") << "NEW"
+                                   << "6" << QString();
+        QTest::newRow("edit, loaded") << "EDIT"
+                                      << "5" << kInUse;
+        QTest::newRow("delete, loaded") << "DELETE"
+                                        << "5" << kInUse;
+        QTest::newRow("no mode, registered") << ""
+                                             << "5" << QString();
+        QTest::newRow("no mode, blank") << ""
+                                        << "" << kBlank;
     }
 
     void machineNumberTests()
@@ -205,9 +211,8 @@ private Q_SLOTS:
     {
         WindowFixture f;
         f.registerTerminal(5, QStringLiteral("Front Gate"), 1, QStringLiteral("4370"));
-        f.db().execDirect(QStringLiteral(
-            "create trigger refuse before insert on Tbl_DeviceMaster "
-            "begin select raise(abort, 'refused'); end"));
+        f.db().execDirect(QStringLiteral("create trigger refuse before insert on Tbl_DeviceMaster "
+                                         "begin select raise(abort, 'refused'); end"));
         f.load();
         FrmDeviceMaster screen(*f.window);
         screen.Form_Load();
@@ -216,8 +221,8 @@ private Q_SLOTS:
         screen.CmdSave_Click();
         QCOMPARE(f.errors.calls.size(), 1);
         QCOMPARE(f.errors.calls[0].proc, QStringLiteral("cmdSave_Click ()"));
-        QCOMPARE(registerRows(f.db()), QStringList{QStringLiteral(
-                                           "5||Front Gate|4370|127.0.0.1||1|3")});
+        QCOMPARE(registerRows(f.db()),
+                 QStringList{QStringLiteral("5||Front Gate|4370|127.0.0.1||1|3")});
         QCOMPARE(edit(screen, "txtDescription")->text(), QStringLiteral("Renamed"));
     }
 

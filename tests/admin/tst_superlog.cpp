@@ -17,8 +17,8 @@ namespace {
 SimOperation operation(int operatorId, int code, int param)
 {
     // machine, operator, param4, user, param2, operation, param3, year .. minute
-    return SimOperation{{1, operatorId, param + 4, param + 1, param + 2, code, param + 3, 2026, 3,
-                         7, 9, 5}};
+    return SimOperation{
+        {1, operatorId, param + 4, param + 1, param + 2, code, param + 3, 2026, 3, 7, 9, 5}};
 }
 
 QStringList rowTexts(const SuperLogModel& model, int row)
@@ -67,8 +67,7 @@ private Q_SLOTS:
         QCOMPARE(rows.rowCount(), 4);
         QCOMPARE(rowTexts(rows, 0), (QStringList{"1", "3", "Sean P O'Hara", "14", "11", "12",
                                                  "Register MF card", "13", "2026-3-7", "9:5"}));
-        QCOMPARE(rowTexts(rows, 1).mid(0, 7),
-                 (QStringList{"2", "2", " ", "24", "21", "22", ""}));
+        QCOMPARE(rowTexts(rows, 1).mid(0, 7), (QStringList{"2", "2", " ", "24", "21", "22", ""}));
         QCOMPARE(rowTexts(rows, 2).mid(1, 2), (QStringList{"999", ""}));
         QCOMPARE(rowTexts(rows, 3).value(6), QStringLiteral("Power-off"));
         QCOMPARE(x.caption(), QStringLiteral("4 Of 4"));
@@ -96,8 +95,7 @@ private Q_SLOTS:
         QFETCH(bool, link);
         QFETCH(bool, garbled);
         QFETCH(QStringList, messages);
-        Fixture x(garbled ? QList<SimOperation>{operation(3, 16, 0)} : QList<SimOperation>(),
-                  link);
+        Fixture x(garbled ? QList<SimOperation>{operation(3, 16, 0)} : QList<SimOperation>(), link);
         QVERIFY(x.connected);
         if (garbled)
             x.sim->run([](SimTerminal& t) { t.garbleNext(QStringLiteral("readSuperLog")); });
