@@ -88,11 +88,15 @@ void FrmSuperLogData::CmdViewLogs_Click()
             throw DbError(340,
                           QStringLiteral("Control array element '%1' doesn't exist").arg(index));
         TerminalSdk& sdk = *m_window.TermCtl1.at(index);
-        const long machine = LinkSettingNumber(m_window.MachineID.toString(), "Machine No");
+        // The machine number is only looked at once a link is up.
+        auto machineNumber = [this] {
+            return LinkSettingNumber(m_window.MachineID.toString(), "Machine No");
+        };
         std::array<long, 12> values{};
 
         long count = 0;
-        if (IsDeviceConnected(sdk) && sdk.SdkReadSuperLog(machine)) {
+        if (IsDeviceConnected(sdk) && sdk.SdkReadSuperLog(machineNumber())) {
+            const long machine = machineNumber();
             while (sdk.SdkNextSuperLogRecord(machine, values))
                 ++count;
         }
@@ -109,6 +113,7 @@ void FrmSuperLogData::CmdViewLogs_Click()
             MsgBox(QStringLiteral("Device is not Connected"), 16);
             return;
         }
+        const long machine = machineNumber();
         if (!sdk.SdkReadSuperLog(machine)) {
             if (!IsDeviceConnected(sdk))
                 MsgBox(QStringLiteral("Device is not Connected"), 16);
