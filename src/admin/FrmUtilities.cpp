@@ -1,5 +1,6 @@
 #include "FrmUtilities.h"
 
+#include "ScreenParts.h"
 #include "records/SqlScriptExport.h"
 #include "shell/Clock.h"
 #include "shell/DbError.h"
@@ -42,14 +43,6 @@ template <typename T> T* named(T* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
-}
-
-QPushButton* button(const char* name, const QString& caption)
-{
-    auto* b = named(new QPushButton(caption), name);
-    // Enter in a field moves to the next one; it must not press a button too.
-    b->setAutoDefault(false);
-    return b;
 }
 
 QDateEdit* datePicker(const char* name)
@@ -152,10 +145,10 @@ QWidget* FrmUtilities::buildDateTimeTab()
     ChkEnableClock = named(new QCheckBox(QStringLiteral("Enable Clock")), "ChkEnableClock");
     connect(ChkSysDatetime, &QCheckBox::toggled, this, [this] { ChkSysDatetime_Click(); });
 
-    XPButton1 = button("XPButton1", QStringLiteral("&Sync Time"));
-    XPButton2 = button("XPButton2", QStringLiteral("&Restart Device"));
-    XPButton3 = button("XPButton3", QStringLiteral("&Get Device Date Time"));
-    CmdCancel = button("CmdCancel", QStringLiteral("&Cancel"));
+    XPButton1 = commandButton(nullptr, "XPButton1", QStringLiteral("&Sync Time"));
+    XPButton2 = commandButton(nullptr, "XPButton2", QStringLiteral("&Restart Device"));
+    XPButton3 = commandButton(nullptr, "XPButton3", QStringLiteral("&Get Device Date Time"));
+    CmdCancel = commandButton(nullptr, "CmdCancel", QStringLiteral("&Cancel"));
     connect(XPButton1, &QPushButton::clicked, this, [this] { XPButton1_Click(); });
     connect(XPButton2, &QPushButton::clicked, this, [this] { XPButton2_Click(); });
     connect(XPButton3, &QPushButton::clicked, this, [this] { XPButton3_Click(); });
@@ -176,7 +169,7 @@ QWidget* FrmUtilities::buildDateTimeTab()
 
 QWidget* FrmUtilities::buildGeneralTab()
 {
-    XPButton4 = button("XPButton4", QStringLiteral("&Get Device Info"));
+    XPButton4 = commandButton(nullptr, "XPButton4", QStringLiteral("&Get Device Info"));
     connect(XPButton4, &QPushButton::clicked, this, [this] { XPButton4_Click(); });
     txtDeviceDetails = named(new QPlainTextEdit, "txtDeviceDetails");
     txtDeviceDetails->setReadOnly(true);
@@ -215,7 +208,7 @@ QWidget* FrmUtilities::buildScriptTab()
     TxtPath = named(new QLineEdit, "TxtPath");
     installFieldBehaviour(TxtPath);
     ChkOutPut = named(new QCheckBox(QStringLiteral("Show Output")), "ChkOutPut");
-    CmdGenerate = button("CmdGenerate", QStringLiteral("Generate SQL Script"));
+    CmdGenerate = commandButton(nullptr, "CmdGenerate", QStringLiteral("Generate SQL Script"));
     connect(CmdGenerate, &QPushButton::clicked, this, [this] { CmdGenerate_Click(); });
 
     auto* grid = new QGridLayout(FrmSQL);
