@@ -1,0 +1,53 @@
+#pragma once
+// What the attendance history screen reads: the organisation tree of departments and
+// employees, and one employee's punches between two days. No widgets; every value bound.
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+class Db;
+class Dialect;
+
+namespace HistoryStore {
+
+struct Employee
+{
+    int empId = 0;
+    QString fullName;  // first, middle and last name joined by blanks; a NULL part is empty
+};
+
+struct Department
+{
+    int deptId = 0;
+    QString name;
+    QVector<Employee> employees;  // by full name
+};
+
+// Every department some office record points to, by name, each with the employees whose
+// latest office record (highest PID) names it. Built from two reads grouped in one pass.
+QVector<Department> departments(Db& db);
+
+// The first organisation's name; throws DbError when Tbl_Org holds no row.
+QString organisationName(Db& db);
+
+// One punch as the history list shows it and the commands read it.
+struct Punch
+{
+    QDate day;
+    QString time;  // LogTime as stored, "HH:mm:ss"
+    QVariant verifyMode;  // may be NULL
+    QVariant inOutMode;   // may be NULL
+};
+
+// The employee's distinct punches from `from` to `to` (both days included), by day then
+// time. A range whose first day is after its last finds nothing.
+QVector<Punch> punches(Db& db, int empId, const QDate& from, const QDate& to);
+
+// A day as the dialect binds it: a QDate for SQL Server, ISO text for SQLite.
+QVariant dayValue(const Dialect& dialect, const QDate& day);
+// A day read back from a date column, whichever of the two forms the driver returns.
+QDate dayOf(const QVariant& value);
+
+}  // namespace HistoryStore
