@@ -165,14 +165,15 @@ QVector<DayKey> readDays(Db& db, const QString& sql, const QDate& from, const QD
 
 }  // namespace
 
+// An empty text, not a null one: written to the database it stays '' rather than NULL.
 QString GetVerifyMode(const QVariant& verifyMode)
 {
-    return verifyMode.isNull() ? QString() : VerifyModeNames::name(verifyMode.toInt());
+    return verifyMode.isNull() ? QStringLiteral("") : VerifyModeNames::name(verifyMode.toInt());
 }
 
 QString GetInOutMode(const QVariant& inOutMode)
 {
-    return inOutMode.isNull() ? QString() : InOutModeNames::name(inOutMode.toInt());
+    return inOutMode.isNull() ? QStringLiteral("") : InOutModeNames::name(inOutMode.toInt());
 }
 
 int GetVerifyCode(const QString& verifyText)

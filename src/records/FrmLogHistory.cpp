@@ -10,6 +10,7 @@
 #include "shell/Settings.h"
 #include "shell/Shared.h"
 #include "shell/cToolTip.h"
+#include "terminals/frm2.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,6 +30,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 const QString kForm = QStringLiteral("FrmLogHistory");
@@ -550,6 +553,10 @@ void FrmLogHistory::runFill(const QString& procName, const QString& captionTail,
 {
     if (m_running)
         return;
+    // The job yields: the main window's commands and scheduler pass wait until it ends.
+    std::optional<frm2::BusyGuard> hold;
+    if (m_window)
+        hold.emplace(*m_window);
     m_running = true;
     const auto progress = [&](int empId) {
         setWindowTitle(QStringLiteral("Updating ") + GetEmployeeName(empId) + captionTail);
