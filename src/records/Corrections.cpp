@@ -8,6 +8,7 @@
 #include "shell/ModFunction.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 
 #include <exception>
@@ -283,14 +284,25 @@ void pairRange(Db& db, const QVector<int>& employees, const QDate& from, const Q
     };
     QVector<Punch> punches;
     {
+        // Equal punches come together in this order and are counted once; asked to
+        // collapse them, SQLite would sort every punch of the range twice.
         QSqlQuery q = db.exec(
-            QStringLiteral("Select Distinct Emp_ID, LogDate, LogTime, VerifyMode"
+            QStringLiteral("Select Emp_ID, LogDate, LogTime, VerifyMode"
                            " From Tbl_DeviceAttenLog Where LogDate Between ? And ?"
-                           " Order By Emp_ID, LogDate, LogTime"),
+                           " Order By Emp_ID, LogDate, LogTime, VerifyMode"),
             {dayValue(dialect, from), dayValue(dialect, to)});
+        QVariant lastDate;
         readAll(q, [&](QSqlQuery& r) {
-            punches.append(Punch{r.value(0).toInt(), dayOf(r.value(1)), r.value(2).toString(),
-                                 r.value(3)});
+            Punch p{r.value(0).toInt(), QDate(), r.value(2).toString(), r.value(3)};
+            const QVariant date = r.value(1);
+            const bool sameDay = !punches.isEmpty() && punches.last().empId == p.empId &&
+                                 date == lastDate;
+            if (sameDay && punches.last().time == p.time &&
+                punches.last().verifyMode == p.verifyMode)
+                return;
+            p.day = sameDay ? punches.last().day : dayOf(date);
+            lastDate = date;
+            punches.append(p);
         });
     }
     // Where each employee's punches begin and end.
@@ -396,9 +408,12 @@ void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progres
         QStringLiteral("Select Distinct EMP_ID, TDATE From Tbl_Emp_Attn_Log_General"
                        " Where INTIME<>'' AND TDATE Between ? And ? Order By EMP_ID, TDATE"),
         from, to);
+    // Distinct punches and the latest are found here: asked to sort or collapse them,
+    // SQLite walks the whole day of every employee through the date-and-time index instead
+    // of the employee's own.
     QSqlQuery punches = db.prepare(QStringLiteral(
-        "Select Distinct LogDate, LogTime, VerifyMode, ExtractedFrom From Tbl_DeviceAttenLog"
-        " Where (InOutMode=0 OR InOutMode=-1) And LogDate=? And Emp_ID=? Order By LogTime"));
+        "Select LogDate, LogTime, VerifyMode, ExtractedFrom From Tbl_DeviceAttenLog"
+        " Where (InOutMode=0 OR InOutMode=-1) And LogDate=? And Emp_ID=?"));
     QSqlQuery update = db.prepare(QStringLiteral(
         "Update Tbl_Emp_Attn_Log_General Set OUTTIME=?, TDATE_OUT=?, OUTMODE=?, SignOutBranch=?"
         " Where EMP_ID=? And TDATE=? And INTIME<>'' And INTIME<?"));
@@ -406,14 +421,15 @@ void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progres
         db, days, progress, committed,
         [&](const DayKey& d) {
             const QVariant day = dayValue(dialect, d.day);
-            int count = 0;
+            QSet<QString> times;  // a punch stored twice counts once
             QVariantList last;
             Db::run(punches, {day, d.empId});
             readAll(punches, [&](QSqlQuery& r) {
-                ++count;
-                last = {r.value(0), r.value(1), r.value(2), r.value(3)};
+                times.insert(r.value(1).toString());
+                if (last.isEmpty() || r.value(1).toString() > last[1].toString())
+                    last = {r.value(0), r.value(1), r.value(2), r.value(3)};
             });
-            if (count < 2)
+            if (times.size() < 2)
                 return false;
             const QString time = last[1].toString();
             Db::run(update, {time, dayValue(dialect, dayOf(last[0])), GetVerifyMode(last[2]),
@@ -434,8 +450,8 @@ void fillMissingSignOuts(Db& db, const QDate& from, const QDate& to, const Progr
                        " Order By EMP_ID, TDATE"),
         from, to);
     QSqlQuery punches = db.prepare(QStringLiteral(
-        "Select Distinct LogDate, LogTime, VerifyMode From Tbl_DeviceAttenLog"
-        " Where Emp_ID=? And InOutMode=1 And LogDate=? Order By LogTime"));
+        "Select LogDate, LogTime, VerifyMode From Tbl_DeviceAttenLog"
+        " Where Emp_ID=? And InOutMode=1 And LogDate=?"));
     QSqlQuery update = db.prepare(QStringLiteral(
         "Update Tbl_Emp_Attn_Log_General Set OUTTIME=?, OUTMODE=?, TDATE_OUT=?"
         " Where EMP_ID=? And TDATE=? And (OUTTIME='' or OUTTIME IS NULL)"
@@ -448,7 +464,10 @@ void fillMissingSignOuts(Db& db, const QDate& from, const QDate& to, const Progr
             const QVariant day = dayValue(dialect, d.day);
             QVariantList last;
             Db::run(punches, {d.empId, day});
-            readAll(punches, [&](QSqlQuery& r) { last = {r.value(0), r.value(1), r.value(2)}; });
+            readAll(punches, [&](QSqlQuery& r) {
+                if (last.isEmpty() || r.value(1).toString() > last[1].toString())
+                    last = {r.value(0), r.value(1), r.value(2)};
+            });
             if (last.isEmpty())
                 return false;
             const QDate punchDay = dayOf(last[0]);

@@ -392,8 +392,10 @@ void FrmLogHistory::HistoryLog(long EmpID)
     trapErrors(kForm, QStringLiteral("HistoryLog(EmpID As Long)"), [&] {
         if (selectedTag().isEmpty())
             return;
-        const QVector<HistoryStore::Punch> punches = HistoryStore::punches(
-            shared().Cnxn, int(EmpID), DTPicker1->date(), DTPicker2->date());
+        if (!m_reader)
+            m_reader = std::make_unique<HistoryStore::PunchReader>(shared().Cnxn);
+        const QVector<HistoryStore::Punch> punches =
+            m_reader->read(int(EmpID), DTPicker1->date(), DTPicker2->date());
         m_filling = true;
         lsv->clear();
         for (const HistoryStore::Punch& p : punches) {

@@ -5,7 +5,12 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class frm2;
+namespace HistoryStore {
+class PunchReader;
+}
 class QComboBox;
 class QDateEdit;
 class QFrame;
@@ -85,6 +90,7 @@ private:
                  bool missingSignOut);
 
     frm2* m_window;
+    std::unique_ptr<HistoryStore::PunchReader> m_reader;
     bool m_running = false;
     bool m_filling = false;  // the list is changed by the program, not the operator
 

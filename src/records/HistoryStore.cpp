@@ -76,17 +76,35 @@ QVector<Department> departments(Db& db)
     return result;
 }
 
-QVector<Punch> punches(Db& db, int empId, const QDate& from, const QDate& to)
+PunchReader::PunchReader(Db& db)
+    : m_db(db),
+      // Duplicates are dropped below: asked to collapse them, SQLite sorts every row twice.
+      m_query(db.prepare(QStringLiteral(
+          "Select LogDate, LogTime, VerifyMode, InOutMode From Tbl_DeviceAttenLog"
+          " Where Emp_ID=? And LogDate Between ? And ?"
+          " Order By LogDate, LogTime, VerifyMode, InOutMode")))
+{}
+
+PunchReader::~PunchReader() = default;
+
+QVector<Punch> PunchReader::read(int empId, const QDate& from, const QDate& to)
 {
     QVector<Punch> result;
-    const Dialect& dialect = db.dialect();
-    QSqlQuery q = db.exec(
-        QStringLiteral("Select Distinct LogDate, LogTime, VerifyMode, InOutMode"
-                       " From Tbl_DeviceAttenLog Where Emp_ID=? And LogDate Between ? And ?"
-                       " Order By LogDate, LogTime"),
-        {empId, dayValue(dialect, from), dayValue(dialect, to)});
-    while (q.next())
-        result.append(Punch{dayOf(q.value(0)), q.value(1).toString(), q.value(2), q.value(3)});
+    const Dialect& dialect = m_db.dialect();
+    Db::run(m_query, {empId, dayValue(dialect, from), dayValue(dialect, to)});
+    QVariant lastDate;
+    while (m_query.next()) {
+        const QVariant date = m_query.value(0);
+        Punch p{QDate(), m_query.value(1).toString(), m_query.value(2), m_query.value(3)};
+        // Equal punches come together in this order; each is listed once.
+        if (!result.isEmpty() && date == lastDate && p.time == result.last().time &&
+            p.verifyMode == result.last().verifyMode && p.inOutMode == result.last().inOutMode)
+            continue;
+        p.day = date == lastDate && !result.isEmpty() ? result.last().day : dayOf(date);
+        lastDate = date;
+        result.append(p);
+    }
+    m_query.finish();
     return result;
 }
 

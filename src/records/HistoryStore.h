@@ -3,6 +3,7 @@
 // employees, and one employee's punches between two days. No widgets; every value bound.
 
 #include <QDate>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -41,9 +42,21 @@ struct Punch
     QVariant inOutMode;   // may be NULL
 };
 
-// The employee's distinct punches from `from` to `to` (both days included), by day then
-// time. A range whose first day is after its last finds nothing.
-QVector<Punch> punches(Db& db, int empId, const QDate& from, const QDate& to);
+// Reads employees' punches with one statement prepared once, for a screen that lists one
+// employee after another.
+class PunchReader
+{
+public:
+    explicit PunchReader(Db& db);
+    ~PunchReader();
+    // The employee's distinct punches from `from` to `to` (both days included), by day then
+    // time. A range whose first day is after its last finds nothing.
+    QVector<Punch> read(int empId, const QDate& from, const QDate& to);
+
+private:
+    Db& m_db;
+    QSqlQuery m_query;
+};
 
 // A day as the dialect binds it: a QDate for SQL Server, ISO text for SQLite.
 QVariant dayValue(const Dialect& dialect, const QDate& day);
