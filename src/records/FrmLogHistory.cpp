@@ -188,9 +188,13 @@ FrmLogHistory::FrmLogHistory(frm2* window, QWidget* parent) : QDialog(parent), m
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &FrmLogHistory::TreeView1_Expand);
     connect(TreeView1, &QTreeWidget::itemCollapsed, this, &FrmLogHistory::TreeView1_Collapse);
     connect(lsv, &QTreeWidget::itemClicked, this, [this] { lsv_Click(); });
-    connect(lsv, &QTreeWidget::itemChanged, this, [this] {
-        if (!m_filling)
-            lsv_ItemCheck();
+    connect(lsv, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
+        if (m_filling)
+            return;
+        // A click on a check box alone leaves the current item where it was (none at first),
+        // and the sign-out day would not follow the punch just checked.
+        lsv->setCurrentItem(item);
+        lsv_ItemCheck();
     });
     connect(DTPicker1, &QDateEdit::dateChanged, this, &FrmLogHistory::DTPicker1_Change);
     connect(DTPicker2, &QDateEdit::dateChanged, this, &FrmLogHistory::DTPicker2_Change);
@@ -247,6 +251,8 @@ void FrmLogHistory::Form_Load()
     const int widths[4] = {1200, 1200, 1200, 1000};
     for (int c = 0; c < 4; ++c)
         lsv->setColumnWidth(c, widths[c] / kTwipsPerPixel);
+    // The date shares its column with the check box.
+    lsv->setColumnWidth(0, lsv->columnWidth(0) + 2 * style()->pixelMetric(QStyle::PM_IndicatorWidth));
     shared().SignInOutSetting = Settings::number(Settings::Signinout) != 0;
     CmdMakeOut->setEnabled(shared().SignInOutSetting);
 

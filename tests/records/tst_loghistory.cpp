@@ -187,6 +187,8 @@ private Q_SLOTS:
         s.list->setCurrentItem(s.list->topLevelItem(0));
         s.screen.lsv_Click();
         QCOMPARE(s.screen.findChild<QDateEdit*>("DTPicker3")->date(), kDay.addDays(-1));
+        s.list->topLevelItem(2)->setCheckState(0, Qt::Checked);  // the box alone
+        QCOMPARE(s.screen.findChild<QDateEdit*>("DTPicker3")->date(), kDay);
 
         // A department click leaves the list alone; a reversed range lists nothing.
         s.click("Administration");
