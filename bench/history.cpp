@@ -30,7 +30,7 @@ QVector<int> departmentEmployees()
         ids.append(e);
     return ids;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -48,8 +48,7 @@ int main(int argc, char* argv[])
     timer.start();
     FrmLogHistory screen;
     screen.Form_Load();
-    std::printf("history-open employees=%d ms=%lld\n", HistoryBench::kEmployees,
-                timer.elapsed());
+    std::printf("history-open employees=%d ms=%lld\n", HistoryBench::kEmployees, timer.elapsed());
 
     auto* tree = screen.findChild<QTreeWidget*>("TreeView1");
     auto* list = screen.findChild<QTreeWidget*>("lsv");
@@ -72,8 +71,8 @@ int main(int argc, char* argv[])
 
     const QVariant from = HistoryStore::dayValue(db.dialect(), kMonthStart);
     const QVariant to = HistoryStore::dayValue(db.dialect(), kMonthEnd);
-    QSqlQuery plain = db.prepare(
-        "select * from Tbl_DeviceAttenLog where Emp_ID=? and LogDate between ? and ?");
+    QSqlQuery plain =
+        db.prepare("select * from Tbl_DeviceAttenLog where Emp_ID=? and LogDate between ? and ?");
     long limitRows = 0;
     timer.restart();
     for (int r = 0; r < kRounds; ++r)

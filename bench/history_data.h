@@ -16,7 +16,10 @@ constexpr int kDepartments = 20;
 constexpr int kDays = 250;
 const QDate kFirst(2024, 1, 1);
 
-inline QDate punchDay(int i) { return kFirst.addDays(i * 730 / kDays); }
+inline QDate punchDay(int i)
+{
+    return kFirst.addDays(i * 730 / kDays);
+}
 
 inline void build(Db& db)
 {
@@ -31,8 +34,8 @@ inline void build(Db& db)
                 {d, QStringLiteral("Department %1").arg(d, 2, 10, QLatin1Char('0'))});
     QSqlQuery emp = db.prepare("insert into Tbl_Emp_Info (Emp_ID, Emp_FirstName, Emp_MiddleName,"
                                " Emp_LastName) values (?, ?, NULL, ?)");
-    QSqlQuery off = db.prepare(
-        "insert into Tbl_Emp_Off_Info (PID, Emp_ID, Dept_ID) values (?, ?, ?)");
+    QSqlQuery off =
+        db.prepare("insert into Tbl_Emp_Off_Info (PID, Emp_ID, Dept_ID) values (?, ?, ?)");
     for (int e = 1; e <= kEmployees; ++e) {
         Db::run(emp, {e, QStringLiteral("First%1").arg(e), QStringLiteral("Last%1").arg(e)});
         Db::run(off, {e, e, (e - 1) % kDepartments + 1});
@@ -51,4 +54,4 @@ inline void build(Db& db)
     t.commit();
 }
 
-}  // namespace HistoryBench
+} // namespace HistoryBench

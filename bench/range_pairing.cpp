@@ -25,11 +25,10 @@ double limitSeconds(Db& db, int& days)
     QElapsedTimer timer;
     timer.start();
     Transaction t(db);
-    QSqlQuery read = db.exec(
-        "select Emp_ID, LogDate, LogTime, VerifyMode from Tbl_DeviceAttenLog"
-        " where LogDate between ? and ?",
-        {HistoryStore::dayValue(db.dialect(), kMonthStart),
-         HistoryStore::dayValue(db.dialect(), kMonthEnd)});
+    QSqlQuery read = db.exec("select Emp_ID, LogDate, LogTime, VerifyMode from Tbl_DeviceAttenLog"
+                             " where LogDate between ? and ?",
+                             {HistoryStore::dayValue(db.dialect(), kMonthStart),
+                              HistoryStore::dayValue(db.dialect(), kMonthEnd)});
     QHash<qint64, QString> firstOfDay;
     while (read.next()) {
         const qint64 key = qint64(read.value(0).toInt()) << 32 |
@@ -42,14 +41,14 @@ double limitSeconds(Db& db, int& days)
         "insert into Tbl_Emp_Attn_Log_General (EMP_ID, WORKHOUR_ID, TDATE, INTIME, INMODE)"
         " values (?, 1, ?, ?, 'FPrint')");
     for (auto it = firstOfDay.cbegin(); it != firstOfDay.cend(); ++it)
-        Db::run(insert, {int(it.key() >> 32),
-                         QDate::fromJulianDay(it.key() & 0xffffffff).toString(Qt::ISODate),
-                         it.value()});
+        Db::run(insert,
+                {int(it.key() >> 32),
+                 QDate::fromJulianDay(it.key() & 0xffffffff).toString(Qt::ISODate), it.value()});
     t.commit();
     days = int(firstOfDay.size());
     return timer.nsecsElapsed() / 1e9;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -83,7 +82,7 @@ int main(int argc, char* argv[])
 
     const double perS = days / seconds;
     const double limitPerS = limitDays / limit;
-    std::printf("range-pairing days=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
-                days, seconds, perS, limitPerS, limitPerS / perS);
+    std::printf("range-pairing days=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n", days,
+                seconds, perS, limitPerS, limitPerS / perS);
     return 0;
 }

@@ -29,8 +29,7 @@ class ItemTransaction
 {
 public:
     ItemTransaction(Db& db, int& committed)
-        : m_db(db), m_committed(committed),
-          m_set(db.prepare(db.dialect().savepoint(kItemPoint))),
+        : m_db(db), m_committed(committed), m_set(db.prepare(db.dialect().savepoint(kItemPoint))),
           m_rollback(db.prepare(db.dialect().rollbackToSavepoint(kItemPoint))),
           m_hasRelease(!db.dialect().releaseSavepoint(kItemPoint).isEmpty())
     {
@@ -43,8 +42,7 @@ public:
     ItemTransaction(const ItemTransaction&) = delete;
     ItemTransaction& operator=(const ItemTransaction&) = delete;
 
-    template<typename Body>
-    void item(Body&& body)
+    template <typename Body> void item(Body&& body)
     {
         if (!m_db.inTransaction())
             m_db.beginTransaction();
@@ -98,8 +96,7 @@ private:
 
 // Rows read whole and the query let go, so that no open cursor holds the connection (SQL
 // Server runs one statement at a time on it) or spans a commit.
-template<typename Row>
-void readAll(QSqlQuery& query, Row&& row)
+template <typename Row> void readAll(QSqlQuery& query, Row&& row)
 {
     while (query.next())
         row(query);
@@ -111,15 +108,16 @@ class WorkingHours
 {
 public:
     explicit WorkingHours(Db& db)
-        : m_query(db.prepare(QStringLiteral(
-              "Select Work_ID From Tbl_Org_WorkingHrs Inner Join Tbl_Org_Working_Hrs"
-              " On Tbl_Org_WorkingHrs.WorkHOur_ID=Tbl_Org_Working_Hrs.Work_ID"
-              " Where Emp_ID=? AND DAY_ID=? Order By Work_ID")))
-    {}
+        : m_query(db.prepare(
+              QStringLiteral("Select Work_ID From Tbl_Org_WorkingHrs Inner Join Tbl_Org_Working_Hrs"
+                             " On Tbl_Org_WorkingHrs.WorkHOur_ID=Tbl_Org_Working_Hrs.Work_ID"
+                             " Where Emp_ID=? AND DAY_ID=? Order By Work_ID")))
+    {
+    }
 
     int idFor(int empId, const QDate& day)
     {
-        const int weekday = day.dayOfWeek() % 7 + 1;  // Sunday 1 to Saturday 7
+        const int weekday = day.dayOfWeek() % 7 + 1; // Sunday 1 to Saturday 7
         int id = lookUp(empId, weekday);
         if (id < 0)
             id = lookUp(0, weekday);
@@ -164,7 +162,7 @@ QVector<DayKey> readDays(Db& db, const QString& sql, const QDate& from, const QD
     return days;
 }
 
-}  // namespace
+} // namespace
 
 // An empty text, not a null one: written to the database it stays '' rather than NULL.
 QString GetVerifyMode(const QVariant& verifyMode)
@@ -194,8 +192,8 @@ void signIn(Db& db, int empId, const QVector<Item>& items, int& committed)
     const Dialect& dialect = db.dialect();
     ItemTransaction t(db, committed);
     WorkingHours hours(db);
-    QSqlQuery find = db.prepare(QStringLiteral(
-        "Select 1 From Tbl_Emp_Attn_Log_General Where TDATE=? And EMP_ID=?"));
+    QSqlQuery find = db.prepare(
+        QStringLiteral("Select 1 From Tbl_Emp_Attn_Log_General Where TDATE=? And EMP_ID=?"));
     QSqlQuery insert = db.prepare(QStringLiteral(
         "Insert into Tbl_Emp_Attn_Log_General(EMP_ID,WORKHOUR_ID,TDATE,INTIME,INMODE,COUNTER)"
         " Values(?,?,?,?,?,1)"));
@@ -229,8 +227,8 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
     const QVariant day = dayValue(db.dialect(), signInDay);
     int committed = 0;
     ItemTransaction t(db, committed);
-    QSqlQuery find = db.prepare(QStringLiteral(
-        "Select INTIME From Tbl_Emp_Attn_Log_General Where EMP_ID=? AND TDATE=?"));
+    QSqlQuery find = db.prepare(
+        QStringLiteral("Select INTIME From Tbl_Emp_Attn_Log_General Where EMP_ID=? AND TDATE=?"));
     QSqlQuery update = db.prepare(QStringLiteral(
         "Update Tbl_Emp_Attn_Log_General Set TDATE_OUT=?, OUTTIME=?, OUTMODE=?, COUNTER=?"
         " Where EMP_ID=? AND TDATE=?"));
@@ -286,17 +284,17 @@ void pairRange(Db& db, const QVector<int>& employees, const QDate& from, const Q
     {
         // Equal punches come together in this order and are counted once; asked to
         // collapse them, SQLite would sort every punch of the range twice.
-        QSqlQuery q = db.exec(
-            QStringLiteral("Select Emp_ID, LogDate, LogTime, VerifyMode"
-                           " From Tbl_DeviceAttenLog Where LogDate Between ? And ?"
-                           " Order By Emp_ID, LogDate, LogTime, VerifyMode"),
-            {dayValue(dialect, from), dayValue(dialect, to)});
+        QSqlQuery q =
+            db.exec(QStringLiteral("Select Emp_ID, LogDate, LogTime, VerifyMode"
+                                   " From Tbl_DeviceAttenLog Where LogDate Between ? And ?"
+                                   " Order By Emp_ID, LogDate, LogTime, VerifyMode"),
+                    {dayValue(dialect, from), dayValue(dialect, to)});
         QVariant lastDate;
         readAll(q, [&](QSqlQuery& r) {
             Punch p{r.value(0).toInt(), QDate(), r.value(2).toString(), r.value(3)};
             const QVariant date = r.value(1);
-            const bool sameDay = !punches.isEmpty() && punches.last().empId == p.empId &&
-                                 date == lastDate;
+            const bool sameDay =
+                !punches.isEmpty() && punches.last().empId == p.empId && date == lastDate;
             if (sameDay && punches.last().time == p.time &&
                 punches.last().verifyMode == p.verifyMode)
                 return;
@@ -363,7 +361,7 @@ void fillDays(Db& db, const QVector<DayKey>& days, const Progress& progress, int
               const std::function<void(const DayKey&)>& stored)
 {
     ItemTransaction t(db, committed);
-    QVector<int> changed;  // indexes of days changed since the last commit
+    QVector<int> changed; // indexes of days changed since the last commit
     int committedBefore = 0;
     auto announce = [&] {
         for (const int i : std::as_const(changed))
@@ -397,10 +395,9 @@ void fillDays(Db& db, const QVector<DayKey>& days, const Progress& progress, int
     }
 }
 
-}  // namespace
+} // namespace
 
-void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progress,
-             int& committed)
+void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progress, int& committed)
 {
     const Dialect& dialect = db.dialect();
     const QVector<DayKey> days = readDays(
@@ -411,9 +408,9 @@ void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progres
     // Distinct punches and the latest are found here: asked to sort or collapse them,
     // SQLite walks the whole day of every employee through the date-and-time index instead
     // of the employee's own.
-    QSqlQuery punches = db.prepare(QStringLiteral(
-        "Select LogDate, LogTime, VerifyMode, ExtractedFrom From Tbl_DeviceAttenLog"
-        " Where (InOutMode=0 OR InOutMode=-1) And LogDate=? And Emp_ID=?"));
+    QSqlQuery punches = db.prepare(
+        QStringLiteral("Select LogDate, LogTime, VerifyMode, ExtractedFrom From Tbl_DeviceAttenLog"
+                       " Where (InOutMode=0 OR InOutMode=-1) And LogDate=? And Emp_ID=?"));
     QSqlQuery update = db.prepare(QStringLiteral(
         "Update Tbl_Emp_Attn_Log_General Set OUTTIME=?, TDATE_OUT=?, OUTMODE=?, SignOutBranch=?"
         " Where EMP_ID=? And TDATE=? And INTIME<>'' And INTIME<?"));
@@ -421,7 +418,7 @@ void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progres
         db, days, progress, committed,
         [&](const DayKey& d) {
             const QVariant day = dayValue(dialect, d.day);
-            QSet<QString> times;  // a punch stored twice counts once
+            QSet<QString> times; // a punch stored twice counts once
             QVariantList last;
             Db::run(punches, {day, d.empId});
             readAll(punches, [&](QSqlQuery& r) {
@@ -443,20 +440,20 @@ void fillMissingSignOuts(Db& db, const QDate& from, const QDate& to, const Progr
                          int& committed)
 {
     const Dialect& dialect = db.dialect();
-    const QVector<DayKey> days = readDays(
-        db,
-        QStringLiteral("Select Distinct EMP_ID, TDATE From Tbl_Emp_Attn_Log_General"
-                       " Where TDATE Between ? And ? and (OUTTIME='' or OUTTIME IS NULL)"
-                       " Order By EMP_ID, TDATE"),
-        from, to);
-    QSqlQuery punches = db.prepare(QStringLiteral(
-        "Select LogDate, LogTime, VerifyMode From Tbl_DeviceAttenLog"
-        " Where Emp_ID=? And InOutMode=1 And LogDate=?"));
-    QSqlQuery update = db.prepare(QStringLiteral(
-        "Update Tbl_Emp_Attn_Log_General Set OUTTIME=?, OUTMODE=?, TDATE_OUT=?"
-        " Where EMP_ID=? And TDATE=? And (OUTTIME='' or OUTTIME IS NULL)"
-        " And (INTIME IS NULL Or INTIME<?)"));
-    QHash<qint64, QString> lines;  // the log line of each changed day, by its position
+    const QVector<DayKey> days =
+        readDays(db,
+                 QStringLiteral("Select Distinct EMP_ID, TDATE From Tbl_Emp_Attn_Log_General"
+                                " Where TDATE Between ? And ? and (OUTTIME='' or OUTTIME IS NULL)"
+                                " Order By EMP_ID, TDATE"),
+                 from, to);
+    QSqlQuery punches =
+        db.prepare(QStringLiteral("Select LogDate, LogTime, VerifyMode From Tbl_DeviceAttenLog"
+                                  " Where Emp_ID=? And InOutMode=1 And LogDate=?"));
+    QSqlQuery update = db.prepare(
+        QStringLiteral("Update Tbl_Emp_Attn_Log_General Set OUTTIME=?, OUTMODE=?, TDATE_OUT=?"
+                       " Where EMP_ID=? And TDATE=? And (OUTTIME='' or OUTTIME IS NULL)"
+                       " And (INTIME IS NULL Or INTIME<?)"));
+    QHash<qint64, QString> lines; // the log line of each changed day, by its position
     auto key = [](const DayKey& d) { return qint64(d.empId) << 32 | quint32(d.day.toJulianDay()); };
     fillDays(
         db, days, progress, committed,
@@ -494,4 +491,4 @@ int clearLog(Db& db, int empId, const QDate& from, const QDate& to)
                       {empId, dayValue(db.dialect(), from), dayValue(db.dialect(), to)});
 }
 
-}  // namespace Corrections
+} // namespace Corrections

@@ -25,8 +25,8 @@ constexpr int RowsPerCommit = 250;
 struct Item
 {
     QDate day;
-    QString time;         // "HH:mm:ss" as stored
-    QVariant verifyMode;  // NULL reads as an empty verify text
+    QString time;        // "HH:mm:ss" as stored
+    QVariant verifyMode; // NULL reads as an empty verify text
 };
 
 // The working-hour id of an employee and a day: the lowest Work_ID of the employee's rows for
@@ -41,8 +41,8 @@ void signIn(Db& db, int empId, const QVector<Item>& items, int& committed);
 
 struct SignOutOutcome
 {
-    QVector<int> assigned;  // indexes of items stored as the sign-out
-    QVector<int> refused;   // dated before the sign-in day, or on it before its sign-in
+    QVector<int> assigned; // indexes of items stored as the sign-out
+    QVector<int> refused;  // dated before the sign-in day, or on it before its sign-in
 };
 // Sign Out: each item, in order, becomes the sign-out (TDATE_OUT its own day) of the rows of
 // `signInDay`, with COUNTER `counter`. An item with no such rows is left alone. An item
@@ -65,8 +65,7 @@ using Progress = std::function<void(int empId)>;
 // Last Sign in as Sign Out: for each employee and day from `from` to `to` with sign-in rows,
 // when the day holds two or more sign-in punches (InOutMode 0 or -1), the latest becomes
 // the sign-out of the day's rows that signed in before it. `committed` counts the days.
-void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progress,
-             int& committed);
+void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progress, int& committed);
 
 // Missing Sign Out: for each employee and day from `from` to `to` with rows lacking a
 // sign-out, the day's latest sign-out punch (InOutMode 1) closes the rows that signed in
@@ -85,4 +84,4 @@ QString GetVerifyMode(const QVariant& verifyMode);
 // In/out text of an in/out mode; NULL reads as empty.
 QString GetInOutMode(const QVariant& inOutMode);
 
-}  // namespace Corrections
+} // namespace Corrections

@@ -65,7 +65,10 @@ QLineEdit* dateBox(QWidget* parent, const char* name)
 }
 
 // The date box's conversion: the day as the locale writes it in full.
-QString dateBoxText(const QDate& date) { return QLocale().toString(date, QLocale::LongFormat); }
+QString dateBoxText(const QDate& date)
+{
+    return QLocale().toString(date, QLocale::LongFormat);
+}
 
 QIcon picture(int index)
 {
@@ -81,7 +84,7 @@ QIcon picture(int index)
         return style->standardIcon(QStyle::SP_DirClosedIcon);
     }
 }
-}  // namespace
+} // namespace
 
 FrmLogHistory::FrmLogHistory(frm2* window, QWidget* parent) : QDialog(parent), m_window(window)
 {
@@ -215,15 +218,16 @@ void FrmLogHistory::Form_Load()
         QString title;
         AttachToolTip(control, lines.join(QStringLiteral("\r\n")), title, 1, 65, 0, 0x80000018);
     };
-    tip(CmdSearch, {QStringLiteral("Enter Text To Search."),
-                    QStringLiteral("Press Ctrl + N For New Search."),
-                    QStringLiteral("Press Enter / Enter To Display data.")});
+    tip(CmdSearch,
+        {QStringLiteral("Enter Text To Search."), QStringLiteral("Press Ctrl + N For New Search."),
+         QStringLiteral("Press Enter / Enter To Display data.")});
     tip(CmdMakeOut, {QStringLiteral("Make Last Sign In Data Of Employees as Sign Out."),
                      QStringLiteral("If they have multiple sign in logs.")});
     tip(ChkConsistent, {QStringLiteral("If you cannot view employees Sign out data"),
                         QStringLiteral("in Report but it exists in Employees Attendance Log.")});
-    tip(CmdSignInOut, {QStringLiteral("Sets First Log Data as Sign In and Last Log Data As Sign Out"),
-                       QStringLiteral("For all employees in the list between mention Dates.")});
+    tip(CmdSignInOut,
+        {QStringLiteral("Sets First Log Data as Sign In and Last Log Data As Sign Out"),
+         QStringLiteral("For all employees in the list between mention Dates.")});
     tip(CmdClearLog, {QStringLiteral("Clears the attendance history logs from"),
                       QStringLiteral("system of selected employee in list"),
                       QStringLiteral("between mention Dates.")});
@@ -252,7 +256,8 @@ void FrmLogHistory::Form_Load()
     for (int c = 0; c < 4; ++c)
         lsv->setColumnWidth(c, widths[c] / kTwipsPerPixel);
     // The date shares its column with the check box.
-    lsv->setColumnWidth(0, lsv->columnWidth(0) + 2 * style()->pixelMetric(QStyle::PM_IndicatorWidth));
+    lsv->setColumnWidth(0,
+                        lsv->columnWidth(0) + 2 * style()->pixelMetric(QStyle::PM_IndicatorWidth));
     shared().SignInOutSetting = Settings::number(Settings::Signinout) != 0;
     CmdMakeOut->setEnabled(shared().SignInOutSetting);
 
@@ -272,9 +277,8 @@ void FrmLogHistory::buildTree()
         auto* dept = new QTreeWidgetItem(root, {d.name});
         dept->setData(0, TagRole, QString());
         for (const HistoryStore::Employee& e : d.employees) {
-            auto* node = new QTreeWidgetItem(
-                dept, {e.fullName + QStringLiteral(" (") + QString::number(e.empId) +
-                       QLatin1Char(')')});
+            auto* node = new QTreeWidgetItem(dept, {e.fullName + QStringLiteral(" (") +
+                                                    QString::number(e.empId) + QLatin1Char(')')});
             node->setData(0, TagRole, QString::number(e.empId));
             setPicture(node, 3);
         }
@@ -405,9 +409,9 @@ void FrmLogHistory::HistoryLog(long EmpID)
         m_filling = true;
         lsv->clear();
         for (const HistoryStore::Punch& p : punches) {
-            auto* item = new QTreeWidgetItem(
-                lsv, {p.day.toString(kDateFormat), p.time, Corrections::GetVerifyMode(p.verifyMode),
-                      Corrections::GetInOutMode(p.inOutMode)});
+            auto* item = new QTreeWidgetItem(lsv, {p.day.toString(kDateFormat), p.time,
+                                                   Corrections::GetVerifyMode(p.verifyMode),
+                                                   Corrections::GetInOutMode(p.inOutMode)});
             item->setData(0, DayRole, p.day);
             item->setData(0, TimeRole, p.time);
             item->setData(0, VerifyRole, p.verifyMode);
@@ -425,11 +429,20 @@ void FrmLogHistory::lsv_Click()
         DTPicker3->setDate(item->data(0, DayRole).toDate());
 }
 
-void FrmLogHistory::lsv_ItemCheck() { lsv_Click(); }
+void FrmLogHistory::lsv_ItemCheck()
+{
+    lsv_Click();
+}
 
-void FrmLogHistory::DTPicker1_Change() { NDtBox1->setText(dateBoxText(DTPicker1->date())); }
+void FrmLogHistory::DTPicker1_Change()
+{
+    NDtBox1->setText(dateBoxText(DTPicker1->date()));
+}
 
-void FrmLogHistory::DTPicker2_Change() { NDtBox2->setText(dateBoxText(DTPicker2->date())); }
+void FrmLogHistory::DTPicker2_Change()
+{
+    NDtBox2->setText(dateBoxText(DTPicker2->date()));
+}
 
 void FrmLogHistory::CmdCancel_Click()
 {
@@ -445,7 +458,10 @@ void FrmLogHistory::CmdCancel_KeyDown(int keyCode)
         CmdCancel_Click();
 }
 
-void FrmLogHistory::reject() { CmdCancel_Click(); }
+void FrmLogHistory::reject()
+{
+    CmdCancel_Click();
+}
 
 void FrmLogHistory::closeEvent(QCloseEvent* event)
 {
@@ -499,7 +515,7 @@ QVector<Corrections::Item> itemsOf(const QList<QTreeWidgetItem*>& list)
                       i->data(0, FrmLogHistory::VerifyRole)});
     return items;
 }
-}  // namespace
+} // namespace
 
 void FrmLogHistory::CmdSignIn_Click()
 {

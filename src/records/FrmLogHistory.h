@@ -92,7 +92,7 @@ private:
     frm2* m_window;
     std::unique_ptr<HistoryStore::PunchReader> m_reader;
     bool m_running = false;
-    bool m_filling = false;  // the list is changed by the program, not the operator
+    bool m_filling = false; // the list is changed by the program, not the operator
 
     QFrame* FrmTreeview;
     QTreeWidget* TreeView1;

@@ -37,7 +37,7 @@ QString organisationName(Db& db)
 QVector<Department> departments(Db& db)
 {
     QVector<Department> result;
-    QHash<int, int> indexOf;  // Dept_ID -> position in result
+    QHash<int, int> indexOf; // Dept_ID -> position in result
     {
         QSqlQuery q = db.exec(QStringLiteral(
             "Select Distinct tbl_Org_Dept.Dept_ID, Dept_Name From Tbl_Emp_Off_Info"
@@ -79,11 +79,12 @@ QVector<Department> departments(Db& db)
 PunchReader::PunchReader(Db& db)
     : m_db(db),
       // Duplicates are dropped below: asked to collapse them, SQLite sorts every row twice.
-      m_query(db.prepare(QStringLiteral(
-          "Select LogDate, LogTime, VerifyMode, InOutMode From Tbl_DeviceAttenLog"
-          " Where Emp_ID=? And LogDate Between ? And ?"
-          " Order By LogDate, LogTime, VerifyMode, InOutMode")))
-{}
+      m_query(db.prepare(
+          QStringLiteral("Select LogDate, LogTime, VerifyMode, InOutMode From Tbl_DeviceAttenLog"
+                         " Where Emp_ID=? And LogDate Between ? And ?"
+                         " Order By LogDate, LogTime, VerifyMode, InOutMode")))
+{
+}
 
 PunchReader::~PunchReader() = default;
 
@@ -108,4 +109,4 @@ QVector<Punch> PunchReader::read(int empId, const QDate& from, const QDate& to)
     return result;
 }
 
-}  // namespace HistoryStore
+} // namespace HistoryStore

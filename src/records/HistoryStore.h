@@ -16,14 +16,14 @@ namespace HistoryStore {
 struct Employee
 {
     int empId = 0;
-    QString fullName;  // first, middle and last name joined by blanks; a NULL part is empty
+    QString fullName; // first, middle and last name joined by blanks; a NULL part is empty
 };
 
 struct Department
 {
     int deptId = 0;
     QString name;
-    QVector<Employee> employees;  // by full name
+    QVector<Employee> employees; // by full name
 };
 
 // Every department some office record points to, by name, each with the employees whose
@@ -37,9 +37,9 @@ QString organisationName(Db& db);
 struct Punch
 {
     QDate day;
-    QString time;  // LogTime as stored, "HH:mm:ss"
-    QVariant verifyMode;  // may be NULL
-    QVariant inOutMode;   // may be NULL
+    QString time;        // LogTime as stored, "HH:mm:ss"
+    QVariant verifyMode; // may be NULL
+    QVariant inOutMode;  // may be NULL
 };
 
 // Reads employees' punches with one statement prepared once, for a screen that lists one
@@ -63,4 +63,4 @@ QVariant dayValue(const Dialect& dialect, const QDate& day);
 // A day read back from a date column, whichever of the two forms the driver returns.
 QDate dayOf(const QVariant& value);
 
-}  // namespace HistoryStore
+} // namespace HistoryStore
