@@ -69,8 +69,8 @@ int main(int argc, char* argv[])
                 qlonglong(employees.size()), listed,
                 double(timer.nsecsElapsed()) / 1e6 / employees.size());
 
-    const QVariant from = HistoryStore::dayValue(db.dialect(), kMonthStart);
-    const QVariant to = HistoryStore::dayValue(db.dialect(), kMonthEnd);
+    const QVariant from = db.dialect().dateValue(kMonthStart);
+    const QVariant to = db.dialect().dateValue(kMonthEnd);
     QSqlQuery plain =
         db.prepare("select * from Tbl_DeviceAttenLog where Emp_ID=? and LogDate between ? and ?");
     long limitRows = 0;

@@ -27,8 +27,8 @@ double limitSeconds(Db& db, int& days)
     Transaction t(db);
     QSqlQuery read = db.exec("select Emp_ID, LogDate, LogTime, VerifyMode from Tbl_DeviceAttenLog"
                              " where LogDate between ? and ?",
-                             {HistoryStore::dayValue(db.dialect(), kMonthStart),
-                              HistoryStore::dayValue(db.dialect(), kMonthEnd)});
+                             {db.dialect().dateValue(kMonthStart),
+                              db.dialect().dateValue(kMonthEnd)});
     QHash<qint64, QString> firstOfDay;
     while (read.next()) {
         const qint64 key = qint64(read.value(0).toInt()) << 32 |

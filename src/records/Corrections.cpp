@@ -14,7 +14,6 @@
 #include <exception>
 
 using HistoryStore::dayOf;
-using HistoryStore::dayValue;
 
 namespace Corrections {
 
@@ -157,7 +156,7 @@ struct DayKey
 QVector<DayKey> readDays(Db& db, const QString& sql, const QDate& from, const QDate& to)
 {
     QVector<DayKey> days;
-    QSqlQuery q = db.exec(sql, {dayValue(db.dialect(), from), dayValue(db.dialect(), to)});
+    QSqlQuery q = db.exec(sql, {db.dialect().dateValue(from), db.dialect().dateValue(to)});
     readAll(q, [&](QSqlQuery& r) { days.append(DayKey{r.value(0).toInt(), dayOf(r.value(1))}); });
     return days;
 }
@@ -203,7 +202,7 @@ void signIn(Db& db, int empId, const QVector<Item>& items, int& committed)
         "Update Tbl_Emp_Attn_Log_General Set INTIME=?, INMODE=? Where EMP_ID=? AND TDATE=?"));
     for (const Item& item : items) {
         t.item([&] {
-            const QVariant day = dayValue(dialect, item.day);
+            const QVariant day = dialect.dateValue(item.day);
             const QString verify = GetVerifyMode(item.verifyMode);
             Db::run(find, {day, empId});
             const bool found = find.next();
@@ -224,7 +223,7 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
              SignOutOutcome& outcome)
 {
     outcome = {};
-    const QVariant day = dayValue(db.dialect(), signInDay);
+    const QVariant day = db.dialect().dateValue(signInDay);
     int committed = 0;
     ItemTransaction t(db, committed);
     QSqlQuery find = db.prepare(
@@ -256,7 +255,7 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
                 continue;
             }
             t.item([&] {
-                Db::run(update, {dayValue(db.dialect(), item.day), item.time,
+                Db::run(update, {db.dialect().dateValue(item.day), item.time,
                                  GetVerifyMode(item.verifyMode), counter, empId, day});
             });
             assigned.append(i);
@@ -288,7 +287,7 @@ void pairRange(Db& db, const QVector<int>& employees, const QDate& from, const Q
             db.exec(QStringLiteral("Select Emp_ID, LogDate, LogTime, VerifyMode"
                                    " From Tbl_DeviceAttenLog Where LogDate Between ? And ?"
                                    " Order By Emp_ID, LogDate, LogTime, VerifyMode"),
-                    {dayValue(dialect, from), dayValue(dialect, to)});
+                    {dialect.dateValue(from), dialect.dateValue(to)});
         QVariant lastDate;
         readAll(q, [&](QSqlQuery& r) {
             Punch p{r.value(0).toInt(), QDate(), r.value(2).toString(), r.value(3)};
@@ -334,7 +333,7 @@ void pairRange(Db& db, const QVector<int>& employees, const QDate& from, const Q
             const Punch& in = punches[first];
             const Punch& out = punches[last];
             t.item([&] {
-                const QVariant day = dayValue(dialect, in.day);
+                const QVariant day = dialect.dateValue(in.day);
                 const int workHour = hours.idFor(empId, in.day);
                 Db::run(remove, {empId, day});
                 if (first == last)
@@ -417,7 +416,7 @@ void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progres
     fillDays(
         db, days, progress, committed,
         [&](const DayKey& d) {
-            const QVariant day = dayValue(dialect, d.day);
+            const QVariant day = dialect.dateValue(d.day);
             QSet<QString> times; // a punch stored twice counts once
             QVariantList last;
             Db::run(punches, {day, d.empId});
@@ -429,7 +428,7 @@ void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progres
             if (times.size() < 2)
                 return false;
             const QString time = last[1].toString();
-            Db::run(update, {time, dayValue(dialect, dayOf(last[0])), GetVerifyMode(last[2]),
+            Db::run(update, {time, dialect.dateValue(dayOf(last[0])), GetVerifyMode(last[2]),
                              last[3], d.empId, day, time});
             return update.numRowsAffected() > 0;
         },
@@ -458,7 +457,7 @@ void fillMissingSignOuts(Db& db, const QDate& from, const QDate& to, const Progr
     fillDays(
         db, days, progress, committed,
         [&](const DayKey& d) {
-            const QVariant day = dayValue(dialect, d.day);
+            const QVariant day = dialect.dateValue(d.day);
             QVariantList last;
             Db::run(punches, {d.empId, day});
             readAll(punches, [&](QSqlQuery& r) {
@@ -469,7 +468,7 @@ void fillMissingSignOuts(Db& db, const QDate& from, const QDate& to, const Progr
                 return false;
             const QDate punchDay = dayOf(last[0]);
             const QString time = last[1].toString();
-            Db::run(update, {time, GetVerifyMode(last[2]), dayValue(dialect, punchDay), d.empId,
+            Db::run(update, {time, GetVerifyMode(last[2]), dialect.dateValue(punchDay), d.empId,
                              day, time});
             if (update.numRowsAffected() <= 0)
                 return false;
@@ -488,7 +487,7 @@ int clearLog(Db& db, int empId, const QDate& from, const QDate& to)
 {
     return db.execute(QStringLiteral("Delete From Tbl_DeviceAttenLog Where Emp_ID=? AND LOGDATE "
                                      "Between ? AND ?"),
-                      {empId, dayValue(db.dialect(), from), dayValue(db.dialect(), to)});
+                      {empId, db.dialect().dateValue(from), db.dialect().dateValue(to)});
 }
 
 } // namespace Corrections

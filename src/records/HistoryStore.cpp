@@ -7,13 +7,6 @@
 
 namespace HistoryStore {
 
-QVariant dayValue(const Dialect& dialect, const QDate& day)
-{
-    if (dialect.kind() == Dialect::SqlServer)
-        return day;
-    return day.toString(Qt::ISODate);
-}
-
 QDate dayOf(const QVariant& value)
 {
     if (value.typeId() == QMetaType::QDateTime)
@@ -92,7 +85,7 @@ QVector<Punch> PunchReader::read(int empId, const QDate& from, const QDate& to)
 {
     QVector<Punch> result;
     const Dialect& dialect = m_db.dialect();
-    Db::run(m_query, {empId, dayValue(dialect, from), dayValue(dialect, to)});
+    Db::run(m_query, {empId, dialect.dateValue(from), dialect.dateValue(to)});
     QVariant lastDate;
     while (m_query.next()) {
         const QVariant date = m_query.value(0);

@@ -58,8 +58,6 @@ private:
     QSqlQuery m_query;
 };
 
-// A day as the dialect binds it: a QDate for SQL Server, ISO text for SQLite.
-QVariant dayValue(const Dialect& dialect, const QDate& day);
 // A day read back from a date column, whichever of the two forms the driver returns.
 QDate dayOf(const QVariant& value);
 
