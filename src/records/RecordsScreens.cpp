@@ -1,8 +1,13 @@
 #include "RecordsScreens.h"
 
+#include "FrmLogHistory.h"
 #include "terminals/frm2.h"
 
 void registerRecordsScreens(frm2& window)
 {
-    Q_UNUSED(window);
+    window.setScreenOpener(QStringLiteral("MnuLogHistory_Click"), [](frm2& w) {
+        FrmLogHistory screen(&w, &w);
+        screen.Form_Load();
+        screen.exec();
+    });
 }
