@@ -2,10 +2,17 @@
 // what survives a database that stops taking writes half-way.
 
 #include "records/UsbImport.h"
-#include "support/TestSupport.h"
+#include "records/frmUSBDataImport.h"
+#include "shell/FileDialog.h"
+#include "support/WindowFixture.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -47,13 +54,12 @@ class TestUsbImport : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<TempDatabase> database;
-    Db& db() { return database->db(); }
+    std::unique_ptr<WindowFixture> f;
+    Db& db() { return f->db(); }
 
     QString writeFile(const QByteArray& bytes, const QString& name = QStringLiteral("log.dat"))
     {
-        const QString path = env->root() + QLatin1Char('/') + name;
+        const QString path = f->env.root() + QLatin1Char('/') + name;
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot write the test file");
@@ -61,15 +67,11 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        env = std::make_unique<TestEnvironment>();
-        database = std::make_unique<TempDatabase>();
-    }
+    void init() { f = std::make_unique<WindowFixture>(); }
     void cleanup()
     {
-        database.reset();
-        env.reset();
+        setOpenFileNameHandler({});
+        f.reset();
     }
 
     void storesListsAndReplaces()
@@ -136,7 +138,7 @@ private Q_SLOTS:
         QVERIFY(UsbImport::view(writeFile(QByteArray("1\0\t\0", 4)), list).refused);
         QVERIFY(!UsbImport::view(writeFile(QByteArray()), list).anyRecord());
         try {
-            UsbImport::view(env->root(), list);
+            UsbImport::view(f->env.root(), list);
             QFAIL("a folder must not read as a file");
         } catch (const DbError& e) {
             QCOMPARE(e.number(), UsbImport::FileError);
@@ -179,6 +181,138 @@ private Q_SLOTS:
         QCOMPARE(UsbImport::extract(db(), path, 1, list).stored, lines);
         for (const QString& table : kTables)
             QCOMPARE(count(db(), table), lines);
+    }
+
+    // The screen: file checks and closing messages, each shown once with its style.
+    void screenMessages_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // "" : no file at all; "/" : a folder
+        QTest::addColumn<bool>("extract");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("style");
+        const QString noFile = QStringLiteral(
+            "The selected file is not a valid one or the file path is not readable.");
+        QTest::newRow("empty path") << QByteArray() << true << "Invalid File" << 48;
+        QTest::newRow("folder") << QByteArray("/") << false << noFile << 0;
+        QTest::newRow("UTF-16") << QByteArray("\xFF\xFE" "1\0\t\0", 6) << true << noFile << 0;
+        QTest::newRow("no record") << QByteArray("\r\n,\r\n") << true << "No data to download"
+                                   << 48;
+        QTest::newRow("viewed") << punchFile(3) << false << "Data Successfully Viewed" << 64;
+        QTest::newRow("extracted") << punchFile(3) << true << "Data Extracted Successfully" << 64;
+        QTest::newRow("skipped")
+            << QByteArray("1\t2026-03-07 08:00\t1\t0\r\n1\t2026-02-29 08:00\t1\t0\r\n")
+            << true
+            << "Some data could not be saved\n\n1 record(s) could not be read and were skipped:\n"
+               "line 2: the date and time \"2026-02-29 08:00\" cannot be read"
+            << 48;
+    }
+
+    void screenMessages()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, extract);
+        QFETCH(QString, message);
+        QFETCH(int, style);
+        f->registerTerminal(3, QStringLiteral("Gate"), 1, QStringLiteral("4370"));
+        frmUSBDataImport screen(nullptr);
+        auto* txtfile = screen.findChild<QLineEdit*>(QStringLiteral("txtfile"));
+        if (file == "/")
+            txtfile->setText(f->env.root());
+        else if (message != QLatin1String("Invalid File"))
+            txtfile->setText(writeFile(file));
+        if (extract)
+            screen.cmdExtract_Click();
+        else
+            screen.cmdView_Click();
+        QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{message, style}}));
+        QVERIFY(f->errors.calls.isEmpty());
+    }
+
+    void screenExtractsToTheChosenTerminal()
+    {
+        f->registerTerminal(3, QStringLiteral("Gate"), 1, QStringLiteral("4370"));
+        f->registerTerminal(5, QStringLiteral("Porte d'Entrée"), 1, QStringLiteral("4371"));
+        const QString folder = f->env.root() + QStringLiteral("/O'Hara's ü stick");
+        QVERIFY(QDir().mkpath(folder));
+        QFile file(folder + QStringLiteral("/punch log ü.dat"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(punchFile(10));
+        file.close();
+
+        frmUSBDataImport screen(nullptr);
+        auto* combo = screen.findChild<QComboBox*>(QStringLiteral("cboExtractedFrom"));
+        QCOMPARE(combo->itemText(1), QStringLiteral("Porte d'Entrée"));
+        combo->setCurrentIndex(1);
+        // A second browse that is cancelled keeps the path chosen before.
+        QStringList answers{file.fileName(), QString()};
+        setOpenFileNameHandler([&](const QString&, const QString&, const QString& filter) {
+            return filter == QLatin1String("*.dat (*.dat)") ? answers.takeFirst() : QString();
+        });
+        screen.cmdBrowse_Click();
+        screen.cmdBrowse_Click();
+        QCOMPARE(screen.findChild<QLineEdit*>(QStringLiteral("txtfile"))->text(), file.fileName());
+        screen.cmdExtract_Click();
+        QCOMPARE(f->messages.texts(), QStringList{"Data Extracted Successfully"});
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog where "
+                                            "ExtractedFrom=5 and emp_name='USB'"))
+                     .toInt(),
+                 10);
+    }
+
+    void screenWithoutTerminalDeletesNothing()
+    {
+        for (const QString& table : kTables)
+            db().exec(QStringLiteral("insert into %1 (Emp_ID, VerifyMode, InOutMode, LogDate, "
+                                     "LogTime, ExtractedFrom, isnew, emp_name) "
+                                     "values (1, 1, 0, '2026-03-01', '06:00:00', 9, 1, '')")
+                          .arg(table));
+        frmUSBDataImport screen(nullptr);
+        QVERIFY(!screen.findChild<QPushButton*>(QStringLiteral("cmdExtract"))->isEnabled());
+        screen.findChild<QLineEdit*>(QStringLiteral("txtfile"))->setText(writeFile(punchFile(5)));
+        screen.cmdExtract_Click();
+        QVERIFY(f->messages.shown.isEmpty());
+        QCOMPARE(screen.list().rowCount(), 0);
+        QCOMPARE(db().scalar(QStringLiteral("select ExtractedFrom from tbl_attendancelog")).toInt(),
+                 9);
+    }
+
+    // While Extract yields, the main window is busy and the screen refuses to close or start
+    // again; a failing database then ends the run with the error dialog and no success.
+    void screenRunGuardsAndFailure()
+    {
+        f->registerTerminal(3, QStringLiteral("Gate"), 1, QStringLiteral("4370"));
+        f->load();
+        const QString path = writeFile(punchFile(9000));
+        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
+                                       "when (select count(*) from tbl_attendancelog) >= 8500 "
+                                       "begin select raise(abort, 'attempt to write a readonly "
+                                       "database'); end"));
+        frmUSBDataImport screen(f->window.get());
+        screen.show();
+        screen.findChild<QLineEdit*>(QStringLiteral("txtfile"))->setText(path);
+        bool checked = false;
+        QTimer::singleShot(0, &screen, [&] {
+            checked = true;
+            QVERIFY(f->window->isBusy());
+            QVERIFY(screen.isRunning());
+            QVERIFY(!screen.findChild<QPushButton*>(QStringLiteral("cmdView"))->isEnabled());
+            QVERIFY(!screen.findChild<QComboBox*>(QStringLiteral("cboExtractedFrom"))->isEnabled());
+            screen.close();
+            QVERIFY(screen.isVisible());
+            screen.cmdView_Click();
+        });
+        screen.cmdExtract_Click();
+        QVERIFY(checked);
+        QVERIFY(!f->window->isBusy());
+        QVERIFY(screen.findChild<QPushButton*>(QStringLiteral("cmdView"))->isEnabled());
+        QVERIFY(f->messages.shown.isEmpty());
+        QCOMPARE(f->errors.calls.size(), 1);
+        QCOMPARE(f->errors.calls[0].proc, QStringLiteral("cmdExtract_Click()"));
+        QVERIFY2(f->errors.calls[0].error.description.contains(QLatin1String("Line 8501 ")),
+                 qPrintable(f->errors.calls[0].error.description));
+        for (const QString& table : kTables)
+            QCOMPARE(count(db(), table), 8500);
+        QCOMPARE(screen.list().rowCount(), 9000);
     }
 };
 
