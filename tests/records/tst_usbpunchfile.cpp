@@ -1,8 +1,10 @@
 // The USB punch-file reader on its own: records, fields, line ends and refusals, each file
 // fed whole and byte by byte.
 
+#include "UsbPunchFileCheck.h"
 #include "records/UsbPunchFile.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
@@ -175,6 +177,49 @@ private Q_SLOTS:
                               "to 2147483647",
                               "the date and time \"2026-02-29 08:00\" cannot be read",
                               "it has 2 fields; four are needed"}));
+    }
+
+    // The fuzz target's checks over 20,000 inputs mutated from three seeds, seeded so a
+    // failure repeats.
+    void mutatedInputs()
+    {
+        QList<QByteArray> seeds;
+        seeds << "   00042\t2026-03-07 08:05:03\t1\t0\tx\r\n7\t2026/3/7 8:05 PM\t15\t-1,\r"
+              << "\xEF\xBB\xBF" "1\t2026-02-29 24:00:00\t70000\t0\n4x2\t2026-03-07 08:00\t1\n"
+              << "2147483648\t3/7/26 12:05 AM\t2\t9\r\n-2147483648\t2026-3-7 0:0:0\t-32768\t32767";
+        static const char alphabet[] = "\r\n,\t 0123456789:/-.+APMapmx\xEF\xBB\xBF";
+        QRandomGenerator random(20261207);
+        QByteArray input;
+        for (int i = 0; i < 20000; ++i) {
+            if (i % 8 == 0 || input.size() > 4096)
+                input = seeds[random.bounded(int(seeds.size()))];
+            for (int edits = random.bounded(1, 5); edits > 0; --edits) {
+                const int at = input.isEmpty() ? 0 : random.bounded(int(input.size()));
+                const char c = random.bounded(16) == 0 ? char(random.bounded(256))
+                                                      : alphabet[random.bounded(int(sizeof alphabet))];
+                switch (random.bounded(9) / 2) {
+                case 0:
+                    if (!input.isEmpty())
+                        input[at] = c;
+                    break;
+                case 1:
+                    input.insert(at, c);
+                    break;
+                case 2:
+                    input.remove(at, random.bounded(1, 4));
+                    break;
+                case 3:
+                    input.insert(at, input.mid(random.bounded(int(input.size()) + 1),
+                                               random.bounded(1, 32)));
+                    break;
+                default:
+                    input.truncate(at);
+                }
+            }
+            const QString failure = checkUsbPunchFile(input, random.generate64());
+            QVERIFY2(failure.isEmpty(),
+                     qPrintable(QString::fromLatin1(input.toHex()) + QLatin1Char('\n') + failure));
+        }
     }
 };
 
