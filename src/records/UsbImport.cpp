@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -224,19 +225,46 @@ QList<int> UsbPunchList::widthsTwips() { return {1000, 3000, 1600, 1600, 1900}; 
 void UsbPunchList::clear()
 {
     beginResetModel();
-    m_rows.clear();
-    m_rows.shrink_to_fit();
-    m_text.clear();
-    m_text.squeeze();
+    m_rows = {};
+    m_spellings = {};
+    m_text = QByteArray();
     m_shown = 0;
     endResetModel();
 }
 
+namespace {
+// "yyyy-MM-dd HH:mm:ss", the spelling the list keeps no text for.
+bool isCanonical(QByteArrayView text, const QDate& date, const QTime& time)
+{
+    char canonical[19];
+    const auto put = [&canonical](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            canonical[at + i] = char('0' + value % 10);
+    };
+    put(0, date.year(), 4);
+    canonical[4] = '-';
+    put(5, date.month(), 2);
+    canonical[7] = '-';
+    put(8, date.day(), 2);
+    canonical[10] = ' ';
+    put(11, time.hour(), 2);
+    canonical[13] = ':';
+    put(14, time.minute(), 2);
+    canonical[16] = ':';
+    put(17, time.second(), 2);
+    return text == QByteArrayView(canonical, 19);
+}
+} // namespace
+
 void UsbPunchList::add(const UsbPunchFile::Record& punch)
 {
-    m_rows.push_back(Row{m_text.size(), qint32(punch.Emp_ID), qint16(punch.VerifyMode),
-                         qint16(punch.InOutMode)});
-    m_text.append(punch.dateText);
+    if (!isCanonical(punch.dateText, punch.LogDate, punch.LogTime)) {
+        m_spellings.push_back({qint64(m_rows.size()), m_text.size()});
+        m_text.append(punch.dateText);
+    }
+    m_rows.push_back(Row{qint32(punch.Emp_ID), qint16(punch.VerifyMode), qint16(punch.InOutMode),
+                         qint32(punch.LogDate.toJulianDay()),
+                         punch.LogTime.msecsSinceStartOfDay() / 1000});
 }
 
 void UsbPunchList::publish()
@@ -251,7 +279,8 @@ void UsbPunchList::publish()
 
 qint64 UsbPunchList::bytesHeld() const
 {
-    return qint64(m_rows.capacity() * sizeof(Row)) + m_text.capacity();
+    return qint64(m_rows.capacity() * sizeof(Row) + m_spellings.capacity() * sizeof(Spelling)) +
+           m_text.capacity();
 }
 
 int UsbPunchList::rowCount(const QModelIndex& parent) const
@@ -266,10 +295,16 @@ int UsbPunchList::columnCount(const QModelIndex& parent) const
 
 QString UsbPunchList::dateText(qsizetype row) const
 {
-    const qint64 begin = m_rows[size_t(row)].text;
-    const qint64 end = row + 1 < qsizetype(m_rows.size()) ? m_rows[size_t(row + 1)].text
-                                                          : m_text.size();
-    return QString::fromLatin1(m_text.constData() + begin, end - begin);
+    const auto spelled = std::lower_bound(
+        m_spellings.begin(), m_spellings.end(), row,
+        [](const Spelling& s, qint64 r) { return s.row < r; });
+    if (spelled == m_spellings.end() || spelled->row != row) {
+        const Row& r = m_rows[size_t(row)];
+        return QDate::fromJulianDay(r.day).toString(QStringLiteral("yyyy-MM-dd ")) +
+               QTime::fromMSecsSinceStartOfDay(r.second * 1000).toString(QStringLiteral("HH:mm:ss"));
+    }
+    const qint64 end = spelled + 1 != m_spellings.end() ? (spelled + 1)->text : m_text.size();
+    return QString::fromLatin1(m_text.constData() + spelled->text, end - spelled->text);
 }
 
 QVariant UsbPunchList::data(const QModelIndex& index, int role) const

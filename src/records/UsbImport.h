@@ -16,8 +16,9 @@
 
 class Db;
 
-// The rows of the import list: 16 bytes a punch plus field 2's text, no string per cell, so
-// that a file of millions of punches lists in little memory.
+// The rows of the import list: 16 bytes a punch, no string per cell, so that a file of
+// millions of punches lists in little memory. Field 2 is shown as the file spells it; only
+// spellings other than "yyyy-MM-dd HH:mm:ss" are kept as text.
 class UsbPunchList : public QAbstractTableModel
 {
     Q_OBJECT
@@ -46,14 +47,23 @@ public:
 private:
     struct Row
     {
-        qint64 text; // where field 2's text starts in m_text; it ends where the next begins
         qint32 empId;
         qint16 verifyMode;
         qint16 inOutMode;
+        qint32 day;    // Julian day
+        qint32 second; // of the day
+    };
+    // A row whose field 2 is spelled otherwise; its text starts at `text` in m_text and
+    // ends where the next one's starts.
+    struct Spelling
+    {
+        qint64 row;
+        qint64 text;
     };
     QString dateText(qsizetype row) const;
 
     std::vector<Row> m_rows;
+    std::vector<Spelling> m_spellings;
     QByteArray m_text;
     qsizetype m_shown = 0; // rows the view has been told of
     QIcon m_rowIcon;

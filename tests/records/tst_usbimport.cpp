@@ -83,7 +83,7 @@ private Q_SLOTS:
                                      "values (42, 2, 1, '2026-03-07', '08:05:03', 9, 1, '')")
                           .arg(table));
         const QString path = writeFile("   00042\t2026-03-07 08:05:03\t1\t0\textra\r\n"
-                                       "7\t2026-03-07 17:00:00\t15\t9\r\n"
+                                       "7\t2026/3/7 5:00 PM\t15\t9\r\n"
                                        "7\t2026-03-07 17:00:00\t0\t5\r\n" // the later line wins
                                        "bad line\r\n",
                                        QStringLiteral("Porte d'Entrée ü.dat"));
@@ -98,8 +98,8 @@ private Q_SLOTS:
         const auto cell = [&](int r, int c) { return list.data(list.index(r, c)).toString(); };
         QCOMPARE((QStringList{cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3), cell(0, 4)}),
                  (QStringList{"42", "", "FPrint", "On-Duty", "2026-03-07 08:05:03"}));
-        QCOMPARE((QStringList{cell(1, 2), cell(1, 3), cell(2, 2), cell(2, 3)}),
-                 (QStringList{"Face", "", "Password", "OT Out"}));
+        QCOMPARE((QStringList{cell(1, 2), cell(1, 3), cell(1, 4), cell(2, 2), cell(2, 3)}),
+                 (QStringList{"Face", "", "2026/3/7 5:00 PM", "Password", "OT Out"}));
 
         for (const QString& table : kTables) {
             QSqlQuery q = db().exec(QStringLiteral("select Emp_ID, VerifyMode, InOutMode, LogDate, "
