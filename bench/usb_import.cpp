@@ -5,6 +5,9 @@
 //
 // Line before last: the same file imported again (every punch replaces itself).
 // Last line: usb-import lines=N seconds=S per_s=R limit_per_s=L ratio=X
+//
+// bench_usb_import --view FILE: lists FILE as View does and reports rows, seconds and the
+// list's bytes per row (run it under /usr/bin/time -v for the peak memory).
 
 #include "records/UsbImport.h"
 #include "shell/Db.h"
@@ -120,6 +123,17 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--view") == 0) {
+        UsbPunchList list;
+        QElapsedTimer timer;
+        timer.start();
+        const UsbImport::Result result = UsbImport::view(QString::fromLocal8Bit(argv[2]), list);
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        std::printf("usb-view rows=%lld malformed=%lld seconds=%.1f bytes_per_row=%.1f\n",
+                    qlonglong(result.punches), qlonglong(result.malformed), seconds,
+                    double(list.bytesHeld()) / qMax<qint64>(1, result.punches));
+        return 0;
+    }
     TestEnvironment environment;
     const QList<Line> lines = punches();
     const QString path = environment.root() + QStringLiteral("/punches.dat");
