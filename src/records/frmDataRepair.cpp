@@ -14,6 +14,7 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -221,7 +222,7 @@ frmDataRepair::frmDataRepair(frm2* window, QWidget* parent)
     layout->addWidget(fraLogDetail, 1);
     resize(1000, 520);
 
-    installEnterToTab(cboUserID);
+    installFieldBehaviour(cboUserID);
     connect(cmdShow, &QPushButton::clicked, this, &frmDataRepair::cmdShow_Click);
     connect(cmdExecute, &QPushButton::clicked, this, &frmDataRepair::cmdExecute_Click);
     connect(GridLogData, &QTableView::clicked, this,
@@ -255,14 +256,25 @@ void frmDataRepair::SetupRepairGrid()
     m_model->setRows({});
     m_currentRow = -1;
     m_currentColumn = 0;
-    const int standard = twips(1200);
+    // The given widths, widened where a header or an emphasised cell would not fit in them
+    // (they were set for a smaller font).
+    QFont bold = GridLogData->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int standard = twips(1800);
     const int widths[RepairLogModel::ColumnCount] = {standard,    standard,    twips(1200),
                                                       standard,    0,           twips(1000),
-                                                      0,           twips(1500), twips(500)};
+                                                      0,           twips(1500), standard};
     for (int c = 0; c < RepairLogModel::ColumnCount; ++c) {
         GridLogData->setColumnHidden(c, widths[c] == 0);
-        if (widths[c] > 0)
-            GridLogData->setColumnWidth(c, widths[c]);
+        if (widths[c] == 0)
+            continue;
+        const QString header = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int needed = qMax(metrics.horizontalAdvance(header),
+                                c == ColDate ? metrics.horizontalAdvance(QStringLiteral("0000-00-00"))
+                                             : 0) +
+                           16;
+        GridLogData->setColumnWidth(c, qMax(widths[c], needed));
     }
 }
 
