@@ -155,9 +155,14 @@ public:
     }
 };
 
-frmDataRepair::frmDataRepair(frm2* window, QWidget* parent)
-    : QDialog(parent), m_window(window)
+frmDataRepair::frmDataRepair(frm2* window, QWidget* parent) : QDialog(parent)
 {
+    if (window) {
+        bool ok = false;
+        m_machineId = long(window->MachineID.toLongLong(&ok));
+        if (ok && window->SelectedItem >= 0 && window->SelectedItem < window->TermCtl1.size())
+            m_terminal = window->TermCtl1.at(window->SelectedItem);
+    }
     setObjectName(kForm);
     setWindowTitle(QStringLiteral("Repair Extracted Data"));
 
@@ -280,19 +285,11 @@ void frmDataRepair::SetupRepairGrid()
 
 void frmDataRepair::LoadRepairLogs(qint64 user, const QDate& first, const QDate& last)
 {
-    TerminalSdk* sdk = nullptr;
-    long machine = 0;
-    if (m_window) {
-        bool ok = false;
-        machine = long(m_window->MachineID.toLongLong(&ok));
-        if (ok && m_window->SelectedItem >= 0 && m_window->SelectedItem < m_window->TermCtl1.size())
-            sdk = m_window->TermCtl1.at(m_window->SelectedItem);
-    }
     QVector<RepairRow> loaded;
     try {
         Db db;
         db.open(GetConnectionString());
-        PunchRepair::load(db, sdk, machine, user, first, last, loaded);
+        PunchRepair::load(db, m_terminal, m_machineId, user, first, last, loaded);
     } catch (...) {
         m_model->setRows(std::move(loaded));
         throw;

@@ -25,8 +25,9 @@ public:
     // Grid columns.
     enum Column { ColUser, ColName, ColDate, ColTime, ColVM, ColVerify, ColLM, ColLogMode, ColX };
 
-    // window: the main window whose current terminal (TermCtl1(SelectedItem), MachineID)
-    // gives the user names; may be null (names stay empty).
+    // window: the main window whose current terminal when the screen opens
+    // (TermCtl1(SelectedItem), MachineID) gives the user names; may be null (names stay
+    // empty).
     explicit frmDataRepair(frm2* window, QWidget* parent = nullptr);
     ~frmDataRepair() override;
 
@@ -57,7 +58,8 @@ public:
 private:
     void showSelection();
 
-    frm2* m_window;
+    TerminalSdk* m_terminal = nullptr;
+    long m_machineId = 0;
     QGroupBox* XPFrame1;
     QLabel* Label1;
     QComboBox* cboUserID;

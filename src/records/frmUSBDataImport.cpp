@@ -160,6 +160,9 @@ void frmUSBDataImport::cmdExtract_Click()
         return;
     trapErrors(kForm, QStringLiteral("cmdExtract_Click()"), [this] { run(true); });
     m_connection.close();
+    // A close asked for while the run yielded happens now that it is over.
+    if (m_closeAfterRun)
+        close();
 }
 
 void frmUSBDataImport::run(bool extract)
@@ -189,6 +192,7 @@ void frmUSBDataImport::run(bool extract)
     }
     setRunning(false);
     hourglass.reset();
+    busy.reset();
 
     if (result.refused)
         MsgBox(kNoFile, 0);
@@ -229,6 +233,7 @@ void frmUSBDataImport::closeEvent(QCloseEvent* event)
 {
     // A run yields to the event loop; closing inside it would free the screen under it.
     if (m_running) {
+        m_closeAfterRun = true;
         event->ignore();
         return;
     }

@@ -61,4 +61,5 @@ private:
     Db m_connection;
     QString m_dialogFileName; // what the file dialog last held
     bool m_running = false;
+    bool m_closeAfterRun = false;
 };
