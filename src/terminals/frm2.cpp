@@ -850,10 +850,13 @@ bool frm2::ExtDataFromDevice()
         hourglass.reset();
         if (result.outcome == Extraction::Outcome::NoData)
             MsgBox(QStringLiteral("No data to extract"), 48);
+        else if (result.outcome == Extraction::Outcome::Kept)
+            MsgBox(Extraction::keptMessage(result), 48);
         else
             MsgBox(QStringLiteral("Primary Level Extraction Completed. "), 64);
         connection.close();
-        extracted = true;
+        // A log kept on the terminal is not done with: a scheduled task is not marked.
+        extracted = result.outcome != Extraction::Outcome::Kept;
         MnuDeviceList_Click();
     });
     return extracted;

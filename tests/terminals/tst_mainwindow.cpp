@@ -6,12 +6,12 @@
 #include "SimTerminal.h"
 #include "SimThread.h"
 #include "shell/Clock.h"
-#include "shell/DateText.h"
 #include "shell/MsgBox.h"
 #include "shell/Settings.h"
 #include "shell/Shared.h"
 #include "support/TestSupport.h"
 #include "terminals/DeviceLink.h"
+#include "terminals/TaskStore.h"
 #include "terminals/TerminalSdk.h"
 #include "terminals/frm2.h"
 
@@ -479,7 +479,7 @@ private Q_SLOTS:
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 1000));
         Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(9, 59, 50)));
         load();
-        const QString today = shortDateText(QDate(2026, 12, 7));
+        const QString today = TaskStore::dateText(QDate(2026, 12, 7));
         db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
                                  "TaskEachDay, DeviceID) values (9, 4, ?, '10:00', '0', 5)"),
                   {today});
