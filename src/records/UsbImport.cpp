@@ -3,10 +3,10 @@
 #include "data/CodeTables.h"
 #include "data/Records.h"
 #include "shell/Db.h"
+#include "terminals/PunchWriter.h"
 #include "terminals/TerminalIcons.h"
 
 #include <QFile>
-#include <QSqlQuery>
 
 #include <algorithm>
 #include <optional>
@@ -15,99 +15,56 @@ namespace {
 // Bytes read from the file at a time.
 constexpr qint64 kBlock = 64 * 1024;
 
-struct PendingPunch
-{
-    PunchRecord punch;
-    qint64 line;
-};
-
-// Stores punches in both tables, a chunk per transaction, each punch whole or not at all.
+// Stores punches through the shared punch writer and commits them a chunk at a time,
+// keeping the line of each punch not yet committed so that a failure can name it.
 class ChunkStore
 {
 public:
-    explicit ChunkStore(Db& db)
-        : m_db(db),
-          m_deleteDevice(db.prepare(QStringLiteral(
-              "Delete from tbl_deviceattenlog where logdate=? and logtime=? and emp_id=?"))),
-          m_insertDevice(db.prepare(QStringLiteral(
-              "insert into tbl_deviceattenlog "
-              "(emp_id,verifymode,inoutmode,logdate,logtime,extractedfrom,isnew,emp_name) "
-              "values(?,?,?,?,?,?,?,?)"))),
-          m_deleteLog(db.prepare(QStringLiteral(
-              "Delete from tbl_attendancelog where logdate=? and logtime=? and emp_id=?"))),
-          m_insertLog(db.prepare(QStringLiteral(
-              "insert into tbl_attendancelog "
-              "(emp_id,verifymode,inoutmode,logdate,logtime,extractedfrom,isnew,emp_name) "
-              "values(?,?,?,?,?,?,?,?)")))
-    {}
+    explicit ChunkStore(Db& db) : m_writer(db) {}
 
-    // Commits the chunk. When a punch of it cannot be stored, the punches before it are
-    // committed and the error is thrown, naming its line.
-    void store(std::vector<PendingPunch>& chunk)
+    // Stores a punch the tables can hold (PunchWriter::refusal is empty). Throws DbError
+    // as commit() does when a batch of the writer fails.
+    void store(const PunchRecord& punch, qint64 line)
     {
-        if (chunk.empty())
-            return;
-        try {
-            Transaction transaction(m_db);
-            for (const PendingPunch& p : chunk)
-                storeOne(p.punch);
-            transaction.commit();
-            m_stored += qint64(chunk.size());
-            chunk.clear();
-            return;
-        } catch (const DbError&) {
-            // The chunk was rolled back whole; again one punch at a time, so that exactly
-            // the punches before the failing one are kept.
-        }
-        const QString point = QStringLiteral("quorvane_usb_punch");
-        Transaction transaction(m_db);
-        for (const PendingPunch& p : chunk) {
-            m_db.savepoint(point);
-            try {
-                storeOne(p.punch);
-                m_db.releaseSavepoint(point);
-            } catch (const DbError& e) {
-                m_db.rollbackToSavepoint(point);
-                transaction.commit();
-                chunk.clear();
-                throw DbError(e.number(),
-                              QStringLiteral("%1\n\nLine %2 of the file could not be stored. The "
-                                             "%3 punches before it are stored.")
-                                  .arg(e.text())
-                                  .arg(p.line)
-                                  .arg(m_stored));
-            }
-            ++m_stored;
-        }
-        transaction.commit();
-        chunk.clear();
+        m_lines.push_back(line);
+        guard([&] { m_writer.store(punch); });
     }
 
-    qint64 stored() const { return m_stored; }
+    // Commits what is stored. When a punch cannot be stored, the punches before it are
+    // committed and the error is thrown, naming its line.
+    void commit()
+    {
+        guard([&] { m_writer.commit(); });
+        m_lines.clear();
+        m_committed = m_writer.stored();
+    }
+
+    qint64 stored() const { return m_writer.stored(); }
 
 private:
-    void storeOne(const PunchRecord& p)
+    template <typename F>
+    void guard(F&& step)
     {
-        const QString time = p.logTimeText();
-        // SQL Server reads date text by the login's date format; SQLite keeps ISO text.
-        const QVariant date = m_db.dialect().kind() == Dialect::SqlServer
-                                  ? QVariant(p.LogDate)
-                                  : QVariant(p.logDateText());
-        const QVariantList key{date, time, p.Emp_ID};
-        const QVariantList row{p.Emp_ID, p.VerifyMode,    p.InOutMode, date,
-                               time,     p.ExtractedFrom, p.isnew,     p.emp_name};
-        Db::run(m_deleteDevice, key);
-        Db::run(m_insertDevice, row);
-        Db::run(m_deleteLog, key);
-        Db::run(m_insertLog, row);
+        try {
+            step();
+        } catch (const DbError& e) {
+            // The writer keeps and commits every punch before the failing one.
+            const qsizetype failing = qMin<qsizetype>(m_writer.stored() - m_committed,
+                                                      qsizetype(m_lines.size()) - 1);
+            const qint64 line = failing >= 0 ? m_lines[size_t(failing)] : 0;
+            m_lines.clear();
+            throw DbError(e.number(),
+                          QStringLiteral("%1\n\nLine %2 of the file could not be stored. The "
+                                         "%3 punches before it are stored.")
+                              .arg(e.text())
+                              .arg(line)
+                              .arg(m_writer.stored()));
+        }
     }
 
-    Db& m_db;
-    QSqlQuery m_deleteDevice;
-    QSqlQuery m_insertDevice;
-    QSqlQuery m_deleteLog;
-    QSqlQuery m_insertLog;
-    qint64 m_stored = 0;
+    PunchWriter m_writer;
+    std::vector<qint64> m_lines; // lines of the punches not committed yet, in order
+    qint64 m_committed = 0;
 };
 
 UsbImport::Result readFile(Db* db, const QString& path, int deviceId, UsbPunchList& list,
@@ -124,8 +81,6 @@ UsbImport::Result readFile(Db* db, const QString& path, int deviceId, UsbPunchLi
     std::optional<ChunkStore> store;
     if (db)
         store.emplace(*db);
-    std::vector<PendingPunch> chunk;
-    chunk.reserve(UsbImport::kChunk);
     qint64 listedSinceBreak = 0;
     const auto punchOf = [deviceId](const UsbPunchFile::Record& r) {
         PunchRecord p;
@@ -139,28 +94,42 @@ UsbImport::Result readFile(Db* db, const QString& path, int deviceId, UsbPunchLi
         p.emp_name = QStringLiteral("USB");
         return p;
     };
-    const UsbPunchFile::Sink sink = [&](const UsbPunchFile::Record& r) {
-        if (!r.isPunch()) {
-            if (result.malformed++ < UsbImport::kNamedMalformed)
-                result.firstMalformed << QStringLiteral("line %1: %2").arg(r.line).arg(r.reason);
-            return;
-        }
-        ++result.punches;
-        ++listedSinceBreak;
-        list.add(r);
-        if (store)
-            chunk.push_back({punchOf(r), r.line});
-    };
-    // Stores what is pending, shows the new rows, then lets the caller yield.
+    // Commits what is stored, shows the new rows, then lets the caller yield.
     const auto chunkBreak = [&] {
         if (store) {
-            store->store(chunk);
+            store->commit();
             result.stored = store->stored();
         }
         list.publish();
         listedSinceBreak = 0;
         if (betweenChunks)
             betweenChunks();
+    };
+    const auto skip = [&result](qint64 line, const QString& reason) {
+        if (result.malformed++ < UsbImport::kNamedMalformed)
+            result.firstMalformed << QStringLiteral("line %1: %2").arg(line).arg(reason);
+    };
+    const UsbPunchFile::Sink sink = [&](const UsbPunchFile::Record& r) {
+        if (!r.isPunch()) {
+            skip(r.line, r.reason);
+            return;
+        }
+        // A punch the tables cannot hold (a year before 1753, a negative user number) is
+        // as malformed as a line that is no punch.
+        const PunchRecord punch = punchOf(r);
+        if (const QString why = PunchWriter::refusal(punch); !why.isEmpty()) {
+            skip(r.line, why);
+            return;
+        }
+        ++result.punches;
+        list.add(r);
+        if (store)
+            store->store(punch, r.line);
+        // A chunk is as large as the writer's batch, so that each transaction holds one
+        // batch: a savepoint opened after other writes of its transaction costs SQLite a
+        // copy of every page they touched.
+        if (++listedSinceBreak == UsbImport::kChunk)
+            chunkBreak();
     };
 
     UsbPunchFile reader;
@@ -177,13 +146,11 @@ UsbImport::Result readFile(Db* db, const QString& path, int deviceId, UsbPunchLi
             reader.feed(QByteArrayView(block.constData(), read), sink);
             if (reader.refused())
                 break;
-            if (listedSinceBreak >= UsbImport::kChunk)
-                chunkBreak();
         }
         reader.finish(sink);
         result.refused = reader.refused();
         if (store) {
-            store->store(chunk);
+            store->commit();
             result.stored = store->stored();
         }
     } catch (...) {
