@@ -117,7 +117,10 @@ UsbImport::Result readFile(Db* db, const QString& path, int deviceId, UsbPunchLi
         // A punch the tables cannot hold (a year before 1753, a negative user number) is
         // as malformed as a line that is no punch.
         const PunchRecord punch = punchOf(r);
-        if (const QString why = PunchWriter::refusal(punch); !why.isEmpty()) {
+        const QString why = punch.Emp_ID < 0
+                                ? QStringLiteral("the user number %1 is below 0").arg(punch.Emp_ID)
+                                : PunchWriter::refusal(punch);
+        if (!why.isEmpty()) {
             skip(r.line, why);
             return;
         }

@@ -200,10 +200,12 @@ private Q_SLOTS:
         QTest::newRow("viewed") << punchFile(3) << false << "Data Successfully Viewed" << 64;
         QTest::newRow("extracted") << punchFile(3) << true << "Data Extracted Successfully" << 64;
         QTest::newRow("skipped")
-            << QByteArray("1\t2026-03-07 08:00\t1\t0\r\n1\t2026-02-29 08:00\t1\t0\r\n")
+            << QByteArray("1\t2026-03-07 08:00\t1\t0\r\n1\t2026-02-29 08:00\t1\t0\r\n"
+                          "-5\t2026-03-07 08:00\t1\t0\r\n1\t1700-03-07 08:00\t1\t0\r\n")
             << true
-            << "Some data could not be saved\n\n1 record(s) could not be read and were skipped:\n"
-               "line 2: the date and time \"2026-02-29 08:00\" cannot be read"
+            << "Some data could not be saved\n\n3 record(s) could not be read and were skipped:\n"
+               "line 2: the date and time \"2026-02-29 08:00\" cannot be read\n"
+               "line 3: the user number -5 is below 0\nline 4: the year is out of range"
             << 48;
     }
 
