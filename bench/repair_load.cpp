@@ -21,14 +21,15 @@ const QDate kLast(2026, 4, 29);
 void storePunches(Db& db)
 {
     Transaction transaction(db);
-    QSqlQuery q = db.prepare(QStringLiteral(
-        "insert into tbl_attendancelog (emp_id,verifymode,inoutmode,logdate,logtime,"
-        "extractedfrom,isnew,emp_name) values(?,?,?,?,?,1,1,'')"));
+    QSqlQuery q = db.prepare(
+        QStringLiteral("insert into tbl_attendancelog (emp_id,verifymode,inoutmode,logdate,logtime,"
+                       "extractedfrom,isnew,emp_name) values(?,?,?,?,?,1,1,'')"));
     for (int i = 0; i < kPunches; ++i) {
         const int user = i % kUsers + 1;
         const int round = i / kUsers;
         Db::run(q, {user, 1, round % 2, kFirst.addDays(round % 60).toString(Qt::ISODate),
-                    QTime(7, 0).addSecs(round / 60 * 3 * 3600 + user * 7)
+                    QTime(7, 0)
+                        .addSecs(round / 60 * 3 * 3600 + user * 7)
                         .toString(QStringLiteral("HH:mm:ss"))});
     }
     transaction.commit();
@@ -76,7 +77,8 @@ int main(int argc, char* argv[])
     timer.start();
     screen.LoadRepairLogs(0, kFirst, kLast);
     const double seconds = timer.nsecsElapsed() / 1e9;
-    if (screen.rowCount() != kPunches || screen.TextMatrix(kPunches - 1, 1) != QLatin1String("User 500"))
+    if (screen.rowCount() != kPunches ||
+        screen.TextMatrix(kPunches - 1, 1) != QLatin1String("User 500"))
         qFatal("the grid holds %d rows", screen.rowCount());
     std::printf("repair-load rows=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
                 kPunches, seconds, kPunches / seconds, kPunches / limit, seconds / limit);

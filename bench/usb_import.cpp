@@ -78,11 +78,16 @@ void storeOtherPunches(Db& db)
     QSqlQuery log = db.prepare(kInsert.arg(QStringLiteral("tbl_attendancelog")));
     for (int i = 0; i < kLines; ++i) {
         const int round = i / kUsers;
-        const QVariantList row{i % kUsers + 1, 1, 0,
+        const QVariantList row{i % kUsers + 1,
+                               1,
+                               0,
                                QDate(2025, 1, 1).addDays(round % 300).toString(Qt::ISODate),
-                               QTime(6, 0).addSecs(round / 300 * 3600 + i % kUsers * 7)
+                               QTime(6, 0)
+                                   .addSecs(round / 300 * 3600 + i % kUsers * 7)
                                    .toString(QStringLiteral("HH:mm:ss")),
-                               2, 1, QString()};
+                               2,
+                               1,
+                               QString()};
         Db::run(device, row);
         Db::run(log, row);
     }
@@ -100,9 +105,13 @@ double limitSeconds(const QList<Line>& lines)
     QSqlQuery device = db.prepare(kInsert.arg(QStringLiteral("Tbl_DeviceAttenLog")));
     QSqlQuery log = db.prepare(kInsert.arg(QStringLiteral("tbl_attendancelog")));
     for (const Line& l : lines) {
-        const QVariantList row{l.user, l.verify, l.inOut,
+        const QVariantList row{l.user,
+                               l.verify,
+                               l.inOut,
                                l.day.toString(QStringLiteral("yyyy-MM-dd")),
-                               l.time.toString(QStringLiteral("HH:mm:ss")), 1, 1,
+                               l.time.toString(QStringLiteral("HH:mm:ss")),
+                               1,
+                               1,
                                QStringLiteral("USB")};
         Db::run(device, row);
         Db::run(log, row);

@@ -144,7 +144,8 @@ qint64 PunchRepair::userNumber(const QString& text)
         return 0;
     // nearbyint rounds a half to the even neighbour in the default rounding mode.
     const double rounded = std::nearbyint(value);
-    if (rounded < std::numeric_limits<qint32>::min() || rounded > std::numeric_limits<qint32>::max())
+    if (rounded < std::numeric_limits<qint32>::min() ||
+        rounded > std::numeric_limits<qint32>::max())
         throw DbError(6, QStringLiteral("Overflow: the user number %1 is past the range of user "
                                         "numbers")
                              .arg(text.trimmed()));

@@ -42,15 +42,14 @@ public:
     qint64 stored() const { return m_writer.stored(); }
 
 private:
-    template <typename F>
-    void guard(F&& step)
+    template <typename F> void guard(F&& step)
     {
         try {
             step();
         } catch (const DbError& e) {
             // The writer keeps and commits every punch before the failing one.
-            const qsizetype failing = qMin<qsizetype>(m_writer.stored() - m_committed,
-                                                      qsizetype(m_lines.size()) - 1);
+            const qsizetype failing =
+                qMin<qsizetype>(m_writer.stored() - m_committed, qsizetype(m_lines.size()) - 1);
             const qint64 line = failing >= 0 ? m_lines[size_t(failing)] : 0;
             m_lines.clear();
             throw DbError(e.number(),
@@ -74,9 +73,9 @@ UsbImport::Result readFile(Db* db, const QString& path, int deviceId, UsbPunchLi
     list.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw DbError(UsbImport::FileError,
-                      QStringLiteral("The file \"%1\" cannot be opened: %2")
-                          .arg(path, file.errorString()));
+        throw DbError(
+            UsbImport::FileError,
+            QStringLiteral("The file \"%1\" cannot be opened: %2").arg(path, file.errorString()));
 
     std::optional<ChunkStore> store;
     if (db)
@@ -171,8 +170,7 @@ UsbImport::Result UsbImport::view(const QString& path, UsbPunchList& list,
     return readFile(nullptr, path, 0, list, betweenChunks);
 }
 
-UsbImport::Result UsbImport::extract(Db& db, const QString& path, int deviceId,
-                                     UsbPunchList& list,
+UsbImport::Result UsbImport::extract(Db& db, const QString& path, int deviceId, UsbPunchList& list,
                                      const std::function<void()>& betweenChunks)
 {
     return readFile(&db, path, deviceId, list, betweenChunks);
@@ -182,7 +180,8 @@ UsbImport::Result UsbImport::extract(Db& db, const QString& path, int deviceId,
 
 UsbPunchList::UsbPunchList(QObject* parent)
     : QAbstractTableModel(parent), m_rowIcon(TerminalIcons::icon(QStringLiteral("log")))
-{}
+{
+}
 
 QStringList UsbPunchList::captions()
 {
@@ -190,7 +189,10 @@ QStringList UsbPunchList::captions()
             QStringLiteral("In/Out Mode"), QStringLiteral("DateTime")};
 }
 
-QList<int> UsbPunchList::widthsTwips() { return {1000, 3000, 1600, 1600, 1900}; }
+QList<int> UsbPunchList::widthsTwips()
+{
+    return {1000, 3000, 1600, 1600, 1900};
+}
 
 void UsbPunchList::clear()
 {
@@ -265,13 +267,13 @@ int UsbPunchList::columnCount(const QModelIndex& parent) const
 
 QString UsbPunchList::dateText(qsizetype row) const
 {
-    const auto spelled = std::lower_bound(
-        m_spellings.begin(), m_spellings.end(), row,
-        [](const Spelling& s, qint64 r) { return s.row < r; });
+    const auto spelled = std::lower_bound(m_spellings.begin(), m_spellings.end(), row,
+                                          [](const Spelling& s, qint64 r) { return s.row < r; });
     if (spelled == m_spellings.end() || spelled->row != row) {
         const Row& r = m_rows[size_t(row)];
         return QDate::fromJulianDay(r.day).toString(QStringLiteral("yyyy-MM-dd ")) +
-               QTime::fromMSecsSinceStartOfDay(r.second * 1000).toString(QStringLiteral("HH:mm:ss"));
+               QTime::fromMSecsSinceStartOfDay(r.second * 1000)
+                   .toString(QStringLiteral("HH:mm:ss"));
     }
     const qint64 end = spelled + 1 != m_spellings.end() ? (spelled + 1)->text : m_text.size();
     return QString::fromLatin1(m_text.constData() + spelled->text, end - spelled->text);

@@ -3,8 +3,14 @@
 #include <limits>
 
 namespace {
-bool isBlank(char c) { return c == ' '; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c)
+{
+    return c == ' ';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 QByteArrayView trimmed(QByteArrayView text)
 {
@@ -55,7 +61,10 @@ bool readDigits(QByteArrayView text, qsizetype& i, int maxDigits, int& value, in
     return digits > 0;
 }
 
-bool isDateSeparator(char c) { return c == '-' || c == '/' || c == '.'; }
+bool isDateSeparator(char c)
+{
+    return c == '-' || c == '/' || c == '.';
+}
 
 // "H:m[:s]" with an optional AM or PM after it (12:05 AM is 00:05).
 bool parseTime(QByteArrayView text, QTime& time)
@@ -98,7 +107,8 @@ QString quoted(QByteArrayView text)
 {
     constexpr qsizetype kShown = 40;
     const QString shown = QString::fromLatin1(text.first(qMin(text.size(), kShown)));
-    return QLatin1Char('"') + shown + (text.size() > kShown ? QStringLiteral("...\"") : QStringLiteral("\""));
+    return QLatin1Char('"') + shown +
+           (text.size() > kShown ? QStringLiteral("...\"") : QStringLiteral("\""));
 }
 } // namespace
 

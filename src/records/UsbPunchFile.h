@@ -78,10 +78,10 @@ private:
     enum Part { Day, Month, Year };
     Part m_order[3] = {Month, Day, Year}; // the locale's short date order
 
-    QByteArray m_probe;   // the first bytes, held until kProbeBytes are in or the end
+    QByteArray m_probe; // the first bytes, held until kProbeBytes are in or the end
     bool m_probing = true;
     bool m_refused = false;
-    bool m_atStart = true; // nothing of the file scanned yet (a BOM may follow)
+    bool m_atStart = true;  // nothing of the file scanned yet (a BOM may follow)
     bool m_afterCr = false; // the last byte was CR: an LF now ends no further line
     qint64 m_line = 1;
     QByteArray m_record; // the record being read

@@ -13,8 +13,8 @@
 #include <QAbstractTableModel>
 #include <QCalendarWidget>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -29,7 +29,10 @@ namespace {
 const QString kForm = QStringLiteral("frmDataRepair");
 const QString kToggle = QStringLiteral("[X]");
 
-int twips(int value) { return value / 15; }
+int twips(int value)
+{
+    return value / 15;
+}
 
 // The verify modes this screen has names for; any other shows its number.
 QString verifyText(int mode)
@@ -146,9 +149,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
         static const QStringList headers{
-            QStringLiteral("User ID"), QStringLiteral("User Name"),   QStringLiteral("Date"),
-            QStringLiteral("Time"),    QStringLiteral("VM"),          QStringLiteral("Verify Mode"),
-            QStringLiteral("LM"),      QStringLiteral("Log Mode"),    QString()};
+            QStringLiteral("User ID"), QStringLiteral("User Name"), QStringLiteral("Date"),
+            QStringLiteral("Time"),    QStringLiteral("VM"),        QStringLiteral("Verify Mode"),
+            QStringLiteral("LM"),      QStringLiteral("Log Mode"),  QString()};
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
             return headers.value(section);
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -233,9 +236,8 @@ frmDataRepair::frmDataRepair(frm2* window, QWidget* parent) : QDialog(parent)
     connect(GridLogData, &QTableView::clicked, this,
             [this](const QModelIndex& index) { GridLogData_Click(index.row(), index.column()); });
     connect(cboLogType, &QComboBox::activated, this, [this] { cboLogType_Click(); });
-    connect(mvw, &QCalendarWidget::clicked, this, [this](const QDate& date) {
-        mvw_Click(date, QGuiApplication::keyboardModifiers());
-    });
+    connect(mvw, &QCalendarWidget::clicked, this,
+            [this](const QDate& date) { mvw_Click(date, QGuiApplication::keyboardModifiers()); });
 
     Form_Load();
 }
@@ -249,9 +251,9 @@ void frmDataRepair::Form_Load()
     m_modifications = 0;
     setSelection(Clock::today(), Clock::today());
     cboLogType->clear();
-    const QStringList names{QStringLiteral("Check In"), QStringLiteral("Check Out"),
+    const QStringList names{QStringLiteral("Check In"),  QStringLiteral("Check Out"),
                             QStringLiteral("Break Out"), QStringLiteral("Break In"),
-                            QStringLiteral("OT In"), QStringLiteral("OT Out")};
+                            QStringLiteral("OT In"),     QStringLiteral("OT Out")};
     for (int mode = 0; mode < names.size(); ++mode)
         cboLogType->addItem(names[mode], mode);
 }
@@ -267,18 +269,17 @@ void frmDataRepair::SetupRepairGrid()
     bold.setBold(true);
     const QFontMetrics metrics(bold);
     const int standard = twips(1800);
-    const int widths[RepairLogModel::ColumnCount] = {standard,    standard,    twips(1200),
-                                                      standard,    0,           twips(1000),
-                                                      0,           twips(1500), standard};
+    const int widths[RepairLogModel::ColumnCount] = {
+        standard, standard, twips(1200), standard, 0, twips(1000), 0, twips(1500), standard};
     for (int c = 0; c < RepairLogModel::ColumnCount; ++c) {
         GridLogData->setColumnHidden(c, widths[c] == 0);
         if (widths[c] == 0)
             continue;
         const QString header = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-        const int needed = qMax(metrics.horizontalAdvance(header),
-                                c == ColDate ? metrics.horizontalAdvance(QStringLiteral("0000-00-00"))
-                                             : 0) +
-                           16;
+        const int needed =
+            qMax(metrics.horizontalAdvance(header),
+                 c == ColDate ? metrics.horizontalAdvance(QStringLiteral("0000-00-00")) : 0) +
+            16;
         GridLogData->setColumnWidth(c, qMax(widths[c], needed));
     }
 }
@@ -409,10 +410,22 @@ void frmDataRepair::showSelection()
     mvw->setSelectedDate(m_selEnd);
 }
 
-int frmDataRepair::rowCount() const { return int(m_model->rows.size()); }
+int frmDataRepair::rowCount() const
+{
+    return int(m_model->rows.size());
+}
 
-QString frmDataRepair::TextMatrix(int row, int column) const { return m_model->text(row, column); }
+QString frmDataRepair::TextMatrix(int row, int column) const
+{
+    return m_model->text(row, column);
+}
 
-int frmDataRepair::rowState(int row) const { return m_model->rows.at(row).state; }
+int frmDataRepair::rowState(int row) const
+{
+    return m_model->rows.at(row).state;
+}
 
-const QVector<RepairRow>& frmDataRepair::rows() const { return m_model->rows; }
+const QVector<RepairRow>& frmDataRepair::rows() const
+{
+    return m_model->rows;
+}

@@ -30,7 +30,10 @@ const QString kForm = QStringLiteral("frmUSBDataImport");
 const QString kNoFile =
     QStringLiteral("The selected file is not a valid one or the file path is not readable.");
 
-int twips(int value) { return value / 15; }
+int twips(int value)
+{
+    return value / 15;
+}
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text)
 {
@@ -123,8 +126,8 @@ void frmUSBDataImport::Form_Load()
 void frmUSBDataImport::cmdBrowse_Click()
 {
     trapErrors(kForm, QStringLiteral("cmdBrowse_Click()"), [this] {
-        const QString chosen = GetOpenFileName(this, QString(), ProgramFolder(),
-                                               QStringLiteral("*.dat (*.dat)"));
+        const QString chosen =
+            GetOpenFileName(this, QString(), ProgramFolder(), QStringLiteral("*.dat (*.dat)"));
         if (!chosen.isEmpty())
             m_dialogFileName = chosen;
         txtfile->setText(m_dialogFileName);
@@ -209,10 +212,11 @@ void frmUSBDataImport::run(bool extract)
 QString frmUSBDataImport::skippedMessage(const UsbImport::Result& result)
 {
     QString text = QStringLiteral("Some data could not be saved");
-    text += QStringLiteral("\n\n%1 record(s) could not be read and were skipped").arg(result.malformed);
-    text += result.malformed > result.firstMalformed.size() ? QStringLiteral("; the first %1:")
-                                                                  .arg(result.firstMalformed.size())
-                                                            : QStringLiteral(":");
+    text +=
+        QStringLiteral("\n\n%1 record(s) could not be read and were skipped").arg(result.malformed);
+    text += result.malformed > result.firstMalformed.size()
+                ? QStringLiteral("; the first %1:").arg(result.firstMalformed.size())
+                : QStringLiteral(":");
     for (const QString& line : result.firstMalformed)
         text += QLatin1Char('\n') + line;
     return text;
@@ -227,7 +231,10 @@ void frmUSBDataImport::setRunning(bool running)
     cmdExtract->setEnabled(!running && cboExtractedFrom->count() > 0);
 }
 
-void frmUSBDataImport::CloseForm() { close(); }
+void frmUSBDataImport::CloseForm()
+{
+    close();
+}
 
 void frmUSBDataImport::closeEvent(QCloseEvent* event)
 {

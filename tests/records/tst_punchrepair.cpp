@@ -121,12 +121,13 @@ private Q_SLOTS:
             << QStringList{"7|" + o + "|2026-03-07|08:00:00|1|FPrint|-1|Check In|[X]",
                            "7|" + o + "|2026-03-07|17:00:00|15|15|9|9|[X]",
                            "40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]"};
-        QTest::newRow("user 0 is all users") << true << "0"
-                                             << QStringList{"7|" + o + "|2026-03-07|08:00:00|1|FPrint|-1|Check In|[X]",
-                                                            "7|" + o + "|2026-03-07|17:00:00|15|15|9|9|[X]",
-                                                            "40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]"};
-        QTest::newRow("user 40000") << true << "40000"
-                                    << QStringList{"40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]"};
+        QTest::newRow("user 0 is all users")
+            << true << "0"
+            << QStringList{"7|" + o + "|2026-03-07|08:00:00|1|FPrint|-1|Check In|[X]",
+                           "7|" + o + "|2026-03-07|17:00:00|15|15|9|9|[X]",
+                           "40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]"};
+        QTest::newRow("user 40000")
+            << true << "40000" << QStringList{"40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]"};
         QTest::newRow("link down: no names")
             << false << ""
             << QStringList{"7||2026-03-07|08:00:00|1|FPrint|-1|Check In|[X]",
@@ -166,7 +167,8 @@ private Q_SLOTS:
         // Rows: 3, 7 08:00, 7 17:00, 9, 40000.
         QCOMPARE(s->TextMatrix(0, 0), QStringLiteral("3"));
         s->cmdExecute_Click();
-        QCOMPARE(f->messages.shown.takeLast(), qMakePair(QStringLiteral("No data changes made."), 48));
+        QCOMPARE(f->messages.shown.takeLast(),
+                 qMakePair(QStringLiteral("No data changes made."), 48));
 
         // [X] twice on an unchanged row leaves it unchanged.
         s->GridLogData_Click(0, frmDataRepair::ColX);
@@ -192,17 +194,16 @@ private Q_SLOTS:
         f->messages.clear();
         f->messages.answers = {vbNo, vbYes};
         s->cmdExecute_Click();
-        const QString question = QStringLiteral("There are 2 item(s) queued for deletion and 1 "
-                                                "item(s) for modification. Do you want to proceed?");
+        const QString question =
+            QStringLiteral("There are 2 item(s) queued for deletion and 1 "
+                           "item(s) for modification. Do you want to proceed?");
         QCOMPARE(f->messages.shown.size(), 1);
         QCOMPARE(stored(db()).size(), 5);
         s->cmdExecute_Click();
         QCOMPARE(f->messages.shown,
-                 (QVector<QPair<QString, int>>{{question, 36},
-                                               {question, 36},
-                                               {"Commands executed successfully", 64}}));
-        QCOMPARE(stored(db()), (QStringList{"3 2026-03-08 10:00:00 1",
-                                            "7 2026-03-07 08:00:00 5",
+                 (QVector<QPair<QString, int>>{
+                     {question, 36}, {question, 36}, {"Commands executed successfully", 64}}));
+        QCOMPARE(stored(db()), (QStringList{"3 2026-03-08 10:00:00 1", "7 2026-03-07 08:00:00 5",
                                             "7 2026-03-07 17:00:00 9"}));
         // The states stay after Execute.
         QCOMPARE(s->rowState(4), -1);

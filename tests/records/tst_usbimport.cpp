@@ -40,11 +40,12 @@ QByteArray punchFile(int lines)
     QByteArray bytes;
     const QDateTime start(QDate(2026, 3, 1), QTime(6, 0));
     for (int i = 0; i < lines; ++i)
-        bytes += QStringLiteral("%1\t%2\t1\t%3\t0\r\n")
-                     .arg(i % 10 + 1)
-                     .arg(start.addSecs(qint64(i) * 60).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                     .arg(i % 2)
-                     .toLatin1();
+        bytes +=
+            QStringLiteral("%1\t%2\t1\t%3\t0\r\n")
+                .arg(i % 10 + 1)
+                .arg(start.addSecs(qint64(i) * 60).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                .arg(i % 2)
+                .toLatin1();
     return bytes;
 }
 } // namespace
@@ -92,8 +93,7 @@ private Q_SLOTS:
         QCOMPARE(result.punches, 3);
         QCOMPARE(result.stored, 3);
         QCOMPARE(result.malformed, 1);
-        QCOMPARE(result.firstMalformed,
-                 QStringList{"line 4: it has 1 field; four are needed"});
+        QCOMPARE(result.firstMalformed, QStringList{"line 4: it has 1 field; four are needed"});
         QCOMPARE(list.rowCount(), 3);
         const auto cell = [&](int r, int c) { return list.data(list.index(r, c)).toString(); };
         QCOMPARE((QStringList{cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3), cell(0, 4)}),
@@ -194,9 +194,12 @@ private Q_SLOTS:
             "The selected file is not a valid one or the file path is not readable.");
         QTest::newRow("empty path") << QByteArray() << true << "Invalid File" << 48;
         QTest::newRow("folder") << QByteArray("/") << false << noFile << 0;
-        QTest::newRow("UTF-16") << QByteArray("\xFF\xFE" "1\0\t\0", 6) << true << noFile << 0;
-        QTest::newRow("no record") << QByteArray("\r\n,\r\n") << true << "No data to download"
-                                   << 48;
+        QTest::newRow("UTF-16") << QByteArray("\xFF\xFE"
+                                              "1\0\t\0",
+                                              6)
+                                << true << noFile << 0;
+        QTest::newRow("no record")
+            << QByteArray("\r\n,\r\n") << true << "No data to download" << 48;
         QTest::newRow("viewed") << punchFile(3) << false << "Data Successfully Viewed" << 64;
         QTest::newRow("extracted") << punchFile(3) << true << "Data Extracted Successfully" << 64;
         QTest::newRow("skipped")

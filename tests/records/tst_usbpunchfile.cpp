@@ -82,9 +82,8 @@ private Q_SLOTS:
             << QByteArray("\xEF\xBB\xBF"
                           "8\t2026-03-07 08:00:00\t1\t0\r\n")
             << us << QStringList{"1: 8 2026-03-07 08:00:00 1 0 [2026-03-07 08:00:00]"} << false;
-        QTest::newRow("UTF-16 refused")
-            << utf16(QStringLiteral("8\t2026-03-07 08:00:00\t1\t0\r\n")) << us << QStringList()
-            << true;
+        QTest::newRow("UTF-16 refused") << utf16(QStringLiteral("8\t2026-03-07 08:00:00\t1\t0\r\n"))
+                                        << us << QStringList() << true;
         QTest::newRow("AM and PM")
             << QByteArray("1\t2026-03-07 12:05 AM\t1\t0\n2\t2026-03-07 12:05:09 pm\t1\t0\n"
                           "3\t2026-03-07 1:05PM\t1\t0\n4\t2026-03-07 13:05 PM\t1\t0\n"
@@ -92,38 +91,37 @@ private Q_SLOTS:
             << us
             << QStringList{"1: 1 2026-03-07 00:05:00 1 0 [2026-03-07 12:05 AM]",
                            "2: 2 2026-03-07 12:05:09 1 0 [2026-03-07 12:05:09 pm]",
-                           "3: 3 2026-03-07 13:05:00 1 0 [2026-03-07 1:05PM]", "4: bad",
-                           "5: bad"}
+                           "3: 3 2026-03-07 13:05:00 1 0 [2026-03-07 1:05PM]", "4: bad", "5: bad"}
             << false;
         QTest::newRow("malformed records")
-            << QByteArray("1\t2026-03-07 08:00:00\t1\n"          // three fields
-                          "4x2\t2026-03-07 08:00:00\t1\t0\n"     // no number
+            << QByteArray("1\t2026-03-07 08:00:00\t1\n"      // three fields
+                          "4x2\t2026-03-07 08:00:00\t1\t0\n" // no number
                           "2147483648\t2026-03-07 08:00:00\t1\t0\n"
                           "-2147483648\t2026-03-07 08:00:00\t1\t0\n"
-                          "1\t2026-03-07 08:00:00\t70000\t0\n"   // past 16 bits
+                          "1\t2026-03-07 08:00:00\t70000\t0\n" // past 16 bits
                           "1\t2026-03-07 08:00:00\t1\t-32769\n"
-                          "1\t2026-02-29 08:00:00\t1\t0\n"       // no such day
+                          "1\t2026-02-29 08:00:00\t1\t0\n" // no such day
                           "1\t2028-02-29 08:00:00\t1\t0\n"
                           "1\t2026-03-07 24:00:00\t1\t0\n"
-                          "1\t2026-03-07\t1\t0\n"                // no time
+                          "1\t2026-03-07\t1\t0\n" // no time
                           "\t2026-03-07 08:00:00\t1\t0\n"
                           " 9 \t 2026-03-07 08:00:00 \t 2 \t 3 \n")
-            << us
-            << QStringList{"1: bad",
-                           "2: bad",
-                           "3: bad",
-                           "4: -2147483648 2026-03-07 08:00:00 1 0 [2026-03-07 08:00:00]",
-                           "5: bad",
-                           "6: bad",
-                           "7: bad",
-                           "8: 1 2028-02-29 08:00:00 1 0 [2028-02-29 08:00:00]",
-                           "9: bad",
-                           "10: bad",
-                           "11: bad",
-                           "12: 9 2026-03-07 08:00:00 2 3 [2026-03-07 08:00:00]"}
+            << us << QStringList{"1: bad",
+                                 "2: bad",
+                                 "3: bad",
+                                 "4: -2147483648 2026-03-07 08:00:00 1 0 [2026-03-07 08:00:00]",
+                                 "5: bad",
+                                 "6: bad",
+                                 "7: bad",
+                                 "8: 1 2028-02-29 08:00:00 1 0 [2028-02-29 08:00:00]",
+                                 "9: bad",
+                                 "10: bad",
+                                 "11: bad",
+                                 "12: 9 2026-03-07 08:00:00 2 3 [2026-03-07 08:00:00]"}
             << false;
         QTest::newRow("locale's short date, month first")
-            << QByteArray("1\t3/7/26 8:05 PM\t1\t0\n2\t3/7/2026 08:05:01\t1\t0\n3\t13/7/26 8:05\t1\t0")
+            << QByteArray(
+                   "1\t3/7/26 8:05 PM\t1\t0\n2\t3/7/2026 08:05:01\t1\t0\n3\t13/7/26 8:05\t1\t0")
             << us
             << QStringList{"1: 1 2026-03-07 20:05:00 1 0 [3/7/26 8:05 PM]",
                            "2: 2 2026-03-07 08:05:01 1 0 [3/7/2026 08:05:01]", "3: bad"}
@@ -172,8 +170,8 @@ private Q_SLOTS:
         const auto sink = [&](const UsbPunchFile::Record& r) { reasons << r.reason; };
         reader.feed("4x2\t2026-03-07 08:00:00\t1\t0\n1\t2026-02-29 08:00\t1\t0\n1\t2", sink);
         reader.finish(sink);
-        QCOMPARE(reasons, (QStringList{
-                              "the user number \"4x2\" is not a whole number from -2147483648 "
+        QCOMPARE(reasons,
+                 (QStringList{"the user number \"4x2\" is not a whole number from -2147483648 "
                               "to 2147483647",
                               "the date and time \"2026-02-29 08:00\" cannot be read",
                               "it has 2 fields; four are needed"}));
@@ -185,7 +183,8 @@ private Q_SLOTS:
     {
         QList<QByteArray> seeds;
         seeds << "   00042\t2026-03-07 08:05:03\t1\t0\tx\r\n7\t2026/3/7 8:05 PM\t15\t-1,\r"
-              << "\xEF\xBB\xBF" "1\t2026-02-29 24:00:00\t70000\t0\n4x2\t2026-03-07 08:00\t1\n"
+              << "\xEF\xBB\xBF"
+                 "1\t2026-02-29 24:00:00\t70000\t0\n4x2\t2026-03-07 08:00\t1\n"
               << "2147483648\t3/7/26 12:05 AM\t2\t9\r\n-2147483648\t2026-3-7 0:0:0\t-32768\t32767";
         static const char alphabet[] = "\r\n,\t 0123456789:/-.+APMapmx\xEF\xBB\xBF";
         QRandomGenerator random(20261207);
@@ -195,8 +194,9 @@ private Q_SLOTS:
                 input = seeds[random.bounded(int(seeds.size()))];
             for (int edits = random.bounded(1, 5); edits > 0; --edits) {
                 const int at = input.isEmpty() ? 0 : random.bounded(int(input.size()));
-                const char c = random.bounded(16) == 0 ? char(random.bounded(256))
-                                                      : alphabet[random.bounded(int(sizeof alphabet))];
+                const char c = random.bounded(16) == 0
+                                   ? char(random.bounded(256))
+                                   : alphabet[random.bounded(int(sizeof alphabet))];
                 switch (random.bounded(9) / 2) {
                 case 0:
                     if (!input.isEmpty())
