@@ -187,6 +187,17 @@ private Q_SLOTS:
         f->messages.answers = {vbNo};
         s->GridLogData_Click(1, frmDataRepair::ColX);
         QCOMPARE(s->rowState(1), 2);
+        // Modified, then queued for deletion (Yes), then unmarked: left alone by Execute,
+        // though it still shows the mode chosen.
+        s->GridLogData_Click(2, frmDataRepair::ColLogMode);
+        modes->setCurrentIndex(3);
+        s->cboLogType_Click();
+        f->messages.answers = {vbYes};
+        s->GridLogData_Click(2, frmDataRepair::ColX);
+        QCOMPARE(s->rowState(2), -1);
+        s->GridLogData_Click(2, frmDataRepair::ColX);
+        QCOMPARE(s->rowState(2), 1);
+        QCOMPARE(s->TextMatrix(2, frmDataRepair::ColLogMode), QStringLiteral("Break In"));
         s->GridLogData_Click(3, frmDataRepair::ColX);
         s->GridLogData_Click(4, frmDataRepair::ColX);
         QCOMPARE(s->rowState(4), -1);
