@@ -235,10 +235,6 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
     try {
         for (int i = 0; i < items.size(); ++i) {
             const Item& item = items[i];
-            if (item.day < signInDay) {
-                outcome.refused.append(i);
-                continue;
-            }
             bool found = false;
             QString firstIn;
             Db::run(find, {empId, day});
@@ -248,9 +244,11 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
                 if (!in.isEmpty() && (firstIn.isEmpty() || in < firstIn))
                     firstIn = in;
             });
+            // A day without rows has no sign-in to refuse against: nothing is assigned.
             if (!found)
                 continue;
-            if (item.day == signInDay && !firstIn.isEmpty() && item.time < firstIn) {
+            if (item.day < signInDay ||
+                (item.day == signInDay && !firstIn.isEmpty() && item.time < firstIn)) {
                 outcome.refused.append(i);
                 continue;
             }

@@ -169,8 +169,9 @@ private Q_SLOTS:
         QCOMPARE(rows(f.db(), 16),
                  QStringList({"2026-03-07 2026-03-08 22:00:00 FPrint 06:10:00 FPrint 1"}));
 
-        Corrections::signOut(f.db(), 16, {item(kDay.addDays(2), "06:00:00")}, kDay.addDays(2), 1,
-                             outcome);
+        Corrections::signOut(f.db(), 16,
+                             {item(kDay.addDays(1), "06:00:00"), item(kDay.addDays(2), "06:00:00")},
+                             kDay.addDays(2), 1, outcome);
         QVERIFY(outcome.assigned.isEmpty());
         QVERIFY(outcome.refused.isEmpty());
     }
