@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -497,8 +498,9 @@ bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
         // Leaving for Cancel, the picker or another window tests nothing; Ok tests the
         // fields itself, so leaving for it would show a refusal twice.
         QWidget* next = QApplication::focusWidget();
-        if (next && next != CmdCancel && next != CmdSave && next != DumpMachine &&
+        if (!m_validating && next && next != CmdCancel && next != CmdSave && next != DumpMachine &&
             isAncestorOf(next)) {
+            const QScopedValueRollback<bool> validating(m_validating, true);
             if (watched == TxtMacNo)
                 TxtMacNo_Validate();
             else if (watched == txtDescription)

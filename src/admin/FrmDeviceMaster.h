@@ -66,6 +66,8 @@ private:
 
     frm2& m_window;
     QString m_tag;
+    // A refusal puts the focus back: the field it had reached must not be tested for that.
+    bool m_validating = false;
 
     QGroupBox* Frame1;
     QGroupBox* Frame2;

@@ -167,6 +167,26 @@ private Q_SLOTS:
         QCOMPARE(f.messages.shown.value(0).second, message.isEmpty() ? 0 : 64);
     }
 
+    // Enter on a refused number: one refusal, and the blank field the focus had reached is not
+    // tested when the focus goes back.
+    void refusalTakesTheFocusBack()
+    {
+        WindowFixture f;
+        f.registerTerminal(5, QStringLiteral("Front Gate"), 1, QStringLiteral("4370"));
+        f.load();
+        FrmDeviceMaster screen(*f.window);
+        screen.Form_Load();
+        screen.show();
+        QApplication::setActiveWindow(&screen);
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        screen.CmdNew_Click();
+        QLineEdit* number = edit(screen, "TxtMacNo");
+        number->setText(QStringLiteral("5"));
+        QTest::keyClick(number, Qt::Key_Return);
+        QCOMPARE(f.messages.texts(), QStringList{kInUse});
+        QCOMPARE(QApplication::focusWidget(), number);
+    }
+
     // NEW adds a terminal the main window can connect; its Ok tests the fields again, so a
     // number already registered, or one that is no number, writes nothing.
     void newTerminal()
