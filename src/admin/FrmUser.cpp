@@ -69,6 +69,13 @@ QLineEdit* field(QWidget* parent, const char* name)
     return edit;
 }
 
+QLabel* label(QWidget* parent, const char* name, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
 QToolButton* picker(QWidget* parent, const char* name)
 {
     auto* b = new QToolButton(parent);
@@ -98,7 +105,7 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
 
     auto* Frame1 = new QGroupBox(QStringLiteral("Available Users"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* Label4 = new QLabel(QStringLiteral("Users in selected device"), Frame1);
+    auto* Label4 = label(Frame1, "Label4", QStringLiteral("Users in selected device"));
     lvwUserInformation = new QTreeWidget(Frame1);
     lvwUserInformation->setObjectName(QStringLiteral("lvwUserInformation"));
     lvwUserInformation->setRootIsDecorated(false);
@@ -129,6 +136,8 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     txtPaw = field(frainformation, "txtPaw");
     txtPaw->setMaxLength(kTextColumn);
     txtPaw->setEchoMode(QLineEdit::Password);
+    // One "*" per character, whatever the style would mask with.
+    txtPaw->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     txtRFID = field(frainformation, "txtRFID");
     CboPrivilege = new QComboBox(frainformation);
     CboPrivilege->setObjectName(QStringLiteral("CboPrivilege"));
@@ -145,23 +154,26 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     DumpEmployee = picker(frainformation, "DumpEmployee");
 
     auto* grid = new QGridLayout(frainformation);
-    grid->addWidget(new QLabel(QStringLiteral("Device User ID"), frainformation), 0, 0);
+    grid->addWidget(label(frainformation, "labEnrollNum", QStringLiteral("Device User ID")), 0, 0);
     grid->addWidget(txtEnrollNum, 0, 1);
     grid->addWidget(DumpUser, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Device User Name"), frainformation), 1, 0);
+    grid->addWidget(label(frainformation, "labName", QStringLiteral("Device User Name")), 1, 0);
     grid->addWidget(txtName, 1, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Password"), frainformation), 2, 0);
+    grid->addWidget(label(frainformation, "labPaw", QStringLiteral("Password")), 2, 0);
     grid->addWidget(txtPaw, 2, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("ID Card in Device"), frainformation), 3, 0);
+    grid->addWidget(label(frainformation, "Label3", QStringLiteral("ID Card in Device")), 3, 0);
     grid->addWidget(txtRFID, 3, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Privilege"), frainformation), 4, 0);
+    grid->addWidget(label(frainformation, "Label2", QStringLiteral("Privilege")), 4, 0);
     grid->addWidget(CboPrivilege, 4, 1, 1, 2);
     grid->addWidget(ChkEnable, 5, 1, 1, 2);
-    auto* Label1 = new QLabel(QStringLiteral("Assign Employee"), frainformation);
+    auto* Label1 = label(frainformation, "Label1", QStringLiteral("Assign Employee"));
     Label1->setEnabled(false);
     grid->addWidget(Label1, 6, 0);
     grid->addWidget(txtDescription, 6, 1);
     grid->addWidget(DumpEmployee, 6, 2);
+    auto* labMacNum = label(frainformation, "labMacNum", QStringLiteral("Machine No"));
+    labMacNum->hide();
+    grid->addWidget(labMacNum, 7, 0);
     grid->addWidget(txtMacNum, 7, 1);
     grid->addWidget(DumpMachine, 7, 2);
     grid->setRowStretch(8, 1);

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
@@ -202,6 +203,25 @@ private Q_SLOTS:
         // The list shows what it showed until F5.
         QCOMPARE(column(*x.screen, 0).size(), 3);
         QVERIFY(x.f.errors.calls.isEmpty());
+    }
+
+    // The labels carry their names; the password shows one "*" per character.
+    void labelsAndPassword()
+    {
+        Fixture x;
+        const QList<QPair<const char*, QString>> labels = {
+            {"Label4", "Users in selected device"}, {"labEnrollNum", "Device User ID"},
+            {"labName", "Device User Name"},        {"labPaw", "Password"},
+            {"Label3", "ID Card in Device"},        {"Label2", "Privilege"},
+            {"Label1", "Assign Employee"},          {"labMacNum", "Machine No"}};
+        for (const auto& [name, text] : labels) {
+            const QLabel* label = x.screen->findChild<QLabel*>(QLatin1String(name));
+            QVERIFY2(label, name);
+            QCOMPARE(label->text(), text);
+        }
+        QLineEdit* password = edit(*x.screen, "txtPaw");
+        password->setText(QStringLiteral("pw1"));
+        QCOMPARE(password->displayText(), QStringLiteral("***"));
     }
 
     void okAfterTheLinkDropped()
