@@ -41,7 +41,11 @@ qlonglong DeviceUsers::cardNumber(const QString& text)
     if (!match.hasMatch())
         return 0;
     // Halves go to the even neighbour, as the terminal software always rounded.
-    return qlonglong(std::nearbyint(match.captured(1).toDouble()));
+    const double value = std::nearbyint(match.captured(1).toDouble());
+    // A number past the card's range is refused, not wrapped into some other card.
+    if (!(value >= -9223372036854775808.0 && value < 9223372036854775808.0))
+        throw DbError(6, QStringLiteral("Overflow: card number \"%1\"").arg(text.trimmed()));
+    return qlonglong(value);
 }
 
 long DeviceUsers::privilegeCode(const QString& text)

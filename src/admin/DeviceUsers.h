@@ -25,7 +25,8 @@ struct Row
 QVector<Row> readAll(TerminalSdk& sdk, long machine);
 
 // The card field's value: its leading number rounded to a whole number ("0012345abc" is
-// 12345, "12.5" is 12); 0 when the text does not begin with a number.
+// 12345, "12.5" is 12); 0 when the text does not begin with a number. Throws an overflow
+// (DbError 6) for a number no card holds.
 qlonglong cardNumber(const QString& text);
 
 // The number the privilege text begins with: 3 for "3 - Super Administrator".

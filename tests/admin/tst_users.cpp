@@ -5,6 +5,7 @@
 #include "SimTerminal.h"
 #include "admin/DeviceUsers.h"
 #include "admin/FrmUser.h"
+#include "shell/DbError.h"
 #include "shell/MsgBox.h"
 #include "support/WindowFixture.h"
 
@@ -129,7 +130,8 @@ private Q_SLOTS:
         QVERIFY(x.f.errors.calls.isEmpty());
     }
 
-    // The card written is the field's leading number, rounded; 0 without one.
+    // The card written is the field's leading number, rounded; 0 without one (-1 below: the
+    // number is refused).
     void cardNumber_data()
     {
         QTest::addColumn<QString>("text");
@@ -140,13 +142,17 @@ private Q_SLOTS:
         QTest::newRow("blank before") << "  42" << 42LL;
         QTest::newRow("half to even") << "12.5" << 12LL;
         QTest::newRow("half up to even") << "13.5x" << 14LL;
+        QTest::newRow("past any card, refused") << "99999999999999999999" << -1LL;
     }
 
     void cardNumber()
     {
         QFETCH(QString, text);
         QFETCH(qlonglong, card);
-        QCOMPARE(DeviceUsers::cardNumber(text), card);
+        if (card < 0)
+            QVERIFY_THROWS_EXCEPTION(DbError, DeviceUsers::cardNumber(text));
+        else
+            QCOMPARE(DeviceUsers::cardNumber(text), card);
     }
 
     void editKeepsAnAdministrator()
