@@ -284,6 +284,9 @@ void FrmDeviceMaster::DisplayData(int Source)
         }
         txtDescription->setText(description);
         TxtMacNo->setText(number);
+        bool ok = false;
+        const long shown = number.toLong(&ok);
+        m_shown = ok ? std::optional<long>(shown) : std::nullopt;
         TxtComNo->setText(com);
         TxtIpAdd->setText(ip);
         TxtPortNo->setText(port);
@@ -303,6 +306,7 @@ void FrmDeviceMaster::ClearFields()
     for (QLineEdit* f : {TxtComNo, txtDescription, TxtIpAdd, TxtPortNo, TxtMacNo, TxtRate})
         f->clear();
     cboDeviceLogMode->setCurrentIndex(-1);
+    m_shown.reset();
 }
 
 void FrmDeviceMaster::ResetButtons()
@@ -353,6 +357,11 @@ bool FrmDeviceMaster::TxtMacNo_Validate()
         return false;
     if (m_tag.isEmpty())
         return true;
+    return numberFree();
+}
+
+bool FrmDeviceMaster::numberFree()
+{
     bool used = false;
     if (!trapErrors(objectName(), QStringLiteral("TxtMacNo_Validate()"),
                     [&] { used = DeviceMasterStore::exists(shared().Cnxn, TxtMacNo->text()); }))
@@ -400,9 +409,19 @@ bool FrmDeviceMaster::fieldsAccepted()
         return !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank"));
     const bool number =
         m_tag == kNew ? TxtMacNo_Validate()
-                      : !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank"));
+                      : !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank")) &&
+                            !heldByAnother();
     return number && txtDescription_Validate() && TxtIpAdd_Validate() && TxtPortNo_Validate() &&
            TxtComNo_Validate() && TxtRate_Validate();
+}
+
+bool FrmDeviceMaster::heldByAnother()
+{
+    // EDIT replaces every row of the number it saves under: another terminal's number would
+    // take that terminal's row with it.
+    bool ok = false;
+    const long number = TxtMacNo->text().trimmed().toLong(&ok);
+    return ok && number != m_shown && !numberFree();
 }
 
 void FrmDeviceMaster::CmdSave_Click()

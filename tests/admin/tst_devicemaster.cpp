@@ -226,6 +226,24 @@ private Q_SLOTS:
         QVERIFY(f.connectRow(2));
     }
 
+    // EDIT saved straight from a changed Machine No: another terminal's number is refused,
+    // so that terminal's row is not replaced.
+    void editRefusesAnotherTerminalsNumber()
+    {
+        WindowFixture f;
+        f.registerTerminal(5, QStringLiteral("Front Gate"), 1, QStringLiteral("4370"));
+        f.registerTerminal(6, QStringLiteral("Back Door"), 1, QStringLiteral("4371"));
+        f.load();
+        FrmDeviceMaster screen(*f.window);
+        screen.Form_Load();
+        const QStringList before = registerRows(f.db());
+        screen.CmdEdit_Click();
+        edit(screen, "TxtMacNo")->setText(QStringLiteral("6"));
+        screen.CmdSave_Click();
+        QCOMPARE(f.messages.texts(), QStringList{kInUse});
+        QCOMPARE(registerRows(f.db()), before);
+    }
+
     // EDIT's delete and insert stand or fall together.
     void refusedInsertKeepsTheOldRow()
     {
