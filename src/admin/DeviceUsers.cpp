@@ -14,11 +14,10 @@ constexpr long kAllFingers = 12;
 constexpr long kWholeUser = 12;
 } // namespace
 
-QVector<DeviceUsers::Row> DeviceUsers::readAll(TerminalSdk& sdk, long machine)
+void DeviceUsers::readAll(TerminalSdk& sdk, long machine, QVector<Row>& rows)
 {
-    QVector<Row> rows;
     if (!sdk.SdkReadAllUserInfo(machine))
-        return rows;
+        return;
     QString number, name, password;
     long privilege = 0;
     bool enabled = false;
@@ -30,7 +29,6 @@ QVector<DeviceUsers::Row> DeviceUsers::readAll(TerminalSdk& sdk, long machine)
         rows.append(
             Row{QString::number(value), name, sdk.SdkCardNumber(0), password, privilege, enabled});
     }
-    return rows;
 }
 
 qlonglong DeviceUsers::cardNumber(const QString& text)

@@ -268,21 +268,31 @@ void FrmUser::fillUsers()
 {
     lvwUserInformation->setSortingEnabled(false);
     lvwUserInformation->clear();
-    const QVector<DeviceUsers::Row> users = DeviceUsers::readAll(device(), machine());
-    const QIcon icon = TerminalIcons::icon(QStringLiteral("positive"));
-    QList<QTreeWidgetItem*> items;
-    items.reserve(users.size());
-    for (const DeviceUsers::Row& u : users) {
-        auto* item = new UserItem(
-            QStringList{u.number, u.name, u.card, u.password, QString::number(u.privilege),
-                        u.enabled ? QStringLiteral("True") : QStringLiteral("False")});
-        item->setIcon(0, icon);
-        items.append(item);
+    QVector<DeviceUsers::Row> users;
+    auto show = [&] {
+        const QIcon icon = TerminalIcons::icon(QStringLiteral("positive"));
+        QList<QTreeWidgetItem*> items;
+        items.reserve(users.size());
+        for (const DeviceUsers::Row& u : users) {
+            auto* item = new UserItem(
+                QStringList{u.number, u.name, u.card, u.password, QString::number(u.privilege),
+                            u.enabled ? QStringLiteral("True") : QStringLiteral("False")});
+            item->setIcon(0, icon);
+            items.append(item);
+        }
+        lvwUserInformation->addTopLevelItems(items);
+        // One sort of the whole list once it is filled, in the order last asked for.
+        if (m_sortColumn >= 0)
+            lvwUserInformation->sortItems(m_sortColumn, Qt::AscendingOrder);
+    };
+    try {
+        DeviceUsers::readAll(device(), machine(), users);
+    } catch (...) {
+        // The users read before the failure stay listed.
+        show();
+        throw;
     }
-    lvwUserInformation->addTopLevelItems(items);
-    // One sort of the whole list once it is filled, in the order last asked for.
-    if (m_sortColumn >= 0)
-        lvwUserInformation->sortItems(m_sortColumn, Qt::AscendingOrder);
+    show();
 }
 
 void FrmUser::lvwUserInformation_ColumnClick(int column)

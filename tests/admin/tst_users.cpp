@@ -130,6 +130,23 @@ private Q_SLOTS:
         QVERIFY(x.f.errors.calls.isEmpty());
     }
 
+    // A user number that is no number stops the listing; the users before it stay listed.
+    void userNumberNoNumber()
+    {
+        WindowFixture f;
+        SimState s;
+        s.machine = 5;
+        s.users = {simUser("9", "Ann"), simUser("A1", "Bo"), simUser("100", "Cy")};
+        f.addTerminal(5, QStringLiteral("Front Gate"), s);
+        f.load();
+        QVERIFY(f.connectRow(1));
+        FrmUser screen(*f.window);
+        screen.Form_Load();
+        QCOMPARE(f.errors.calls.size(), 1);
+        QCOMPARE(f.errors.calls[0].proc, QStringLiteral("Form_Load()"));
+        QCOMPARE(column(screen, 0), QStringList{"9"});
+    }
+
     // The card written is the field's leading number, rounded; 0 without one (-1 below: the
     // number is refused).
     void cardNumber_data()
