@@ -168,7 +168,7 @@ private Q_SLOTS:
     }
 
     // Enter on a refused number: one refusal, and the blank field the focus had reached is not
-    // tested when the focus goes back.
+    // tested when the focus goes back. A click that a refusal kept the focus from does nothing.
     void refusalTakesTheFocusBack()
     {
         WindowFixture f;
@@ -185,6 +185,9 @@ private Q_SLOTS:
         QTest::keyClick(number, Qt::Key_Return);
         QCOMPARE(f.messages.texts(), QStringList{kInUse});
         QCOMPARE(QApplication::focusWidget(), number);
+        QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("CmdNew")), Qt::LeftButton);
+        QCOMPARE(f.messages.texts(), (QStringList{kInUse, kInUse}));
+        QCOMPARE(number->text(), QStringLiteral("5"));
     }
 
     // NEW adds a terminal the main window can connect; its Ok tests the fields again, so a
