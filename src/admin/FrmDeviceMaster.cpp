@@ -155,9 +155,10 @@ FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent) : QDialog(parent
     installEnterToTab(optCom);
     for (QLineEdit* f : {TxtMacNo, txtDescription, TxtIpAdd, TxtPortNo, TxtComNo, TxtRate})
         f->installEventFilter(this);
+    m_refusal = new FocusRefusal(this);
     for (QWidget* w : {static_cast<QWidget*>(CmdNew), static_cast<QWidget*>(CmdEdit),
                        static_cast<QWidget*>(CmdDelete), lvX->viewport()})
-        w->installEventFilter(this);
+        m_refusal->watch(w);
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmDeviceMaster::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmDeviceMaster::CmdEdit_Click);
@@ -516,24 +517,7 @@ void FrmDeviceMaster::keyPressEvent(QKeyEvent* event)
 
 bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
 {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
-        // The press gave the focus first: when a field refused to let it go, the press that
-        // would have taken it does nothing (no button click, no row shown).
-        QWidget* target = watched == lvX->viewport() ? lvX : static_cast<QWidget*>(watched);
-        const bool refused = m_refusedFor == target;
-        m_refusedFor = nullptr;
-        if (refused)
-            return true;
-    } else if (type == QEvent::Shortcut) {
-        auto* button = static_cast<QWidget*>(watched);
-        m_refusedFor = nullptr;
-        button->setFocus(Qt::ShortcutFocusReason);
-        if (m_refusedFor == button) {
-            m_refusedFor = nullptr;
-            return true;
-        }
-    } else if (type == QEvent::FocusOut && isVisible()) {
+    if (event->type() == QEvent::FocusOut && isVisible()) {
         // Leaving for Cancel, the picker or another window tests nothing; Ok tests the
         // fields itself, so leaving for it would show a refusal twice.
         QWidget* next = QApplication::focusWidget();
@@ -554,7 +538,7 @@ bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
             else if (watched == TxtRate)
                 accepted = TxtRate_Validate();
             if (!accepted)
-                m_refusedFor = next;
+                m_refusal->refusedFor(next);
         }
     }
     return QDialog::eventFilter(watched, event);

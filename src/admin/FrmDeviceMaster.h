@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class FocusRefusal;
 class frm2;
 class QComboBox;
 class QGroupBox;
@@ -74,8 +75,7 @@ private:
     QString m_tag;
     // A refusal puts the focus back: the field it had reached must not be tested for that.
     bool m_validating = false;
-    // Where the focus was going when a field last refused to let it go.
-    QWidget* m_refusedFor = nullptr;
+    FocusRefusal* m_refusal;
     // The number of the row the fields were filled from; none after they were cleared.
     std::optional<long> m_shown;
 

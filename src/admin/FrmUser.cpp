@@ -218,6 +218,10 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     // Installed last so that it sees Enter in the user number before the field behaviour.
     for (QLineEdit* f : {txtEnrollNum, txtMacNum, txtDescription})
         f->installEventFilter(this);
+    m_refusal = new FocusRefusal(this);
+    for (QWidget* w : {static_cast<QWidget*>(CmdNew), static_cast<QWidget*>(CmdEdit),
+                       static_cast<QWidget*>(CmdDelete), lvwUserInformation->viewport()})
+        m_refusal->watch(w);
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmUser::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmUser::CmdEdit_Click);
@@ -590,12 +594,15 @@ bool FrmUser::eventFilter(QObject* watched, QEvent* event)
         QWidget* next = QApplication::focusWidget();
         if (next && next != CmdCancel && next != cmdCancelProcess && next != CmdOk &&
             isAncestorOf(next)) {
+            bool accepted = true;
             if (watched == txtEnrollNum)
-                txtEnrollNum_Validate();
+                accepted = txtEnrollNum_Validate();
             else if (watched == txtMacNum)
-                txtMacNum_Validate();
+                accepted = txtMacNum_Validate();
             else if (watched == txtDescription)
-                txtDescription_Validate();
+                accepted = txtDescription_Validate();
+            if (!accepted)
+                m_refusal->refusedFor(next);
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -130,6 +130,23 @@ private Q_SLOTS:
         QVERIFY(x.f.errors.calls.isEmpty());
     }
 
+    // A row clicked while a blank user number refuses to let the focus go is not shown.
+    void refusedNumberKeepsTheRowClick()
+    {
+        Fixture x;
+        FrmUser& screen = *x.screen;
+        screen.show();
+        QApplication::setActiveWindow(&screen);
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        screen.CmdNew_Click();
+        QTreeWidget* list = users(screen);
+        const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        QCOMPARE(x.f.messages.texts(), QStringList{"Enroll No Cannot Left Blank "});
+        QCOMPARE(screen.Tag(), QStringLiteral("NEW"));
+        QVERIFY(edit(screen, "txtEnrollNum")->text().isEmpty());
+    }
+
     // A user number that is no number stops the listing; the users before it stay listed.
     void userNumberNoNumber()
     {
