@@ -156,9 +156,7 @@ FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent) : QDialog(parent
     for (QLineEdit* f : {TxtMacNo, txtDescription, TxtIpAdd, TxtPortNo, TxtComNo, TxtRate})
         f->installEventFilter(this);
     m_refusal = new FocusRefusal(this);
-    for (QWidget* w : {static_cast<QWidget*>(CmdNew), static_cast<QWidget*>(CmdEdit),
-                       static_cast<QWidget*>(CmdDelete), lvX->viewport()})
-        m_refusal->watch(w);
+    m_refusal->watch(lvX->viewport());
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmDeviceMaster::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmDeviceMaster::CmdEdit_Click);
@@ -518,11 +516,12 @@ void FrmDeviceMaster::keyPressEvent(QKeyEvent* event)
 bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut && isVisible()) {
-        // Leaving for Cancel, the picker or another window tests nothing; Ok tests the
-        // fields itself, so leaving for it would show a refusal twice.
+        // Leaving for Cancel, a mode button, the picker or another window tests nothing (New
+        // clears the very field that would refuse it); Ok tests the fields itself, so leaving
+        // for it would show a refusal twice.
         QWidget* next = QApplication::focusWidget();
-        if (!m_validating && next && next != CmdCancel && next != CmdSave && next != DumpMachine &&
-            isAncestorOf(next)) {
+        const QList<QWidget*> untested = {CmdCancel, CmdSave, CmdNew, CmdEdit, CmdDelete};
+        if (!m_validating && next && !untested.contains(next) && isAncestorOf(next)) {
             const QScopedValueRollback<bool> validating(m_validating, true);
             bool accepted = true;
             if (watched == TxtMacNo)

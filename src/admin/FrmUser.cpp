@@ -219,9 +219,7 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     for (QLineEdit* f : {txtEnrollNum, txtMacNum, txtDescription})
         f->installEventFilter(this);
     m_refusal = new FocusRefusal(this);
-    for (QWidget* w : {static_cast<QWidget*>(CmdNew), static_cast<QWidget*>(CmdEdit),
-                       static_cast<QWidget*>(CmdDelete), lvwUserInformation->viewport()})
-        m_refusal->watch(w);
+    m_refusal->watch(lvwUserInformation->viewport());
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmUser::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmUser::CmdEdit_Click);
@@ -589,11 +587,12 @@ bool FrmUser::eventFilter(QObject* watched, QEvent* event)
             LblStatus->setText(QStringLiteral("Press F1 For Employee List"));
     } else if (type == QEvent::FocusOut && isVisible()) {
         LblStatus->clear();
-        // Leaving for Close, a picker or another window tests nothing; Ok tests the user
-        // number itself.
+        // Leaving for Close, a mode button, a picker or another window tests nothing; Ok
+        // tests the user number itself.
         QWidget* next = QApplication::focusWidget();
-        if (next && next != CmdCancel && next != cmdCancelProcess && next != CmdOk &&
-            isAncestorOf(next)) {
+        const QList<QWidget*> untested = {CmdCancel, cmdCancelProcess, CmdOk,
+                                          CmdNew,    CmdEdit,          CmdDelete};
+        if (next && !untested.contains(next) && isAncestorOf(next)) {
             bool accepted = true;
             if (watched == txtEnrollNum)
                 accepted = txtEnrollNum_Validate();

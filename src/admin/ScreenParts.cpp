@@ -35,26 +35,14 @@ void FocusRefusal::watch(QWidget* widget)
 
 bool FocusRefusal::eventFilter(QObject* watched, QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
+        return false;
+    // The press gave the focus before it reached here.
     auto* widget = static_cast<QWidget*>(watched);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        // The press gave the focus before it reached here.
-        auto* view = qobject_cast<QAbstractScrollArea*>(widget->parentWidget());
-        QWidget* target = view && view->viewport() == widget ? view : widget;
-        const bool refused = m_refusedFor == target;
-        m_refusedFor = nullptr;
-        return refused;
-    }
-    case QEvent::Shortcut:
-        m_refusedFor = nullptr;
-        widget->setFocus(Qt::ShortcutFocusReason);
-        if (m_refusedFor == widget) {
-            m_refusedFor = nullptr;
-            return true;
-        }
-        return false;
-    default:
-        return false;
-    }
+    auto* view = qobject_cast<QAbstractScrollArea*>(widget->parentWidget());
+    QWidget* target = view && view->viewport() == widget ? view : widget;
+    const bool refused = m_refusedFor == target;
+    m_refusedFor = nullptr;
+    return refused;
 }

@@ -14,14 +14,14 @@ QPushButton* commandButton(QWidget* parent, const char* name, const QString& tex
 // the chosen DeviceID and TagValue2 its description (both empty after a cancel).
 void ShowTerminalPicker();
 
-// A field that refuses to let the focus go cancels the focus change: the press or shortcut
-// that took the focus then does nothing (no button click, no row shown). The screen reports
-// each refusal with refusedFor(the widget the focus was going to).
+// A field that refuses to let the focus go cancels the focus change: the press on a list
+// that took the focus then does nothing (no row shown). The screen reports each refusal
+// with refusedFor(the widget the focus was going to).
 class FocusRefusal : public QObject
 {
 public:
     using QObject::QObject;
-    // Watches presses and shortcuts on `widget`; for an item view, pass its viewport.
+    // Watches presses on `widget`; for an item view, pass its viewport.
     void watch(QWidget* widget);
     void refusedFor(QWidget* next) { m_refusedFor = next; }
 

@@ -168,7 +168,7 @@ private Q_SLOTS:
     }
 
     // Enter on a refused number: one refusal, and the blank field the focus had reached is not
-    // tested when the focus goes back. A click that a refusal kept the focus from does nothing.
+    // tested when the focus goes back. A row clicked while the number refuses is not shown.
     void refusalTakesTheFocusBack()
     {
         WindowFixture f;
@@ -185,9 +185,27 @@ private Q_SLOTS:
         QTest::keyClick(number, Qt::Key_Return);
         QCOMPARE(f.messages.texts(), QStringList{kInUse});
         QCOMPARE(QApplication::focusWidget(), number);
-        QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("CmdNew")), Qt::LeftButton);
+        auto* list = screen.findChild<QTreeWidget*>(QStringLiteral("lvX"));
+        const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
         QCOMPARE(f.messages.texts(), (QStringList{kInUse, kInUse}));
-        QCOMPARE(number->text(), QStringLiteral("5"));
+        QVERIFY(edit(screen, "txtDescription")->text().isEmpty());
+    }
+
+    // On an empty register the focus starts in a blank Machine No: New still works.
+    void newFromABlankNumber()
+    {
+        WindowFixture f;
+        f.load();
+        FrmDeviceMaster screen(*f.window);
+        screen.Form_Load();
+        screen.show();
+        QApplication::setActiveWindow(&screen);
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        edit(screen, "TxtMacNo")->setFocus();
+        QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("CmdNew")), Qt::LeftButton);
+        QCOMPARE(screen.Tag(), QStringLiteral("NEW"));
+        QVERIFY(f.messages.shown.isEmpty());
     }
 
     // NEW adds a terminal the main window can connect; its Ok tests the fields again, so a
