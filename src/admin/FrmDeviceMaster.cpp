@@ -520,7 +520,8 @@ bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
         // clears the very field that would refuse it); Ok tests the fields itself, so leaving
         // for it would show a refusal twice.
         QWidget* next = QApplication::focusWidget();
-        const QList<QWidget*> untested = {CmdCancel, CmdSave, CmdNew, CmdEdit, CmdDelete};
+        const QList<QWidget*> untested = {CmdCancel, CmdSave,   CmdNew,
+                                          CmdEdit,   CmdDelete, DumpMachine};
         if (!m_validating && next && !untested.contains(next) && isAncestorOf(next)) {
             const QScopedValueRollback<bool> validating(m_validating, true);
             bool accepted = true;
