@@ -365,9 +365,11 @@ void FrmUtilities::XPButton1_Click()
 
 void FrmUtilities::XPButton2_Click()
 {
-    if (m_exporting)
+    // The disconnect yields: a second click delivered there would restart the terminal twice.
+    if (m_exporting || m_restarting)
         return;
     trapErrors(kForm, QStringLiteral("XPButton2_Click()"), [&] {
+        const QScopedValueRollback<bool> restarting(m_restarting, true);
         TerminalSdk& device = element();
         // The terminal this screen was opened on becomes current again, so the disconnect
         // and the row it marks are that terminal's, whatever a scheduler pass chose since.

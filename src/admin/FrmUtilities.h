@@ -108,4 +108,5 @@ private:
     QString m_comSettings;
     QString m_deviceDetails;
     bool m_exporting = false;
+    bool m_restarting = false;
 };

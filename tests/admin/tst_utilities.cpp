@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QtTest>
@@ -240,13 +241,16 @@ private Q_SLOTS:
     void restart_data()
     {
         QTest::addColumn<bool>("passMovedTheCurrentTerminal");
-        QTest::newRow("current terminal") << false;
-        QTest::newRow("after a pass chose another") << true;
+        QTest::addColumn<bool>("clickedAgainInTheYield");
+        QTest::newRow("current terminal") << false << false;
+        QTest::newRow("after a pass chose another") << true << false;
+        QTest::newRow("clicked again while disconnecting") << false << true;
     }
 
     void restart()
     {
         QFETCH(bool, passMovedTheCurrentTerminal);
+        QFETCH(bool, clickedAgainInTheYield);
         SimThread& gate = f->addTerminal(5, QStringLiteral("Gate"), SimState());
         SimThread& yard = f->addTerminal(6, QStringLiteral("Yard"), SimState());
         f->load();
@@ -258,6 +262,8 @@ private Q_SLOTS:
             f->window->SelectedItem = 2;
             f->window->MachineID = QStringLiteral("6");
         }
+        if (clickedAgainInTheYield)
+            QTimer::singleShot(0, &form, [&] { form.XPButton2->click(); });
         form.XPButton2_Click();
 
         QVERIFY(!form.isVisible());
