@@ -315,3 +315,9 @@ WHERE wh.Emp_ID IN (@empid, 0)
   AND wh.Day_ID = DATEDIFF(day, '19000107', CONVERT(date, @checkdate, 23)) % 7 + 1
 ORDER BY CASE WHEN wh.Emp_ID = @empid THEN 0 ELSE 1 END, wh.WorkHOur_ID
 GO
+
+
+-- The punch feed asks for each punch whether the employee's punch at that date and time is
+-- copied already.
+CREATE INDEX IX_Emp_Attn_Log_Temp_Bck_Punch ON Tbl_Emp_Attn_Log_Temp_Bck (EmpID, logDate, LogTime);
+GO

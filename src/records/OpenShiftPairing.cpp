@@ -1,0 +1,608 @@
+#include "OpenShiftPairing.h"
+
+#include "PairingValues.h"
+#include "data/CodeTables.h"
+#include "shell/Db.h"
+#include "shell/Startup.h"
+
+#include <QSqlQuery>
+
+using namespace PairingValues;
+
+namespace {
+const QString kDoubleDuty = QStringLiteral("Double Duty");
+const QString kAutoSignIn = QStringLiteral("System Auto Sign In");
+const QString kSubstituteLeave = QStringLiteral("Substitute Leave");
+// A pair is open while its sign-out holds one of these (or NULL).
+const QString kOpenTemp = QStringLiteral(
+    "(OutTIme IS NULL OR OutTIme = '' OR OutTIme = '0' OR OutTIme = 'Jan  1 1900 12:00AM')");
+const QString kOpenGeneral = QStringLiteral(
+    "(OUTTIME IS NULL OR OUTTIME = '' OR OUTTIME = '0' OR OUTTIME = 'Jan  1 1900 12:00AM')");
+// Double punches: a sign-in this close to a sign-in of the same day, or a sign-out this
+// close after a recorded sign-out, is the same press again.
+constexpr int kDoubleSeconds = 5 * 60;
+
+int secondsOf(const QTime& t)
+{
+    return t.msecsSinceStartOfDay() / 1000;
+}
+
+bool isSignIn(int inOut)
+{
+    return inOut == 0 || inOut == -1 || inOut == 3;
+}
+bool isSignOut(int inOut)
+{
+    return inOut == 1 || inOut == 2;
+}
+} // namespace
+
+struct OpenShiftPairing::Punch
+{
+    QVariant indx;
+    QVariant dateText; // as stored, to mark the copy taken
+    QVariant timeText;
+    QDate date;
+    QTime time;
+    QVariant verify;
+    QVariant inOut;
+};
+
+struct OpenShiftPairing::DayRows
+{
+    struct Temp
+    {
+        qint64 sno = 0;
+        QDate tdate;
+        QString inTime;
+        QVariant outTime;
+        QDate outDate;
+        int counter = 0;
+    };
+    struct General
+    {
+        QDate tdate;
+        QDate tdateOut;
+        QVariant inTime;
+        QVariant outTime;
+        int counter = 0;
+    };
+    QVector<Temp> temp;       // the pairing rows of the punch date and of the day before
+    QVector<General> general; // the day rows of the punch date, or signing out on it
+};
+
+struct OpenShiftPairing::Pair
+{
+    QDate tdate;
+    QVariant inTime;
+    QVariant outTime;
+    QVariant verify;
+    QVariant verifyOut;
+    QVariant outDate;
+    QVariant counter;
+    QVariant remarks;
+};
+
+OpenShiftPairing::OpenShiftPairing(Db& db, int branch, Progress progress)
+    : m_db(db), m_branch(branch), m_progress(std::move(progress))
+{
+}
+
+OpenShiftPairing::~OpenShiftPairing() = default;
+
+QVariant OpenShiftPairing::date(const QDate& day) const
+{
+    return dateValue(m_db, day);
+}
+
+void OpenShiftPairing::ExtDataToDBOpenShift(int EmpID)
+{
+    m_helperErrors.clear();
+    pairingPass(EmpID);
+    postingPass(EmpID);
+}
+
+// ---------------------------------------------------------------------------------------
+// The pairing pass
+
+void OpenShiftPairing::pairingPass(int EmpID)
+{
+    m_counter = 0;
+    m_dayCountRead = false;
+    m_lastSignInDate = QDate();
+
+    QVector<Punch> punches;
+    {
+        QSqlQuery q =
+            m_db.exec(QStringLiteral("SELECT Indx, VerifyMode, InOutMode, logDate, LogTime "
+                                     "FROM Tbl_Emp_Attn_Log_Temp_Bck "
+                                     "WHERE EmpID = ? AND IsNew = 1 ORDER BY Indx"),
+                      {EmpID});
+        while (q.next()) {
+            Punch p;
+            p.indx = q.value(0);
+            p.verify = q.value(1);
+            p.inOut = q.value(2);
+            p.dateText = q.value(3);
+            p.timeText = q.value(4);
+            p.date = dateOf(p.dateText);
+            p.time = timeFromText(p.timeText.toString());
+            punches.append(p);
+        }
+    }
+    m_value = 0;
+    m_maximum = int(punches.size());
+    if (m_progress)
+        m_progress(m_value, m_maximum);
+
+    QSqlQuery taken = m_db.prepare(QStringLiteral(
+        "UPDATE Tbl_Emp_Attn_Log_Temp_Bck SET IsNew = 0 "
+        "WHERE EmpID = ? AND Indx = ? AND logDate = ? AND LogTime = ? AND IsNew = 1"));
+    RecordRun run(m_db, kStretch, [this] {
+        if (m_progress)
+            m_progress(m_value, m_maximum);
+    });
+    for (const Punch& punch : std::as_const(punches)) {
+        run.record([&] {
+            if (!punch.date.isValid() || !punch.time.isValid() || punch.verify.isNull() ||
+                punch.inOut.isNull())
+                throw DbError(13, QStringLiteral("Type mismatch: the punch copy %1 of employee %2 "
+                                                 "reads \"%3\" \"%4\", which is no date and time "
+                                                 "with its codes. The punches before it are "
+                                                 "paired; it and those after it wait.")
+                                      .arg(punch.indx.toString())
+                                      .arg(EmpID)
+                                      .arg(punch.dateText.toString(), punch.timeText.toString()));
+            const bool advanced = handlePunch(EmpID, punch);
+            Db::run(taken, {EmpID, punch.indx, punch.dateText, punch.timeText});
+            if (advanced)
+                ++m_value;
+        });
+    }
+    run.finish();
+}
+
+OpenShiftPairing::DayRows OpenShiftPairing::readDayRows(int emp, const QDate& day)
+{
+    DayRows rows;
+    QSqlQuery t = m_db.exec(QStringLiteral("SELECT Sno, TDate, INTime, OutTIme, OutDate, counter "
+                                           "FROM Tbl_Emp_Attn_Log_Temp "
+                                           "WHERE Emp_Id = ? AND TDate IN (?, ?)"),
+                            {emp, date(day), date(day.addDays(-1))});
+    while (t.next())
+        rows.temp.append({t.value(0).toLongLong(), dateOf(t.value(1)), t.value(2).toString(),
+                          t.value(3), dateOf(t.value(4)), t.value(5).toInt()});
+    QSqlQuery g = m_db.exec(QStringLiteral("SELECT TDATE, TDATE_OUT, INTIME, OUTTIME, COUNTER "
+                                           "FROM Tbl_Emp_Attn_Log_General "
+                                           "WHERE EMP_ID = ? AND (TDATE = ? OR TDATE_OUT = ?)"),
+                            {emp, date(day), date(day)});
+    while (g.next())
+        rows.general.append(
+            {dateOf(g.value(0)), dateOf(g.value(1)), g.value(2), g.value(3), g.value(4).toInt()});
+    return rows;
+}
+
+bool OpenShiftPairing::handlePunch(int emp, const Punch& punch)
+{
+    const int inOut = punch.inOut.toInt();
+    if (!isSignIn(inOut) && !isSignOut(inOut))
+        return true;
+    const DayRows rows = readDayRows(emp, punch.date);
+    const int at = secondsOf(punch.time);
+
+    if (isSignIn(inOut)) {
+        // The window ends at the day's bounds: a sign-in just after midnight is no double
+        // of one just before it, which belongs to another day.
+        const int from = qMax(0, at - kDoubleSeconds);
+        const int to = qMin(86399, at + kDoubleSeconds);
+        for (const DayRows::Temp& r : rows.temp) {
+            const QTime in = timeFromText(r.inTime);
+            if (r.tdate == punch.date && in.isValid() && secondsOf(in) >= from &&
+                secondsOf(in) <= to)
+                return false;
+        }
+        signIn(emp, punch, rows);
+        return true;
+    }
+
+    // A second press of the sign-out key would otherwise close a stale row of the day
+    // before or become a sign-in of its own.
+    auto justSignedOut = [&](const QVariant& outTime) {
+        if (isOpenOutTime(outTime))
+            return false;
+        const QTime out = timeFromText(outTime.toString());
+        return out.isValid() && at >= secondsOf(out) && at - secondsOf(out) <= kDoubleSeconds;
+    };
+    for (const DayRows::Temp& r : rows.temp)
+        if (r.outDate == punch.date && justSignedOut(r.outTime))
+            return false;
+    for (const DayRows::General& g : rows.general)
+        if (g.tdateOut == punch.date && justSignedOut(g.outTime))
+            return false;
+    signOut(emp, punch, rows);
+    return true;
+}
+
+namespace {
+template <typename Rows> int maxCounter(const Rows& rows, const QDate& day)
+{
+    int counter = 0;
+    for (const auto& r : rows)
+        if (r.tdate == day)
+            counter = qMax(counter, r.counter);
+    return counter;
+}
+} // namespace
+
+void OpenShiftPairing::signIn(int emp, const Punch& punch, const DayRows& rows)
+{
+    const QString time = timeText(punch.time);
+    if (!(punch.date == m_lastSignInDate && m_dayCountRead)) {
+        m_counter = maxCounter(rows.general, punch.date);
+        if (m_counter == 0)
+            m_counter = maxCounter(rows.temp, punch.date);
+        m_dayCountRead = true;
+    }
+    if (m_counter == -1)
+        m_counter = 0;
+
+    bool posted = false;
+    for (const DayRows::General& g : rows.general)
+        posted = posted || (g.tdate == punch.date && g.inTime.toString() == time);
+    if (posted) {
+        m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET INTime = ?, Verify = ?, "
+                                    "SignInBranch = ?, IsNew = 1 WHERE Emp_Id = ? AND TDate = ?"),
+                     {time, punch.verify, m_branch, emp, date(punch.date)});
+    } else {
+        ++m_counter;
+        if (m_counter == 2 && IsDoubleDutyOut(emp, punch.date)) {
+            m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
+                                        "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
+                         {date(punch.date), emp, kDoubleDuty});
+            m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
+                                        "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
+                         {date(punch.date), emp, kDoubleDuty});
+            --m_counter;
+        }
+        m_db.execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp "
+                                    "(Emp_Id, TDate, INTime, Verify, SignInBranch, counter, IsNew) "
+                                    "VALUES (?, ?, ?, ?, ?, ?, 1)"),
+                     {emp, date(punch.date), time, punch.verify, m_branch, m_counter});
+    }
+    m_lastSignInDate = punch.date;
+}
+
+void OpenShiftPairing::signOut(int emp, const Punch& punch, const DayRows& rows)
+{
+    if (!m_dayCountRead) {
+        m_counter = maxCounter(rows.general, punch.date) - 1;
+        m_dayCountRead = true;
+        if (m_counter == -1)
+            m_counter = 0;
+    }
+
+    QVector<const DayRows::Temp*> sameDay;
+    for (const DayRows::Temp& r : rows.temp)
+        if (r.tdate == punch.date)
+            sameDay.append(&r);
+    if (sameDay.isEmpty()) {
+        if (!closeDayBefore(emp, punch, rows, true)) {
+            ++m_counter;
+            m_db.execute(
+                QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp "
+                               "(counter, Emp_Id, TDate, INTime, Verify, SignInBranch, "
+                               "IsNew, Remarks) VALUES (1, ?, ?, ?, ?, ?, 1, ?)"),
+                {emp, date(punch.date), timeText(punch.time), punch.verify, m_branch, kAutoSignIn});
+        }
+        return;
+    }
+
+    // The latest sign-in of the day more than 5 minutes (as DateDiff counts them) before
+    // the punch closes, if it is still open.
+    QString latest;
+    for (const DayRows::Temp* r : std::as_const(sameDay)) {
+        const QTime in = timeFromText(r->inTime);
+        if (in.isValid() && minuteBoundaries(in, punch.time) > 5 && r->inTime > latest)
+            latest = r->inTime;
+    }
+    bool closed = false;
+    if (!latest.isEmpty()) {
+        for (const DayRows::Temp* r : std::as_const(sameDay)) {
+            if (r->inTime != latest || !isOpenOutTime(r->outTime))
+                continue;
+            m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 1, OutTIme = ?, "
+                                        "OutDate = ?, VerifyOut = ?, SignOutBranch = ? "
+                                        "WHERE Sno = ?"),
+                         {timeText(punch.time), date(punch.date), punch.verify, m_branch, r->sno});
+            closed = true;
+        }
+    }
+    if (!closed) {
+        closeDayBefore(emp, punch, rows, false);
+        return;
+    }
+    // Sign-ins from 5 minutes before the sign-out onwards belong to no pair.
+    auto within = [&](const QString& inTime) {
+        const QTime in = timeFromText(inTime);
+        return in.isValid() && minuteBoundaries(in, punch.time) <= 5;
+    };
+    for (const DayRows::Temp* r : std::as_const(sameDay))
+        if (within(r->inTime))
+            m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE Sno = ?"),
+                         {r->sno});
+    QStringList removed;
+    for (const DayRows::General& g : rows.general) {
+        const QString in = g.inTime.toString();
+        if (g.tdate == punch.date && !g.inTime.isNull() && within(in) && !removed.contains(in)) {
+            m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
+                                        "WHERE EMP_ID = ? AND TDATE = ? AND INTIME = ?"),
+                         {emp, date(punch.date), in});
+            removed.append(in);
+        }
+    }
+}
+
+bool OpenShiftPairing::closeDayBefore(int emp, const Punch& punch, const DayRows& rows,
+                                      bool noRowsOnDate)
+{
+    const QDate before = punch.date.addDays(-1);
+    // One row closes, the latest open one: with two left open the day before, the shift
+    // that ends now is the later one.
+    const DayRows::Temp* open = nullptr;
+    for (const DayRows::Temp& r : rows.temp) {
+        if (r.tdate != before || !isOpenOutTime(r.outTime))
+            continue;
+        if (!open || r.inTime > open->inTime || (r.inTime == open->inTime && r.sno > open->sno))
+            open = &r;
+    }
+    if (!open)
+        return false;
+
+    const QVariant day = date(punch.date);
+    m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 1, OutTIme = ?, "
+                                "OutDate = ?, VerifyOut = ?, SignOutBranch = ? WHERE Sno = ?"),
+                 {timeText(punch.time), day, punch.verify, m_branch, open->sno});
+    // The punch date's open sign-ins go; its finished pairs stay.
+    m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE TDate = ? AND Emp_Id = ? "
+                                "AND ") +
+                     kOpenTemp,
+                 {day, emp});
+    m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General WHERE TDATE = ? AND "
+                                "EMP_ID = ? AND ") +
+                     kOpenGeneral,
+                 {day, emp});
+    m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET counter = counter - 1 "
+                                "WHERE OutDate = ? AND Emp_Id = ? AND counter = 2 AND TDate < ?"),
+                 {day, emp, day});
+    m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_General SET COUNTER = COUNTER - 1 "
+                                "WHERE TDATE_OUT = ? AND EMP_ID = ? AND COUNTER = 2 AND TDATE < ?"),
+                 {day, emp, day});
+    if (noRowsOnDate) {
+        m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
+                                    "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
+                     {day, emp, kDoubleDuty});
+        m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
+                                    "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
+                     {day, emp, kDoubleDuty});
+    }
+    return true;
+}
+
+bool OpenShiftPairing::IsDoubleDutyOut(int EmpID, const QDate& day)
+{
+    if (m_db.exists(QStringLiteral("SELECT TDATE FROM Tbl_Emp_Attn_Log_General "
+                                   "WHERE EMP_ID = ? AND TDATE_OUT = ? AND INREMARKS = ?"),
+                    {EmpID, date(day), kDoubleDuty}))
+        return true;
+    return m_db.exists(QStringLiteral("SELECT TDate FROM Tbl_Emp_Attn_Log_Temp "
+                                      "WHERE Emp_Id = ? AND OutDate = ? AND Remarks = ?"),
+                       {EmpID, date(day), kDoubleDuty});
+}
+
+// ---------------------------------------------------------------------------------------
+// The posting pass
+
+void OpenShiftPairing::postingPass(int EmpID)
+{
+    m_holidays.clear();
+    m_weekend.reset();
+    m_weekendCounts.reset();
+    m_category.reset();
+
+    QVector<Pair> pairs;
+    {
+        QSqlQuery q = m_db.exec(
+            QStringLiteral("SELECT TDate, INTime, OutTIme, Verify, VerifyOut, OutDate, counter, "
+                           "Remarks FROM Tbl_Emp_Attn_Log_Temp WHERE IsNew = 1 AND Emp_Id = ? "
+                           "ORDER BY TDate, Emp_Id, counter"),
+            {EmpID});
+        while (q.next())
+            pairs.append({dateOf(q.value(0)), q.value(1), q.value(2), q.value(3), q.value(4),
+                          q.value(5), q.value(6), q.value(7)});
+    }
+    RecordRun run(m_db, kStretch);
+    for (const Pair& pair : std::as_const(pairs))
+        run.record([&] { postPair(EmpID, pair); });
+    run.finish();
+}
+
+void OpenShiftPairing::postPair(int emp, const Pair& pair)
+{
+    const int code = !pair.verifyOut.isNull() ? pair.verifyOut.toInt()
+                     : !pair.verify.isNull()  ? pair.verify.toInt()
+                                              : 3;
+    const QString verifyText = VerifyModeNames::name(code);
+    const QVariant tdate = date(pair.tdate);
+
+    bool found = false;
+    QVariant latest;
+    {
+        QSqlQuery q = m_db.exec(QStringLiteral("SELECT OUTTIME FROM Tbl_Emp_Attn_Log_General "
+                                               "WHERE EMP_ID = ? AND TDATE = ? "
+                                               "AND (INTIME = ? OR OUTTIME = ?)"),
+                                {emp, tdate, pair.inTime, pair.outTime});
+        while (q.next()) {
+            found = true;
+            const QVariant out = q.value(0);
+            if (!out.isNull() && (latest.isNull() || out.toString() > latest.toString()))
+                latest = out;
+        }
+    }
+
+    if (found) {
+        // The day row is posted already; a sign-out that arrived since closes it.
+        if (isOpenOutTime(latest) && !pair.outTime.isNull()) {
+            const QDate out = dateOf(pair.outDate).isValid() ? dateOf(pair.outDate) : pair.tdate;
+            m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_General SET OUTTIME = ?, "
+                                        "OUTMODE = ?, TDATE_OUT = ? WHERE EMP_ID = ? AND TDATE = ? "
+                                        "AND INTIME = (SELECT MAX(INTIME) FROM "
+                                        "Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND TDATE = ?)"),
+                         {pair.outTime, verifyText, date(out), emp, tdate, emp, tdate});
+        }
+        return;
+    }
+
+    const QDate checkDate = pair.tdate.isValid() ? pair.tdate : dateOf(pair.outDate);
+    const int category = creditCategory(emp, checkDate);
+    const int workHour = workingHour(emp, pair.tdate, pair.inTime);
+    const QString outDateText = pair.outDate.toString().trimmed();
+    const QString outTimeText = pair.outTime.toString().trimmed();
+    const bool open = pair.outDate.isNull() || outDateText.isEmpty() ||
+                      outDateText == QLatin1String("0") || pair.outTime.isNull() ||
+                      outTimeText == QLatin1String("0");
+    // One day of leave per day worked, however many pairs the day has.
+    const bool credited =
+        category == 1 &&
+        m_db.exists(QStringLiteral("SELECT EMP_ID FROM Tbl_Emp_Attn_Log_General "
+                                   "WHERE EMP_ID = ? AND TDATE = ? AND ATT_STATUS = 1"),
+                    {emp, tdate});
+
+    const QVariant remarks = pair.remarks.isNull() ? QVariant(QStringLiteral("")) : pair.remarks;
+    m_db.execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_General (EMP_ID, WORKHOUR_ID, "
+                                "TDATE, INTIME, OUTTIME, INMODE, OUTMODE, ATT_STATUS, TDATE_OUT, "
+                                "COUNTER, INREMARKS) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                 {emp, workHour, tdate, pair.inTime,
+                  open ? QVariant(QMetaType::fromType<QString>()) : pair.outTime, verifyText,
+                  verifyText, category, open ? tdate : date(dateOf(pair.outDate)), pair.counter,
+                  remarks});
+    if (open) {
+        m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 0 "
+                                    "WHERE Emp_Id = ? AND TDate = ? AND INTime = ?"),
+                     {emp, tdate, pair.inTime});
+    } else {
+        m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
+                                    "WHERE Emp_Id = ? AND TDate <= ? AND INTime <= ?"),
+                     {emp, tdate, pair.inTime});
+    }
+    if (category == 1 && !credited) {
+        try {
+            atomically(m_db, [&] { Add_SubstituteLeave(emp); });
+        } catch (const DbError& e) {
+            m_helperErrors.append({QStringLiteral("Add_SubstituteLeave()"), e});
+        }
+    }
+}
+
+int OpenShiftPairing::creditCategory(int emp, const QDate& checkDate)
+{
+    auto holiday = m_holidays.constFind(checkDate);
+    if (holiday == m_holidays.constEnd())
+        holiday = m_holidays.insert(
+            checkDate, m_db.exists(QStringLiteral("SELECT holiday_id FROM Tbl_Org_Holiday "
+                                                  "WHERE holiday_date = ?"),
+                                   {date(checkDate)}));
+    if (holiday.value())
+        return categoryOnce(emp);
+
+    if (!m_weekend) {
+        const QString sql = QStringLiteral(
+            "SELECT sun, mon, tue, wed, thu, fri, sat FROM Tbl_Org_WeekEnd WHERE emp_id = ?");
+        QSqlQuery q = m_db.exec(sql, {emp});
+        bool row = q.next();
+        if (!row) {
+            q = m_db.exec(sql, {0});
+            row = q.next();
+        }
+        QVector<bool> days(7, false);
+        if (row)
+            for (int i = 0; i < 7; ++i)
+                days[i] = q.value(i).toInt() != 0;
+        m_weekend = days;
+    }
+    // Sunday is day 1 of the weekend row; Qt counts Monday 1 to Sunday 7.
+    if (!checkDate.isValid() || !(*m_weekend)[checkDate.dayOfWeek() % 7])
+        return 0;
+    if (!m_weekendCounts) {
+        QSqlQuery q = m_db.exec(QStringLiteral("SELECT CHKDontCal FROM Tbl_Emp_Off_Info "
+                                               "WHERE PID = (SELECT pid FROM Tbl_Emp_DBID "
+                                               "WHERE emp_id = ?)"),
+                                {emp});
+        m_weekendCounts = q.next() && !q.value(0).isNull() && q.value(0).toInt() == 0;
+    }
+    return *m_weekendCounts ? categoryOnce(emp) : 0;
+}
+
+int OpenShiftPairing::categoryOnce(int emp)
+{
+    if (m_category)
+        return *m_category;
+    try {
+        m_category = get_Cate(emp);
+        return *m_category;
+    } catch (const DbError& e) {
+        m_helperErrors.append({QStringLiteral("get_Cate ()"), e});
+        return 0;
+    }
+}
+
+int OpenShiftPairing::workingHour(int emp, const QDate& day, const QVariant& inTime)
+{
+    QSqlQuery q = m_db.exec(m_db.dialect().workingHourQuery(),
+                            {emp, day.toString(QStringLiteral("yyyy-MM-dd")), inTime});
+    if (q.next() && !q.value(0).isNull())
+        return q.value(0).toInt();
+    return 1;
+}
+
+int OpenShiftPairing::get_Cate(int EmpID)
+{
+    const QVariant category =
+        m_db.scalar(QStringLiteral("SELECT emp_category FROM Tbl_Emp_Off_Info "
+                                   "WHERE PID = (SELECT pid FROM Tbl_Emp_DBID WHERE emp_id = ?)"),
+                    {EmpID});
+    return category.isNull() ? 0 : category.toInt();
+}
+
+void OpenShiftPairing::Add_SubstituteLeave(int EmpID)
+{
+    QVariant leaveId;
+    {
+        QSqlQuery q = m_db.exec(
+            QStringLiteral("SELECT Leave_Id FROM Tbl_Org_Leave_Info WHERE Leave_Name = ?"),
+            {kSubstituteLeave});
+        if (q.next())
+            leaveId = q.value(0);
+    }
+    if (!leaveId.isValid()) {
+        leaveId = get_MaxId(QStringLiteral("Tbl_Org_Leave_Info"), QStringLiteral("Leave_Id"), m_db);
+        m_db.execute(QStringLiteral("INSERT INTO Tbl_Org_Leave_Info "
+                                    "(Leave_Id, Leave_Name, Leave_Days, Leave_Type) "
+                                    "VALUES (?, ?, 1, 2)"),
+                     {leaveId, kSubstituteLeave});
+    }
+    QSqlQuery q = m_db.exec(
+        QStringLiteral("SELECT Given FROM Tbl_Org_Leave_Log WHERE Leave_Id = ? AND Emp_Id = ?"),
+        {leaveId, EmpID});
+    if (q.next()) {
+        const int given = q.value(0).toInt();
+        q.finish();
+        m_db.execute(QStringLiteral("UPDATE Tbl_Org_Leave_Log SET Given = ? "
+                                    "WHERE Leave_Id = ? AND Emp_Id = ?"),
+                     {given + 1, leaveId, EmpID});
+    } else {
+        q.finish();
+        m_db.execute(QStringLiteral("INSERT INTO Tbl_Org_Leave_Log (Emp_Id, Leave_Id, Given) "
+                                    "VALUES (?, ?, 1)"),
+                     {EmpID, leaveId});
+    }
+}
