@@ -1,3 +1,5 @@
+#include "admin/AdminScreens.h"
+#include "records/RecordsScreens.h"
 #include "shell/Startup.h"
 #include "terminals/frm2.h"
 
@@ -14,6 +16,8 @@ int main(int argc, char* argv[])
     std::unique_ptr<frm2> window;
     const bool started = Main([&] {
         window = std::make_unique<frm2>();
+        registerAdminScreens(*window);
+        registerRecordsScreens(*window);
         window->Form_Load();
         window->show();
     });

@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -181,9 +183,30 @@ QString timestampedFileStem(const QDateTime& when)
                .arg(t.hour() < 12 ? QStringLiteral("Am") : QStringLiteral("Pm"));
 }
 
-void WriteTimestampedFile(const QString& text, QString& folder)
+bool WriteTimestampedFile(const QString& text, QString& folder)
 {
     folder = folder + QLatin1Char('/') + timestampedFileStem(Clock::now()) + QStringLiteral(".txt");
     shared().LastTextFilePath = folder;
-    appendLine(folder, text);
+    const QByteArray bytes = text.toUtf8() + "\r\n";
+    if (!QFileInfo::exists(folder)) {
+        // A new file appears whole or not at all: a half-written script would load half.
+        QSaveFile file(folder);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        if (file.write(bytes) != bytes.size()) {
+            file.cancelWriting();
+            return false;
+        }
+        return file.commit();
+    }
+    // A second write in the same second goes to the same file; a short append is cut
+    // back so the file keeps only whole texts.
+    QFile file(folder);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const qint64 before = file.size();
+    if (file.write(bytes) == bytes.size() && file.flush())
+        return true;
+    file.resize(before);
+    return false;
 }

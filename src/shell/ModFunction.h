@@ -40,8 +40,9 @@ void FormatGridRow(QTableWidget* grid, bool Bold, int Size, const QString& FontN
 void WriteSchedulerLog(const QString& text);
 
 // Appends text (CR LF) to "<folder>/MM.DD.YYYY HH.NN.SS Am.txt" named by the clock; hands
-// the full path back in folder and in LastTextFilePath. Errors are ignored.
-void WriteTimestampedFile(const QString& text, QString& folder);
+// the full path back in folder and in LastTextFilePath. True when every byte was written;
+// a file the call creates is there whole or not at all.
+bool WriteTimestampedFile(const QString& text, QString& folder);
 
 // "12.06.2026 02.26.57 Pm" for 2:26:57 pm on 6 December 2026.
 QString timestampedFileStem(const class QDateTime& when);

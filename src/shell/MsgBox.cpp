@@ -10,10 +10,10 @@ MsgBox::Handler& handler()
     return h;
 }
 
-int showDialog(const QString& text, int style)
+int showDialog(const QString& text, int style, const QString& title)
 {
     QMessageBox box;
-    box.setWindowTitle(AppTitle());
+    box.setWindowTitle(title.isEmpty() ? AppTitle() : title);
     box.setText(text);
     const int buttons = style & 0x0F;
     switch (style & 0xF0) {
@@ -53,8 +53,8 @@ int showDialog(const QString& text, int style)
 }
 }  // namespace
 
-MsgBox::MsgBox(const QString& text, int style)
-    : m_answer(handler() ? handler()(text, style) : showDialog(text, style))
+MsgBox::MsgBox(const QString& text, int style, const QString& title)
+    : m_answer(handler() ? handler()(text, style, title) : showDialog(text, style, title))
 {}
 
 void MsgBox::setHandler(Handler h) { handler() = std::move(h); }

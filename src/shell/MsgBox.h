@@ -1,7 +1,8 @@
 #pragma once
 // Message boxes in the styles the screens use: 0 OK, 16 critical, 36 yes/no question,
 // 48 exclamation, 52 yes/no exclamation, 64 information, 68 yes/no information. The
-// window title is always the application's. Tests install a handler instead of a dialog.
+// window title is the application's unless a title is given. Tests install a handler
+// instead of a dialog.
 //
 //     MsgBox("No data to extract", 48);
 //     if (MsgBox(question, 36) == vbYes) ...
@@ -18,9 +19,9 @@ constexpr int vbNo = 7;
 class MsgBox
 {
 public:
-    using Handler = std::function<int(const QString& text, int style)>;
+    using Handler = std::function<int(const QString& text, int style, const QString& title)>;
 
-    MsgBox(const QString& text, int style = 0);
+    MsgBox(const QString& text, int style = 0, const QString& title = QString());
     operator int() const { return m_answer; }
 
     // Replaces the dialog (tests); an empty handler restores it.

@@ -83,17 +83,6 @@ private:
     bool m_on = true;
 };
 
-class BusyScope
-{
-public:
-    explicit BusyScope(bool& flag) : m_flag(flag), m_was(flag) { m_flag = true; }
-    ~BusyScope() { m_flag = m_was; }
-
-private:
-    bool& m_flag;
-    bool m_was;
-};
-
 QString fieldText(const QSqlQuery& q, const char* name)
 {
     const QVariant v = q.value(QLatin1String(name));
@@ -768,7 +757,7 @@ void frm2::MnuDisConnect_Click()
         TerminalSdk& device = element(SelectedItem);
         device.SdkPrepareDisconnect(150);
         {
-            BusyScope busy(m_busy);
+            BusyGuard busy(*this);
             QCoreApplication::processEvents();
         }
         if (ListMode() == QLatin1String("D")) {
@@ -807,8 +796,15 @@ void frm2::txtTime_Change()
     if (!m_trigger || m_trigger->isRunning())
         return;
     m_trigger->setRunning(true);
+    // The pass moves the current terminal from task to task. The operator's highlighted
+    // row must be current again afterwards, or a command such as Clear Device Log would
+    // act on the last task's terminal.
+    const int operatorItem = SelectedItem;
+    const QVariant operatorMachine = MachineID;
     trapErrors(objectName(), QStringLiteral("TxtTime_Change()"),
                [this] { SchedulerPass::run(shared().Cnxn, *this, Clock::now()); });
+    SelectedItem = operatorItem;
+    MachineID = operatorMachine;
     m_trigger->setRunning(false);
 }
 
@@ -892,7 +888,7 @@ void frm2::MnuViewLogs_Click()
         MsgBox(kProceed, 48);
         return;
     }
-    BusyScope busy(m_busy);
+    BusyGuard busy(*this);
     std::unique_ptr<frmProgressBar> progress;
     trapErrors(objectName(), QStringLiteral("MnuViewLogs_Click()"), [&] {
         TerminalSdk& device = element(SelectedItem);
@@ -1078,20 +1074,109 @@ void frm2::Toolbar1_ButtonMenuClick(const QString& key)
 }
 
 // ---------------------------------------------------------------------------------------
-// Openers of the other screens; each is filled in with its screen.
+// Openers of the other screens. Each procedure applies its guards here; the screen itself
+// comes from the opener src/app registered under the procedure's name.
 
-void frm2::MnuDeviceMaster_Click() {}
-void frm2::mnuViewDeviceUsers_Click() {}
-void frm2::mnuDownloadUserInfo_Click() {}
-void frm2::mnuUploadUserInfo_Click() {}
-void frm2::mnuUpload_Click() {}
-void frm2::MnuUSBLogImport_Click() {}
-void frm2::mnuRepairData_Click() {}
-void frm2::MnuSettings_Click() {}
+void frm2::setScreenOpener(const QString& procedure, ScreenOpener opener)
+{
+    m_openers.insert(procedure, std::move(opener));
+}
+
+bool frm2::openScreen(const QString& procedure)
+{
+    const auto it = m_openers.constFind(procedure);
+    if (it == m_openers.constEnd() || !*it)
+        return false;
+    // A copy: an opener may register openers of its own while it runs.
+    const ScreenOpener opener = *it;
+    opener(*this);
+    return true;
+}
+
+void frm2::openGuardedScreen(const QString& procedure, bool listGuard,
+                             const QString& linkMessage)
+{
+    if (!m_openers.value(procedure))
+        return;
+    if (listGuard && !listModeGuard())
+        return;
+    if (!linkMessage.isEmpty() && !linkGuard(linkMessage))
+        return;
+    openScreen(procedure);
+}
+
+bool frm2::listModeGuard()
+{
+    if (ListMode() != QLatin1String("L"))
+        return true;
+    MsgBox(kProceed, 48);
+    return false;
+}
+
+bool frm2::linkGuard(const QString& message)
+{
+    if (SelectedItem >= 0 && SelectedItem < TermCtl1.size() &&
+        IsDeviceConnected(*TermCtl1.at(SelectedItem)))
+        return true;
+    MsgBox(message, 16);
+    return false;
+}
+
+void frm2::MnuDeviceMaster_Click()
+{
+    openGuardedScreen(QStringLiteral("MnuDeviceMaster_Click"), true);
+}
+
+void frm2::mnuViewDeviceUsers_Click()
+{
+    openGuardedScreen(QStringLiteral("mnuViewDeviceUsers_Click"), true,
+                      QStringLiteral("Device is not Connected"));
+}
+
+void frm2::mnuDownloadUserInfo_Click()
+{
+    openGuardedScreen(QStringLiteral("mnuDownloadUserInfo_Click"), true,
+                      QStringLiteral("Device is not Connected"));
+}
+
+void frm2::mnuUploadUserInfo_Click()
+{
+    openGuardedScreen(QStringLiteral("mnuUploadUserInfo_Click"), true);
+}
+
+void frm2::mnuUpload_Click()
+{
+    openScreen(QStringLiteral("mnuUpload_Click"));
+}
+
+void frm2::MnuUSBLogImport_Click()
+{
+    openScreen(QStringLiteral("MnuUSBLogImport_Click"));
+}
+
+void frm2::mnuRepairData_Click()
+{
+    openScreen(QStringLiteral("mnuRepairData_Click"));
+}
+
+void frm2::MnuSettings_Click()
+{
+    openScreen(QStringLiteral("MnuSettings_Click"));
+}
+
 void frm2::MnuScheduler_Click()
 {
     FrmScheduler dialog;
     dialog.Form_Load();
     dialog.exec();
 }
-void frm2::MnuLogHistory_Click() {}
+
+void frm2::MnuLogHistory_Click()
+{
+    openScreen(QStringLiteral("MnuLogHistory_Click"));
+}
+
+void frm2::ShowSuperLogData()
+{
+    openScreen(QStringLiteral("ShowSuperLogData"));
+}

@@ -9,10 +9,12 @@
 #include "SchedulerPass.h"
 #include "shell/Db.h"
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class LogListModel;
@@ -74,9 +76,37 @@ public:
     QString PanelText(int panel) const;
     // The view mode of the terminal list: 0 large icons, 3 report.
     long ListViewMode() const { return m_viewMode; }
-    // True while a command yields to the event loop; commands started meanwhile are
-    // refused without a word.
-    bool isBusy() const { return m_busy; }
+    // True while a job yields to the event loop; commands, toolbar keys and the minute
+    // trigger started meanwhile are refused without a word.
+    bool isBusy() const { return m_busy > 0; }
+
+    // Held by a job that yields, for its whole run (log listing, template download, USB
+    // import, ...). Guards nest; the window is free again when the last one goes.
+    class BusyGuard
+    {
+    public:
+        explicit BusyGuard(frm2& window) : m_window(window) { ++m_window.m_busy; }
+        ~BusyGuard() { --m_window.m_busy; }
+        BusyGuard(const BusyGuard&) = delete;
+        BusyGuard& operator=(const BusyGuard&) = delete;
+
+    private:
+        frm2& m_window;
+    };
+
+    // The screens of admin and records live above this window; src/app hands their
+    // openers over at start, keyed by the menu procedure that opens them
+    // ("MnuDeviceMaster_Click", ...). A procedure without an opener does nothing.
+    using ScreenOpener = std::function<void(frm2& window)>;
+    void setScreenOpener(const QString& procedure, ScreenOpener opener);
+    // Runs the opener of `procedure`; false when there is none.
+    bool openScreen(const QString& procedure);
+
+    // The guards commands and openers apply. List mode: "Press F5 key to proceed." while
+    // the log is listed. Link: `message` (critical style) when the current terminal's
+    // element has no link. Each returns true when the command may go on.
+    bool listModeGuard();
+    bool linkGuard(const QString& message);
 
     // Load and unload
     void Form_Load();
@@ -114,6 +144,8 @@ public:
     void MnuSettings_Click();
     void MnuScheduler_Click();
     void MnuLogHistory_Click();
+    // Opens the operation-log viewer; no command is bound to it.
+    void ShowSuperLogData();
 
     // The scheduler pass, raised by Timer2 once in each minute through the hidden txtTime.
     void txtTime_Change();
@@ -156,6 +188,10 @@ private:
     void showDeviceModel();
     void applyViewMode();
     void selectRow(int index);
+    // Opens the screen registered under `procedure` once its guards let it: the list-mode
+    // guard when asked, the link guard when a message is given. No opener: nothing at all.
+    void openGuardedScreen(const QString& procedure, bool listGuard,
+                           const QString& linkMessage = QString());
     void showEmptyLogMessage();
 
     Db MainConnection;
@@ -171,7 +207,8 @@ private:
     QStandardItemModel* m_message = nullptr;
     QLabel* m_panels[3] = {nullptr, nullptr, nullptr};
     long m_viewMode = 3;
-    bool m_busy = false;
+    int m_busy = 0; // BusyGuards held
+    QHash<QString, ScreenOpener> m_openers;
     bool m_filling = false; // the list is being refilled: selection changes are no clicks
     bool m_unloaded = false;
     std::unique_ptr<MinuteTrigger> m_trigger;

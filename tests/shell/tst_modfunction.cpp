@@ -194,12 +194,12 @@ private Q_SLOTS:
     {
         Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(14, 26, 57)));
         QString folder = env->root();
-        WriteTimestampedFile("insert into attd values ('Zoë''s', 1);", folder);
+        QVERIFY(WriteTimestampedFile("insert into attd values ('Zoë''s', 1);", folder));
         QCOMPARE(folder, env->root() + "/12.06.2026 02.26.57 Pm.txt");
         QCOMPARE(shared().LastTextFilePath, folder);
         Clock::advance(500);
         QString again = env->root();
-        WriteTimestampedFile("second", again);
+        QVERIFY(WriteTimestampedFile("second", again));
         QCOMPARE(again, folder);
         QFile f(folder);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -231,7 +231,7 @@ private Q_SLOTS:
         WriteSchedulerLog("lost");
         QVERIFY(boxes->shown.isEmpty());
         QString folder = blocked;
-        WriteTimestampedFile("lost too", folder);
+        QVERIFY(!WriteTimestampedFile("lost too", folder));
         QVERIFY(boxes->shown.isEmpty());
         QCOMPARE(QFileInfo(blocked).size(), 0);
     }

@@ -79,8 +79,9 @@ void TempDatabase::openShared() { shared().Cnxn.openSqliteFile(m_path); }
 
 MsgBoxRecorder::MsgBoxRecorder()
 {
-    MsgBox::setHandler([this](const QString& text, int style) {
+    MsgBox::setHandler([this](const QString& text, int style, const QString& title) {
         shown.append({text, style});
+        titles.append(title);
         if (!answers.isEmpty())
             return answers.takeFirst();
         return (style & 0x0F) == 4 ? vbYes : vbOK;

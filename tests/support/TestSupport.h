@@ -65,9 +65,14 @@ public:
     MsgBoxRecorder();
     ~MsgBoxRecorder();
     QVector<QPair<QString, int>> shown;
+    QStringList titles;  // the title each box was given; empty: the application's
     QVector<int> answers;  // consumed in order; empty gives vbYes for yes/no, else vbOK
     QStringList texts() const;
-    void clear() { shown.clear(); }
+    void clear()
+    {
+        shown.clear();
+        titles.clear();
+    }
 };
 
 // Records every call of the error dialog instead of showing it.

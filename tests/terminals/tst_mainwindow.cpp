@@ -530,6 +530,50 @@ private Q_SLOTS:
                  QStringLiteral("Data Extract Failed (5)any day,10:00\r\n"));
     }
 
+    // A job that yields holds the minute back; the pass comes on the first tick after.
+    void busyJobHoldsTheSchedulerPassBack()
+    {
+        SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 10));
+        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(9, 59, 50)));
+        load();
+        db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
+                                 "TaskEachDay, DeviceID) values (1, 4, 'any day', '10:00', '1', 5)"));
+        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
+        {
+            frm2::BusyGuard job(*window);
+            frm2::BusyGuard nested(*window);
+            window->Timer2_Timer();
+            QVERIFY(window->isBusy());
+        }
+        QCOMPARE(sim.state().punches.size(), 10);
+        QVERIFY(!window->isBusy());
+        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 2)));
+        window->Timer2_Timer();
+        QVERIFY(sim.state().punches.isEmpty());
+        QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 10);
+    }
+
+    // After a pass the operator's row is current again: clearing the log clears the
+    // terminal the operator chose, not the last task's.
+    void passLeavesTheOperatorsTerminalCurrent()
+    {
+        SimThread& front = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 3));
+        SimThread& yard = addTerminal(6, QStringLiteral("Yard"), terminal(6, 4));
+        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(9, 59, 50)));
+        load();
+        connectRow(1);
+        db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
+                                 "TaskEachDay, DeviceID) values (2, 1, 'any day', '10:00', '1', 6)"));
+        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
+        window->Timer2_Timer();
+        QVERIFY(IsDeviceConnected(*window->TermCtl1.at(2)));
+        QCOMPARE(window->SelectedItem, 1);
+        QCOMPARE(window->MachineID.toString(), QStringLiteral("5"));
+        window->mnudeleteattendancedata_Click();
+        QVERIFY(front.state().punches.isEmpty());
+        QCOMPARE(yard.state().punches.size(), 4);
+    }
+
     void schedulerMenuOpensTheTaskEditor()
     {
         load();

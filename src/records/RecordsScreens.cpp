@@ -1,0 +1,8 @@
+#include "RecordsScreens.h"
+
+#include "terminals/frm2.h"
+
+void registerRecordsScreens(frm2& window)
+{
+    Q_UNUSED(window);
+}
