@@ -5,8 +5,6 @@
 #include "shell/Db.h"
 #include "shell/Startup.h"
 
-#include <QSqlQuery>
-
 using namespace PairingValues;
 
 namespace {
@@ -84,7 +82,8 @@ struct OpenShiftPairing::Pair
 };
 
 OpenShiftPairing::OpenShiftPairing(Db& db, int branch, Progress progress)
-    : m_db(db), m_branch(branch), m_progress(std::move(progress))
+    : m_db(db), m_sql(std::make_unique<Statements>(db)), m_branch(branch),
+      m_progress(std::move(progress))
 {
 }
 
@@ -98,87 +97,124 @@ QVariant OpenShiftPairing::date(const QDate& day) const
 void OpenShiftPairing::ExtDataToDBOpenShift(int EmpID)
 {
     m_helperErrors.clear();
-    pairingPass(EmpID);
-    postingPass(EmpID);
+    const std::unique_ptr<RecordRun> run = newRun();
+    pairPunches(EmpID, *run);
+    postPairs(EmpID, *run);
+    run->finish();
+}
+
+void OpenShiftPairing::pairingPass(int EmpID)
+{
+    m_helperErrors.clear();
+    const std::unique_ptr<RecordRun> run = newRun();
+    pairPunches(EmpID, *run);
+    run->finish();
+}
+
+void OpenShiftPairing::postingPass(int EmpID)
+{
+    m_helperErrors.clear();
+    const std::unique_ptr<RecordRun> run = newRun();
+    postPairs(EmpID, *run);
+    run->finish();
+}
+
+std::unique_ptr<RecordRun> OpenShiftPairing::newRun()
+{
+    auto progress = [this] {
+        if (m_progress)
+            m_progress(m_value, m_maximum);
+    };
+    // What a stretch run again must start from.
+    auto mark = [this] {
+        const int counter = m_counter;
+        const bool dayCountRead = m_dayCountRead;
+        const QDate lastSignInDate = m_lastSignInDate;
+        const int value = m_value;
+        const qsizetype errors = m_helperErrors.size();
+        return std::function<void()>([=, this] {
+            m_counter = counter;
+            m_dayCountRead = dayCountRead;
+            m_lastSignInDate = lastSignInDate;
+            m_value = value;
+            m_helperErrors.erase(m_helperErrors.begin() + errors, m_helperErrors.end());
+        });
+    };
+    return std::make_unique<RecordRun>(m_db, kStretch, progress, mark);
 }
 
 // ---------------------------------------------------------------------------------------
 // The pairing pass
 
-void OpenShiftPairing::pairingPass(int EmpID)
+void OpenShiftPairing::pairPunches(int EmpID, RecordRun& run)
 {
     m_counter = 0;
     m_dayCountRead = false;
     m_lastSignInDate = QDate();
 
-    QVector<Punch> punches;
-    {
-        QSqlQuery q =
-            m_db.exec(QStringLiteral("SELECT Indx, VerifyMode, InOutMode, logDate, LogTime "
-                                     "FROM Tbl_Emp_Attn_Log_Temp_Bck "
-                                     "WHERE EmpID = ? AND IsNew = 1 ORDER BY Indx"),
-                      {EmpID});
-        while (q.next()) {
-            Punch p;
-            p.indx = q.value(0);
-            p.verify = q.value(1);
-            p.inOut = q.value(2);
-            p.dateText = q.value(3);
-            p.timeText = q.value(4);
-            p.date = dateOf(p.dateText);
-            p.time = timeFromText(p.timeText.toString());
-            punches.append(p);
-        }
+    m_punches.clear();
+    for (const QVariantList& row :
+         m_sql->rows(QStringLiteral("SELECT Indx, VerifyMode, InOutMode, logDate, LogTime "
+                                    "FROM Tbl_Emp_Attn_Log_Temp_Bck "
+                                    "WHERE EmpID = ? AND IsNew = 1 ORDER BY Indx"),
+                     {EmpID})) {
+        Punch p;
+        p.indx = row[0];
+        p.verify = row[1];
+        p.inOut = row[2];
+        p.dateText = row[3];
+        p.timeText = row[4];
+        p.date = dateOf(p.dateText);
+        p.time = timeFromText(p.timeText.toString());
+        m_punches.append(p);
     }
     m_value = 0;
-    m_maximum = int(punches.size());
+    m_maximum = int(m_punches.size());
     if (m_progress)
         m_progress(m_value, m_maximum);
 
-    QSqlQuery taken = m_db.prepare(QStringLiteral(
-        "UPDATE Tbl_Emp_Attn_Log_Temp_Bck SET IsNew = 0 "
-        "WHERE EmpID = ? AND Indx = ? AND logDate = ? AND LogTime = ? AND IsNew = 1"));
-    RecordRun run(m_db, kStretch, [this] {
-        if (m_progress)
-            m_progress(m_value, m_maximum);
-    });
-    for (const Punch& punch : std::as_const(punches)) {
-        run.record([&] {
-            if (!punch.date.isValid() || !punch.time.isValid() || punch.verify.isNull() ||
-                punch.inOut.isNull())
-                throw DbError(13, QStringLiteral("Type mismatch: the punch copy %1 of employee %2 "
-                                                 "reads \"%3\" \"%4\", which is no date and time "
-                                                 "with its codes. The punches before it are "
-                                                 "paired; it and those after it wait.")
-                                      .arg(punch.indx.toString())
-                                      .arg(EmpID)
-                                      .arg(punch.dateText.toString(), punch.timeText.toString()));
-            const bool advanced = handlePunch(EmpID, punch);
-            Db::run(taken, {EmpID, punch.indx, punch.dateText, punch.timeText});
-            if (advanced)
-                ++m_value;
-        });
-    }
-    run.finish();
+    for (qsizetype i = 0; i < m_punches.size(); ++i)
+        run.record([this, EmpID, i] { pairPunch(EmpID, m_punches[i]); });
+}
+
+void OpenShiftPairing::pairPunch(int EmpID, const Punch& punch)
+{
+    if (!punch.date.isValid() || !punch.time.isValid() || punch.verify.isNull() ||
+        punch.inOut.isNull())
+        throw DbError(13, QStringLiteral("Type mismatch: the punch copy %1 of employee %2 reads "
+                                         "\"%3\" \"%4\", which is no date and time with its "
+                                         "codes. The punches before it are paired; it and those "
+                                         "after it wait.")
+                              .arg(punch.indx.toString())
+                              .arg(EmpID)
+                              .arg(punch.dateText.toString(), punch.timeText.toString()));
+    const bool advanced = handlePunch(EmpID, punch);
+    m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp_Bck SET IsNew = 0 "
+                                  "WHERE EmpID = ? AND Indx = ? AND logDate = ? "
+                                  "AND LogTime = ? AND IsNew = 1"),
+                   {EmpID, punch.indx, punch.dateText, punch.timeText});
+    if (advanced)
+        ++m_value;
 }
 
 OpenShiftPairing::DayRows OpenShiftPairing::readDayRows(int emp, const QDate& day)
 {
     DayRows rows;
-    QSqlQuery t = m_db.exec(QStringLiteral("SELECT Sno, TDate, INTime, OutTIme, OutDate, counter "
-                                           "FROM Tbl_Emp_Attn_Log_Temp "
-                                           "WHERE Emp_Id = ? AND TDate IN (?, ?)"),
-                            {emp, date(day), date(day.addDays(-1))});
-    while (t.next())
-        rows.temp.append({t.value(0).toLongLong(), dateOf(t.value(1)), t.value(2).toString(),
-                          t.value(3), dateOf(t.value(4)), t.value(5).toInt()});
-    QSqlQuery g = m_db.exec(QStringLiteral("SELECT TDATE, TDATE_OUT, INTIME, OUTTIME, COUNTER "
-                                           "FROM Tbl_Emp_Attn_Log_General "
-                                           "WHERE EMP_ID = ? AND (TDATE = ? OR TDATE_OUT = ?)"),
-                            {emp, date(day), date(day)});
-    while (g.next())
-        rows.general.append(
-            {dateOf(g.value(0)), dateOf(g.value(1)), g.value(2), g.value(3), g.value(4).toInt()});
+    for (const QVariantList& t : m_sql->rows(
+             QStringLiteral("SELECT Sno, TDate, INTime, OutTIme, OutDate, counter "
+                            "FROM Tbl_Emp_Attn_Log_Temp WHERE Emp_Id = ? AND TDate IN (?, ?)"),
+             {emp, date(day), date(day.addDays(-1))}))
+        rows.temp.append(
+            {t[0].toLongLong(), dateOf(t[1]), t[2].toString(), t[3], dateOf(t[4]), t[5].toInt()});
+    // Two look-ups joined, each by its own index.
+    for (const QVariantList& g :
+         m_sql->rows(QStringLiteral("SELECT TDATE, TDATE_OUT, INTIME, OUTTIME, COUNTER "
+                                    "FROM Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND TDATE = ? "
+                                    "UNION ALL SELECT TDATE, TDATE_OUT, INTIME, OUTTIME, COUNTER "
+                                    "FROM Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? "
+                                    "AND TDATE_OUT = ? AND TDATE <> ?"),
+                     {emp, date(day), emp, date(day), date(day)}))
+        rows.general.append({dateOf(g[0]), dateOf(g[1]), g[2], g[3], g[4].toInt()});
     return rows;
 }
 
@@ -250,24 +286,25 @@ void OpenShiftPairing::signIn(int emp, const Punch& punch, const DayRows& rows)
     for (const DayRows::General& g : rows.general)
         posted = posted || (g.tdate == punch.date && g.inTime.toString() == time);
     if (posted) {
-        m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET INTime = ?, Verify = ?, "
-                                    "SignInBranch = ?, IsNew = 1 WHERE Emp_Id = ? AND TDate = ?"),
-                     {time, punch.verify, m_branch, emp, date(punch.date)});
+        m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET INTime = ?, Verify = ?, "
+                                      "SignInBranch = ?, IsNew = 1 WHERE Emp_Id = ? AND TDate = ?"),
+                       {time, punch.verify, m_branch, emp, date(punch.date)});
     } else {
         ++m_counter;
         if (m_counter == 2 && IsDoubleDutyOut(emp, punch.date)) {
-            m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
-                                        "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
-                         {date(punch.date), emp, kDoubleDuty});
-            m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
-                                        "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
-                         {date(punch.date), emp, kDoubleDuty});
+            m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
+                                          "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
+                           {date(punch.date), emp, kDoubleDuty});
+            m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
+                                          "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
+                           {date(punch.date), emp, kDoubleDuty});
             --m_counter;
         }
-        m_db.execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp "
-                                    "(Emp_Id, TDate, INTime, Verify, SignInBranch, counter, IsNew) "
-                                    "VALUES (?, ?, ?, ?, ?, ?, 1)"),
-                     {emp, date(punch.date), time, punch.verify, m_branch, m_counter});
+        m_sql->execute(
+            QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp "
+                           "(Emp_Id, TDate, INTime, Verify, SignInBranch, counter, IsNew) "
+                           "VALUES (?, ?, ?, ?, ?, ?, 1)"),
+            {emp, date(punch.date), time, punch.verify, m_branch, m_counter});
     }
     m_lastSignInDate = punch.date;
 }
@@ -288,7 +325,7 @@ void OpenShiftPairing::signOut(int emp, const Punch& punch, const DayRows& rows)
     if (sameDay.isEmpty()) {
         if (!closeDayBefore(emp, punch, rows, true)) {
             ++m_counter;
-            m_db.execute(
+            m_sql->execute(
                 QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp "
                                "(counter, Emp_Id, TDate, INTime, Verify, SignInBranch, "
                                "IsNew, Remarks) VALUES (1, ?, ?, ?, ?, ?, 1, ?)"),
@@ -310,10 +347,11 @@ void OpenShiftPairing::signOut(int emp, const Punch& punch, const DayRows& rows)
         for (const DayRows::Temp* r : std::as_const(sameDay)) {
             if (r->inTime != latest || !isOpenOutTime(r->outTime))
                 continue;
-            m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 1, OutTIme = ?, "
-                                        "OutDate = ?, VerifyOut = ?, SignOutBranch = ? "
-                                        "WHERE Sno = ?"),
-                         {timeText(punch.time), date(punch.date), punch.verify, m_branch, r->sno});
+            m_sql->execute(
+                QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 1, OutTIme = ?, "
+                               "OutDate = ?, VerifyOut = ?, SignOutBranch = ? "
+                               "WHERE Sno = ?"),
+                {timeText(punch.time), date(punch.date), punch.verify, m_branch, r->sno});
             closed = true;
         }
     }
@@ -328,15 +366,15 @@ void OpenShiftPairing::signOut(int emp, const Punch& punch, const DayRows& rows)
     };
     for (const DayRows::Temp* r : std::as_const(sameDay))
         if (within(r->inTime))
-            m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE Sno = ?"),
-                         {r->sno});
+            m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE Sno = ?"),
+                           {r->sno});
     QStringList removed;
     for (const DayRows::General& g : rows.general) {
         const QString in = g.inTime.toString();
         if (g.tdate == punch.date && !g.inTime.isNull() && within(in) && !removed.contains(in)) {
-            m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
-                                        "WHERE EMP_ID = ? AND TDATE = ? AND INTIME = ?"),
-                         {emp, date(punch.date), in});
+            m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
+                                          "WHERE EMP_ID = ? AND TDATE = ? AND INTIME = ?"),
+                           {emp, date(punch.date), in});
             removed.append(in);
         }
     }
@@ -359,71 +397,71 @@ bool OpenShiftPairing::closeDayBefore(int emp, const Punch& punch, const DayRows
         return false;
 
     const QVariant day = date(punch.date);
-    m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 1, OutTIme = ?, "
-                                "OutDate = ?, VerifyOut = ?, SignOutBranch = ? WHERE Sno = ?"),
-                 {timeText(punch.time), day, punch.verify, m_branch, open->sno});
+    m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 1, OutTIme = ?, "
+                                  "OutDate = ?, VerifyOut = ?, SignOutBranch = ? WHERE Sno = ?"),
+                   {timeText(punch.time), day, punch.verify, m_branch, open->sno});
     // The punch date's open sign-ins go; its finished pairs stay.
-    m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE TDate = ? AND Emp_Id = ? "
-                                "AND ") +
-                     kOpenTemp,
-                 {day, emp});
-    m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General WHERE TDATE = ? AND "
-                                "EMP_ID = ? AND ") +
-                     kOpenGeneral,
-                 {day, emp});
-    m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET counter = counter - 1 "
-                                "WHERE OutDate = ? AND Emp_Id = ? AND counter = 2 AND TDate < ?"),
-                 {day, emp, day});
-    m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_General SET COUNTER = COUNTER - 1 "
-                                "WHERE TDATE_OUT = ? AND EMP_ID = ? AND COUNTER = 2 AND TDATE < ?"),
-                 {day, emp, day});
+    m_sql->execute(
+        QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE TDate = ? AND Emp_Id = ? "
+                       "AND ") +
+            kOpenTemp,
+        {day, emp});
+    m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General WHERE TDATE = ? AND "
+                                  "EMP_ID = ? AND ") +
+                       kOpenGeneral,
+                   {day, emp});
+    m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET counter = counter - 1 "
+                                  "WHERE OutDate = ? AND Emp_Id = ? AND counter = 2 AND TDate < ?"),
+                   {day, emp, day});
+    m_sql->execute(
+        QStringLiteral("UPDATE Tbl_Emp_Attn_Log_General SET COUNTER = COUNTER - 1 "
+                       "WHERE TDATE_OUT = ? AND EMP_ID = ? AND COUNTER = 2 AND TDATE < ?"),
+        {day, emp, day});
     if (noRowsOnDate) {
-        m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
-                                    "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
-                     {day, emp, kDoubleDuty});
-        m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
-                                    "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
-                     {day, emp, kDoubleDuty});
+        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
+                                      "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
+                       {day, emp, kDoubleDuty});
+        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
+                                      "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
+                       {day, emp, kDoubleDuty});
     }
     return true;
 }
 
 bool OpenShiftPairing::IsDoubleDutyOut(int EmpID, const QDate& day)
 {
-    if (m_db.exists(QStringLiteral("SELECT TDATE FROM Tbl_Emp_Attn_Log_General "
-                                   "WHERE EMP_ID = ? AND TDATE_OUT = ? AND INREMARKS = ?"),
-                    {EmpID, date(day), kDoubleDuty}))
+    if (m_sql->exists(QStringLiteral("SELECT TDATE FROM Tbl_Emp_Attn_Log_General "
+                                     "WHERE EMP_ID = ? AND TDATE_OUT = ? AND INREMARKS = ?"),
+                      {EmpID, date(day), kDoubleDuty}))
         return true;
-    return m_db.exists(QStringLiteral("SELECT TDate FROM Tbl_Emp_Attn_Log_Temp "
-                                      "WHERE Emp_Id = ? AND OutDate = ? AND Remarks = ?"),
-                       {EmpID, date(day), kDoubleDuty});
+    return m_sql->exists(QStringLiteral("SELECT TDate FROM Tbl_Emp_Attn_Log_Temp "
+                                        "WHERE Emp_Id = ? AND OutDate = ? AND Remarks = ?"),
+                         {EmpID, date(day), kDoubleDuty});
 }
 
 // ---------------------------------------------------------------------------------------
 // The posting pass
 
-void OpenShiftPairing::postingPass(int EmpID)
+void OpenShiftPairing::postPairs(int EmpID, RecordRun& run)
 {
     m_holidays.clear();
     m_weekend.reset();
     m_weekendCounts.reset();
     m_category.reset();
 
-    QVector<Pair> pairs;
-    {
-        QSqlQuery q = m_db.exec(
-            QStringLiteral("SELECT TDate, INTime, OutTIme, Verify, VerifyOut, OutDate, counter, "
-                           "Remarks FROM Tbl_Emp_Attn_Log_Temp WHERE IsNew = 1 AND Emp_Id = ? "
-                           "ORDER BY TDate, Emp_Id, counter"),
-            {EmpID});
-        while (q.next())
-            pairs.append({dateOf(q.value(0)), q.value(1), q.value(2), q.value(3), q.value(4),
-                          q.value(5), q.value(6), q.value(7)});
-    }
-    RecordRun run(m_db, kStretch);
-    for (const Pair& pair : std::as_const(pairs))
-        run.record([&] { postPair(EmpID, pair); });
-    run.finish();
+    // Read after the pairing pass, inside its transaction.
+    run.record([this, EmpID] {
+        m_pairs.clear();
+        for (const QVariantList& r : m_sql->rows(
+                 QStringLiteral("SELECT TDate, INTime, OutTIme, Verify, VerifyOut, OutDate, "
+                                "counter, Remarks FROM Tbl_Emp_Attn_Log_Temp "
+                                "WHERE IsNew = 1 AND Emp_Id = ? ORDER BY TDate, Emp_Id, counter"),
+                 {EmpID}))
+            m_pairs.append({dateOf(r[0]), r[1], r[2], r[3], r[4], r[5], r[6], r[7]});
+    });
+    const qsizetype pairs = m_pairs.size();
+    for (qsizetype i = 0; i < pairs; ++i)
+        run.record([this, EmpID, i] { postPair(EmpID, m_pairs[i]); });
 }
 
 void OpenShiftPairing::postPair(int emp, const Pair& pair)
@@ -436,28 +474,25 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
 
     bool found = false;
     QVariant latest;
-    {
-        QSqlQuery q = m_db.exec(QStringLiteral("SELECT OUTTIME FROM Tbl_Emp_Attn_Log_General "
-                                               "WHERE EMP_ID = ? AND TDATE = ? "
-                                               "AND (INTIME = ? OR OUTTIME = ?)"),
-                                {emp, tdate, pair.inTime, pair.outTime});
-        while (q.next()) {
-            found = true;
-            const QVariant out = q.value(0);
-            if (!out.isNull() && (latest.isNull() || out.toString() > latest.toString()))
-                latest = out;
-        }
+    for (const QVariantList& r : m_sql->rows(
+             QStringLiteral("SELECT OUTTIME FROM Tbl_Emp_Attn_Log_General "
+                            "WHERE EMP_ID = ? AND TDATE = ? AND (INTIME = ? OR OUTTIME = ?)"),
+             {emp, tdate, pair.inTime, pair.outTime})) {
+        found = true;
+        if (!r[0].isNull() && (latest.isNull() || r[0].toString() > latest.toString()))
+            latest = r[0];
     }
 
     if (found) {
         // The day row is posted already; a sign-out that arrived since closes it.
         if (isOpenOutTime(latest) && !pair.outTime.isNull()) {
             const QDate out = dateOf(pair.outDate).isValid() ? dateOf(pair.outDate) : pair.tdate;
-            m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_General SET OUTTIME = ?, "
-                                        "OUTMODE = ?, TDATE_OUT = ? WHERE EMP_ID = ? AND TDATE = ? "
-                                        "AND INTIME = (SELECT MAX(INTIME) FROM "
-                                        "Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND TDATE = ?)"),
-                         {pair.outTime, verifyText, date(out), emp, tdate, emp, tdate});
+            m_sql->execute(
+                QStringLiteral("UPDATE Tbl_Emp_Attn_Log_General SET OUTTIME = ?, "
+                               "OUTMODE = ?, TDATE_OUT = ? WHERE EMP_ID = ? AND TDATE = ? "
+                               "AND INTIME = (SELECT MAX(INTIME) FROM "
+                               "Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND TDATE = ?)"),
+                {pair.outTime, verifyText, date(out), emp, tdate, emp, tdate});
         }
         return;
     }
@@ -473,26 +508,26 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
     // One day of leave per day worked, however many pairs the day has.
     const bool credited =
         category == 1 &&
-        m_db.exists(QStringLiteral("SELECT EMP_ID FROM Tbl_Emp_Attn_Log_General "
-                                   "WHERE EMP_ID = ? AND TDATE = ? AND ATT_STATUS = 1"),
-                    {emp, tdate});
+        m_sql->exists(QStringLiteral("SELECT EMP_ID FROM Tbl_Emp_Attn_Log_General "
+                                     "WHERE EMP_ID = ? AND TDATE = ? AND ATT_STATUS = 1"),
+                      {emp, tdate});
 
     const QVariant remarks = pair.remarks.isNull() ? QVariant(QStringLiteral("")) : pair.remarks;
-    m_db.execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_General (EMP_ID, WORKHOUR_ID, "
-                                "TDATE, INTIME, OUTTIME, INMODE, OUTMODE, ATT_STATUS, TDATE_OUT, "
-                                "COUNTER, INREMARKS) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                 {emp, workHour, tdate, pair.inTime,
-                  open ? QVariant(QMetaType::fromType<QString>()) : pair.outTime, verifyText,
-                  verifyText, category, open ? tdate : date(dateOf(pair.outDate)), pair.counter,
-                  remarks});
+    m_sql->execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_General (EMP_ID, WORKHOUR_ID, "
+                                  "TDATE, INTIME, OUTTIME, INMODE, OUTMODE, ATT_STATUS, TDATE_OUT, "
+                                  "COUNTER, INREMARKS) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {emp, workHour, tdate, pair.inTime,
+                    open ? QVariant(QMetaType::fromType<QString>()) : pair.outTime, verifyText,
+                    verifyText, category, open ? tdate : date(dateOf(pair.outDate)), pair.counter,
+                    remarks});
     if (open) {
-        m_db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 0 "
-                                    "WHERE Emp_Id = ? AND TDate = ? AND INTime = ?"),
-                     {emp, tdate, pair.inTime});
+        m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 0 "
+                                      "WHERE Emp_Id = ? AND TDate = ? AND INTime = ?"),
+                       {emp, tdate, pair.inTime});
     } else {
-        m_db.execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
-                                    "WHERE Emp_Id = ? AND TDate <= ? AND INTime <= ?"),
-                     {emp, tdate, pair.inTime});
+        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
+                                      "WHERE Emp_Id = ? AND TDate <= ? AND INTime <= ?"),
+                       {emp, tdate, pair.inTime});
     }
     if (category == 1 && !credited) {
         try {
@@ -508,36 +543,33 @@ int OpenShiftPairing::creditCategory(int emp, const QDate& checkDate)
     auto holiday = m_holidays.constFind(checkDate);
     if (holiday == m_holidays.constEnd())
         holiday = m_holidays.insert(
-            checkDate, m_db.exists(QStringLiteral("SELECT holiday_id FROM Tbl_Org_Holiday "
-                                                  "WHERE holiday_date = ?"),
-                                   {date(checkDate)}));
+            checkDate, m_sql->exists(QStringLiteral("SELECT holiday_id FROM Tbl_Org_Holiday "
+                                                    "WHERE holiday_date = ?"),
+                                     {date(checkDate)}));
     if (holiday.value())
         return categoryOnce(emp);
 
     if (!m_weekend) {
         const QString sql = QStringLiteral(
             "SELECT sun, mon, tue, wed, thu, fri, sat FROM Tbl_Org_WeekEnd WHERE emp_id = ?");
-        QSqlQuery q = m_db.exec(sql, {emp});
-        bool row = q.next();
-        if (!row) {
-            q = m_db.exec(sql, {0});
-            row = q.next();
-        }
+        QVector<QVariantList> row = m_sql->rows(sql, {emp});
+        if (row.isEmpty())
+            row = m_sql->rows(sql, {0});
         QVector<bool> days(7, false);
-        if (row)
+        if (!row.isEmpty())
             for (int i = 0; i < 7; ++i)
-                days[i] = q.value(i).toInt() != 0;
+                days[i] = row[0][i].toInt() != 0;
         m_weekend = days;
     }
     // Sunday is day 1 of the weekend row; Qt counts Monday 1 to Sunday 7.
     if (!checkDate.isValid() || !(*m_weekend)[checkDate.dayOfWeek() % 7])
         return 0;
     if (!m_weekendCounts) {
-        QSqlQuery q = m_db.exec(QStringLiteral("SELECT CHKDontCal FROM Tbl_Emp_Off_Info "
-                                               "WHERE PID = (SELECT pid FROM Tbl_Emp_DBID "
-                                               "WHERE emp_id = ?)"),
-                                {emp});
-        m_weekendCounts = q.next() && !q.value(0).isNull() && q.value(0).toInt() == 0;
+        const QVariant dontCount = m_sql->scalar(
+            QStringLiteral("SELECT CHKDontCal FROM Tbl_Emp_Off_Info "
+                           "WHERE PID = (SELECT pid FROM Tbl_Emp_DBID WHERE emp_id = ?)"),
+            {emp});
+        m_weekendCounts = dontCount.isValid() && !dontCount.isNull() && dontCount.toInt() == 0;
     }
     return *m_weekendCounts ? categoryOnce(emp) : 0;
 }
@@ -557,52 +589,43 @@ int OpenShiftPairing::categoryOnce(int emp)
 
 int OpenShiftPairing::workingHour(int emp, const QDate& day, const QVariant& inTime)
 {
-    QSqlQuery q = m_db.exec(m_db.dialect().workingHourQuery(),
-                            {emp, day.toString(QStringLiteral("yyyy-MM-dd")), inTime});
-    if (q.next() && !q.value(0).isNull())
-        return q.value(0).toInt();
+    const QVariant id = m_sql->scalar(m_db.dialect().workingHourQuery(),
+                                      {emp, day.toString(QStringLiteral("yyyy-MM-dd")), inTime});
+    if (id.isValid() && !id.isNull())
+        return id.toInt();
     return 1;
 }
 
 int OpenShiftPairing::get_Cate(int EmpID)
 {
     const QVariant category =
-        m_db.scalar(QStringLiteral("SELECT emp_category FROM Tbl_Emp_Off_Info "
-                                   "WHERE PID = (SELECT pid FROM Tbl_Emp_DBID WHERE emp_id = ?)"),
-                    {EmpID});
+        m_sql->scalar(QStringLiteral("SELECT emp_category FROM Tbl_Emp_Off_Info "
+                                     "WHERE PID = (SELECT pid FROM Tbl_Emp_DBID WHERE emp_id = ?)"),
+                      {EmpID});
     return category.isNull() ? 0 : category.toInt();
 }
 
 void OpenShiftPairing::Add_SubstituteLeave(int EmpID)
 {
-    QVariant leaveId;
-    {
-        QSqlQuery q = m_db.exec(
-            QStringLiteral("SELECT Leave_Id FROM Tbl_Org_Leave_Info WHERE Leave_Name = ?"),
-            {kSubstituteLeave});
-        if (q.next())
-            leaveId = q.value(0);
-    }
+    QVariant leaveId = m_sql->scalar(
+        QStringLiteral("SELECT Leave_Id FROM Tbl_Org_Leave_Info WHERE Leave_Name = ?"),
+        {kSubstituteLeave});
     if (!leaveId.isValid()) {
         leaveId = get_MaxId(QStringLiteral("Tbl_Org_Leave_Info"), QStringLiteral("Leave_Id"), m_db);
-        m_db.execute(QStringLiteral("INSERT INTO Tbl_Org_Leave_Info "
-                                    "(Leave_Id, Leave_Name, Leave_Days, Leave_Type) "
-                                    "VALUES (?, ?, 1, 2)"),
-                     {leaveId, kSubstituteLeave});
+        m_sql->execute(QStringLiteral("INSERT INTO Tbl_Org_Leave_Info "
+                                      "(Leave_Id, Leave_Name, Leave_Days, Leave_Type) "
+                                      "VALUES (?, ?, 1, 2)"),
+                       {leaveId, kSubstituteLeave});
     }
-    QSqlQuery q = m_db.exec(
+    const QVariant given = m_sql->scalar(
         QStringLiteral("SELECT Given FROM Tbl_Org_Leave_Log WHERE Leave_Id = ? AND Emp_Id = ?"),
         {leaveId, EmpID});
-    if (q.next()) {
-        const int given = q.value(0).toInt();
-        q.finish();
-        m_db.execute(QStringLiteral("UPDATE Tbl_Org_Leave_Log SET Given = ? "
-                                    "WHERE Leave_Id = ? AND Emp_Id = ?"),
-                     {given + 1, leaveId, EmpID});
-    } else {
-        q.finish();
-        m_db.execute(QStringLiteral("INSERT INTO Tbl_Org_Leave_Log (Emp_Id, Leave_Id, Given) "
-                                    "VALUES (?, ?, 1)"),
-                     {EmpID, leaveId});
-    }
+    if (given.isValid())
+        m_sql->execute(QStringLiteral("UPDATE Tbl_Org_Leave_Log SET Given = ? "
+                                      "WHERE Leave_Id = ? AND Emp_Id = ?"),
+                       {given.toInt() + 1, leaveId, EmpID});
+    else
+        m_sql->execute(QStringLiteral("INSERT INTO Tbl_Org_Leave_Log (Emp_Id, Leave_Id, Given) "
+                                      "VALUES (?, ?, 1)"),
+                       {EmpID, leaveId});
 }

@@ -18,9 +18,12 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Db;
+class RecordRun;
+class Statements;
 
 class OpenShiftPairing
 {
@@ -70,6 +73,10 @@ private:
     struct DayRows;
     struct Pair;
 
+    std::unique_ptr<RecordRun> newRun();
+    void pairPunches(int EmpID, RecordRun& run);
+    void pairPunch(int EmpID, const Punch& punch);
+    void postPairs(int EmpID, RecordRun& run);
     bool handlePunch(int emp, const Punch& punch);
     void signIn(int emp, const Punch& punch, const DayRows& rows);
     void signOut(int emp, const Punch& punch, const DayRows& rows);
@@ -82,11 +89,15 @@ private:
     QVariant date(const QDate& day) const;
 
     Db& m_db;
+    std::unique_ptr<Statements> m_sql;
     int m_branch;
     Progress m_progress;
     QVector<HelperError> m_helperErrors;
     int m_value = 0;
     int m_maximum = 0;
+
+    QVector<Punch> m_punches;
+    QVector<Pair> m_pairs;
 
     // Run state of one pairing pass.
     int m_counter = 0;

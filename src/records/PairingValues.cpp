@@ -1,7 +1,7 @@
 #include "PairingValues.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
+#include <QSqlRecord>
 
 #include <exception>
 
@@ -26,19 +26,49 @@ QString amPmText(const QTime& time)
 
 QTime timeFromText(const QString& text)
 {
-    static const QRegularExpression form(
-        QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?$"));
-    const QRegularExpressionMatch m = form.match(text.trimmed());
-    if (!m.hasMatch())
+    // Read by hand: it runs for every punch of a feed and a pairing.
+    const QString t = text.trimmed();
+    int at = 0;
+    auto number = [&](int maxDigits) {
+        int value = 0;
+        int digits = 0;
+        while (at < t.size() && digits < maxDigits && t[at].isDigit()) {
+            value = value * 10 + t[at].digitValue();
+            ++at;
+            ++digits;
+        }
+        return digits == 0 ? -1 : value;
+    };
+    auto colon = [&] {
+        if (at < t.size() && t[at] == QLatin1Char(':')) {
+            ++at;
+            return true;
+        }
+        return false;
+    };
+    int hour = number(2);
+    if (hour < 0 || !colon())
         return {};
-    int hour = m.captured(1).toInt();
-    const int minute = m.captured(2).toInt();
-    const int second = m.captured(3).isEmpty() ? 0 : m.captured(3).toInt();
-    const QString half = m.captured(4).toUpper();
-    if (!half.isEmpty()) {
+    const int minuteAt = at;
+    const int minute = number(2);
+    if (minute < 0 || at - minuteAt != 2)
+        return {};
+    int second = 0;
+    if (colon()) {
+        const int before = at;
+        second = number(2);
+        if (second < 0 || at - before != 2)
+            return {};
+    }
+    while (at < t.size() && t[at].isSpace())
+        ++at;
+    const QString half = t.mid(at).toUpper();
+    if (half == QLatin1String("AM") || half == QLatin1String("PM")) {
         if (hour < 1 || hour > 12)
             return {};
         hour = hour % 12 + (half == QLatin1String("PM") ? 12 : 0);
+    } else if (!half.isEmpty()) {
+        return {};
     }
     return QTime(hour, minute, second);
 }
@@ -65,8 +95,16 @@ QDate dateOf(const QVariant& value)
     case QMetaType::QDateTime:
         return value.toDateTime().date();
     default:
-        return QDate::fromString(value.toString().trimmed().left(10), QStringLiteral("yyyy-MM-dd"));
+        break;
     }
+    // "yyyy-MM-dd", read by hand for speed; a time after it is ignored.
+    const QString t = value.toString().trimmed();
+    if (t.size() < 10 || t[4] != QLatin1Char('-') || t[7] != QLatin1Char('-') ||
+        (t.size() > 10 && !t[10].isSpace() && t[10] != QLatin1Char('T')))
+        return {};
+    bool y = false, m = false, d = false;
+    const QDate date(t.left(4).toInt(&y), t.mid(5, 2).toInt(&m), t.mid(8, 2).toInt(&d));
+    return y && m && d ? date : QDate();
 }
 
 bool isOpenOutTime(const QVariant& outTime)
@@ -81,7 +119,7 @@ bool isOpenOutTime(const QVariant& outTime)
 } // namespace PairingValues
 
 namespace {
-const QString kRecordPoint = QStringLiteral("quorvane_record");
+const QString kStretchPoint = QStringLiteral("quorvane_stretch");
 const QString kUnitPoint = QStringLiteral("quorvane_unit");
 
 // Undoes what ran since the savepoint was set; false when the transaction itself is gone.
@@ -115,8 +153,58 @@ void PairingValues::atomically(Db& db, const std::function<void()>& body)
     }
 }
 
-RecordRun::RecordRun(Db& db, int stretch, std::function<void()> between)
-    : m_db(db), m_stretch(qMax(1, stretch)), m_between(std::move(between))
+QSqlQuery& Statements::run(const QString& sql, const QVariantList& params)
+{
+    auto it = m_queries.find(sql);
+    if (it == m_queries.end())
+        it = m_queries.emplace(sql, m_db.prepare(sql)).first;
+    Db::run(it->second, params);
+    return it->second;
+}
+
+QVector<QVariantList> Statements::rows(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    QVector<QVariantList> rows;
+    const int columns = q.record().count();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row.append(q.value(i));
+        rows.append(row);
+    }
+    q.finish();
+    return rows;
+}
+
+bool Statements::exists(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    const bool found = q.next();
+    q.finish();
+    return found;
+}
+
+QVariant Statements::scalar(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    const QVariant value = q.next() ? q.value(0) : QVariant();
+    q.finish();
+    return value;
+}
+
+int Statements::execute(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    const int affected = q.numRowsAffected();
+    q.finish();
+    return affected;
+}
+
+RecordRun::RecordRun(Db& db, int stretch, std::function<void()> between, Mark mark)
+    : m_db(db), m_points(db), m_stretch(qMax(1, stretch)), m_between(std::move(between)),
+      m_mark(std::move(mark))
 {
 }
 
@@ -126,31 +214,49 @@ RecordRun::~RecordRun()
         m_db.rollback();
 }
 
-void RecordRun::begin()
-{
-    m_db.beginTransaction();
-    m_open = true;
-    m_inStretch = 0;
-}
-
 void RecordRun::commit()
 {
     m_open = false;
-    m_inStretch = 0;
+    m_done.clear();
     m_db.commit();
 }
 
-void RecordRun::record(const std::function<void()>& body)
+bool RecordRun::undoStretch() noexcept
 {
-    if (!m_open)
-        begin();
-    m_db.savepoint(kRecordPoint);
+    try {
+        m_points.execute(m_db.dialect().rollbackToSavepoint(kStretchPoint));
+        if (m_restore)
+            m_restore();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void RecordRun::record(std::function<void()> body)
+{
+    if (!m_open) {
+        m_db.beginTransaction();
+        m_open = true;
+    }
+    if (m_done.isEmpty()) {
+        m_points.execute(m_db.dialect().savepoint(kStretchPoint));
+        m_restore = m_mark ? m_mark() : std::function<void()>();
+    }
     try {
         body();
-        m_db.releaseSavepoint(kRecordPoint);
     } catch (...) {
         const std::exception_ptr failure = std::current_exception();
-        if (undoTo(m_db, kRecordPoint)) {
+        bool kept = undoStretch();
+        if (kept) {
+            try {
+                for (const auto& done : std::as_const(m_done))
+                    done();
+            } catch (...) {
+                kept = undoStretch();
+            }
+        }
+        if (kept) {
             // The records before this one stay; the error is still the one reported.
             try {
                 commit();
@@ -158,11 +264,13 @@ void RecordRun::record(const std::function<void()>& body)
             }
         } else {
             m_open = false;
+            m_done.clear();
             m_db.rollback();
         }
         std::rethrow_exception(failure);
     }
-    if (++m_inStretch >= m_stretch) {
+    m_done.append(std::move(body));
+    if (m_done.size() >= m_stretch) {
         commit();
         if (m_between)
             m_between();

@@ -6,11 +6,14 @@
 #include "shell/Db.h"
 
 #include <QDate>
+#include <QSqlQuery>
 #include <QString>
 #include <QTime>
 #include <QVariant>
+#include <QVector>
 
 #include <functional>
+#include <unordered_map>
 
 namespace PairingValues {
 
@@ -38,29 +41,60 @@ void atomically(Db& db, const std::function<void()>& body);
 
 } // namespace PairingValues
 
-// Runs records one after another in a transaction, each under a savepoint, committing every
-// `stretch` records and then calling `between` (which may yield to the event loop: no
-// transaction is open then). A record that fails is rolled back alone; those before it are
-// committed and the error is thrown.
+// Statements prepared on first use and kept for the object's life: a record loop runs the
+// same few statements many thousand times.
+class Statements
+{
+public:
+    explicit Statements(Db& db) : m_db(db) {}
+    Db& db() const { return m_db; }
+
+    // Every row, read whole before the statement is let go.
+    QVector<QVariantList> rows(const QString& sql, const QVariantList& params = {});
+    bool exists(const QString& sql, const QVariantList& params = {});
+    // First column of the first row; an invalid QVariant without a row.
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
+    // Rows affected.
+    int execute(const QString& sql, const QVariantList& params = {});
+
+private:
+    QSqlQuery& run(const QString& sql, const QVariantList& params);
+
+    Db& m_db;
+    std::unordered_map<QString, QSqlQuery> m_queries;
+};
+
+// Runs records one after another in a transaction, committing every `stretch` records and
+// then calling `between` (which may yield to the event loop: no transaction is open then).
+// A record that fails is undone alone: the stretch is rolled back to its savepoint, the
+// records before the failing one run again, are committed, and the error is thrown. One
+// savepoint per stretch instead of one per record keeps SQLite from copying every page it
+// touches into its statement journal. Records must therefore do the same when run again:
+// `mark`, called as each stretch begins, returns what puts the caller's own state back.
 class RecordRun
 {
 public:
-    RecordRun(Db& db, int stretch, std::function<void()> between = {});
+    using Mark = std::function<std::function<void()>()>;
+
+    RecordRun(Db& db, int stretch, std::function<void()> between = {}, Mark mark = {});
     ~RecordRun();
     RecordRun(const RecordRun&) = delete;
     RecordRun& operator=(const RecordRun&) = delete;
 
-    void record(const std::function<void()>& body);
+    void record(std::function<void()> body);
     // Commits the last stretch and calls `between` once more.
     void finish();
 
 private:
-    void begin();
     void commit();
+    bool undoStretch() noexcept;
 
     Db& m_db;
+    Statements m_points;
     int m_stretch;
     std::function<void()> m_between;
-    int m_inStretch = 0;
+    Mark m_mark;
+    std::function<void()> m_restore;
+    QVector<std::function<void()>> m_done; // the open stretch's records, to run again
     bool m_open = false;
 };

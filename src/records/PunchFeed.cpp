@@ -41,19 +41,30 @@ int PunchFeed::CopyDeviceLogToTempBck()
         m_db.scalar(QStringLiteral("SELECT MAX(Indx) FROM Tbl_Emp_Attn_Log_Temp_Bck"));
     qint64 next = largest.isNull() ? 0 : largest.toLongLong() + 1;
 
-    QSqlQuery there =
-        m_db.prepare(QStringLiteral("SELECT 1 FROM Tbl_Emp_Attn_Log_Temp_Bck "
-                                    "WHERE EmpID = ? AND logDate = ? AND LogTime = ?"));
-    // Filled by position, as the table is laid out.
-    QSqlQuery insert = m_db.prepare(
-        QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES (?, ?, ?, ?, ?, ?, 1)"));
+    // Filled by position, as the table is laid out; a punch copied before is left alone.
+    QSqlQuery insert = m_db.prepare(QStringLiteral(
+        "INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck SELECT ?, ?, ?, ?, ?, ?, 1 WHERE NOT EXISTS "
+        "(SELECT 1 FROM Tbl_Emp_Attn_Log_Temp_Bck WHERE EmpID = ? AND logDate = ? AND LogTime = "
+        "?)"));
     const int total = int(punches.size());
     int done = 0;
     int copied = 0;
-    RecordRun run(m_db, kStretch, [&] {
-        if (m_progress)
-            m_progress(done, total);
-    });
+    RecordRun run(
+        m_db, kStretch,
+        [&] {
+            if (m_progress)
+                m_progress(done, total);
+        },
+        [&] {
+            const qint64 wasNext = next;
+            const int wasDone = done;
+            const int wasCopied = copied;
+            return std::function<void()>([&, wasNext, wasDone, wasCopied] {
+                next = wasNext;
+                done = wasDone;
+                copied = wasCopied;
+            });
+        });
     for (const DevicePunch& p : std::as_const(punches)) {
         run.record([&] {
             const QDate day = dateOf(p.date);
@@ -65,11 +76,9 @@ int PunchFeed::CopyDeviceLogToTempBck()
                                       .arg(p.emp.toString(), p.date.toString(), p.time.toString()));
             const QString dayText = day.toString(QStringLiteral("yyyy-MM-dd"));
             const QString timeText = amPmText(time);
-            Db::run(there, {p.emp, dayText, timeText});
-            const bool copiedBefore = there.next();
-            there.finish();
-            if (!copiedBefore) {
-                Db::run(insert, {next, p.emp, p.verify, p.inOut, dayText, timeText});
+            Db::run(insert,
+                    {next, p.emp, p.verify, p.inOut, dayText, timeText, p.emp, dayText, timeText});
+            if (insert.numRowsAffected() > 0) {
                 ++next;
                 ++copied;
             }

@@ -42,7 +42,7 @@ public:
     // trigger's refusal on SQLite).
     static bool isIntegrityViolation(const Db& db, const DbError& error);
 
-    static constexpr int kStretch = 256;
+    static constexpr int kStretch = 4096;
 
 private:
     Db& m_db;
