@@ -444,6 +444,8 @@ bool OpenShiftPairing::IsDoubleDutyOut(int EmpID, const QDate& day)
 
 void OpenShiftPairing::postPairs(int EmpID, RecordRun& run)
 {
+    if (m_postingBegins)
+        m_postingBegins();
     m_holidays.clear();
     m_weekend.reset();
     m_weekendCounts.reset();

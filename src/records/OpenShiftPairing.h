@@ -59,6 +59,9 @@ public:
     // row when missing.
     void Add_SubstituteLeave(int EmpID);
 
+    // Called as the posting pass begins (the window retitles its progress window).
+    void setPostingBegins(std::function<void()> begins) { m_postingBegins = std::move(begins); }
+
     // Errors of the helpers met by the last call, in order.
     const QVector<HelperError>& helperErrors() const { return m_helperErrors; }
     // Where the progress bar stood after the pairing pass.
@@ -92,6 +95,7 @@ private:
     std::unique_ptr<Statements> m_sql;
     int m_branch;
     Progress m_progress;
+    std::function<void()> m_postingBegins;
     QVector<HelperError> m_helperErrors;
     int m_value = 0;
     int m_maximum = 0;
