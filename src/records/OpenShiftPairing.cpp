@@ -56,6 +56,7 @@ struct OpenShiftPairing::DayRows
         QVariant outTime;
         QDate outDate;
         int counter = 0;
+        QString remarks;
     };
     struct General
     {
@@ -64,6 +65,7 @@ struct OpenShiftPairing::DayRows
         QVariant inTime;
         QVariant outTime;
         int counter = 0;
+        QString inRemarks;
     };
     QVector<Temp> temp;       // the pairing rows of the punch date and of the day before
     QVector<General> general; // the day rows of the punch date, or signing out on it
@@ -82,8 +84,8 @@ struct OpenShiftPairing::Pair
 };
 
 OpenShiftPairing::OpenShiftPairing(Db& db, int branch, Progress progress)
-    : m_db(db), m_sql(std::make_unique<Statements>(db)), m_branch(branch),
-      m_progress(std::move(progress))
+    : m_db(db), m_sql(std::make_unique<Statements>(db)), m_rows(std::make_unique<DayRows>()),
+      m_branch(branch), m_progress(std::move(progress))
 {
 }
 
@@ -132,7 +134,9 @@ std::unique_ptr<RecordRun> OpenShiftPairing::newRun()
         const QDate lastSignInDate = m_lastSignInDate;
         const int value = m_value;
         const qsizetype errors = m_helperErrors.size();
+        const DayRows rows = *m_rows;
         return std::function<void()>([=, this] {
+            *m_rows = rows;
             m_counter = counter;
             m_dayCountRead = dayCountRead;
             m_lastSignInDate = lastSignInDate;
@@ -168,6 +172,7 @@ void OpenShiftPairing::pairPunches(int EmpID, RecordRun& run)
         p.time = timeFromText(p.timeText.toString());
         m_punches.append(p);
     }
+    loadRows(EmpID);
     m_value = 0;
     m_maximum = int(m_punches.size());
     if (m_progress)
@@ -197,25 +202,104 @@ void OpenShiftPairing::pairPunch(int EmpID, const Punch& punch)
         ++m_value;
 }
 
-OpenShiftPairing::DayRows OpenShiftPairing::readDayRows(int emp, const QDate& day)
+void OpenShiftPairing::loadRows(int emp)
+{
+    *m_rows = DayRows();
+    QDate first, last;
+    for (const Punch& p : std::as_const(m_punches)) {
+        if (!p.date.isValid())
+            continue;
+        first = first.isValid() ? qMin(first, p.date) : p.date;
+        last = last.isValid() ? qMax(last, p.date) : p.date;
+    }
+    if (!first.isValid())
+        return;
+    first = first.addDays(-1);
+    for (const QVariantList& t : m_sql->rows(
+             QStringLiteral("SELECT Sno, TDate, INTime, OutTIme, OutDate, counter, Remarks "
+                            "FROM Tbl_Emp_Attn_Log_Temp WHERE Emp_Id = ? AND "
+                            "((TDate >= ? AND TDate <= ?) OR (OutDate >= ? AND OutDate <= ?))"),
+             {emp, date(first), date(last), date(first), date(last)}))
+        m_rows->temp.append({t[0].toLongLong(), dateOf(t[1]), t[2].toString(), t[3], dateOf(t[4]),
+                             t[5].toInt(), t[6].toString()});
+    for (const QVariantList& g : m_sql->rows(
+             QStringLiteral("SELECT TDATE, TDATE_OUT, INTIME, OUTTIME, COUNTER, INREMARKS "
+                            "FROM Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND "
+                            "((TDATE >= ? AND TDATE <= ?) OR (TDATE_OUT >= ? AND TDATE_OUT <= ?))"),
+             {emp, date(first), date(last), date(first), date(last)}))
+        m_rows->general.append(
+            {dateOf(g[0]), dateOf(g[1]), g[2], g[3], g[4].toInt(), g[5].toString()});
+}
+
+OpenShiftPairing::DayRows OpenShiftPairing::readDayRows(const QDate& day) const
 {
     DayRows rows;
-    for (const QVariantList& t : m_sql->rows(
-             QStringLiteral("SELECT Sno, TDate, INTime, OutTIme, OutDate, counter "
-                            "FROM Tbl_Emp_Attn_Log_Temp WHERE Emp_Id = ? AND TDate IN (?, ?)"),
-             {emp, date(day), date(day.addDays(-1))}))
-        rows.temp.append(
-            {t[0].toLongLong(), dateOf(t[1]), t[2].toString(), t[3], dateOf(t[4]), t[5].toInt()});
-    // Two look-ups joined, each by its own index.
-    for (const QVariantList& g :
-         m_sql->rows(QStringLiteral("SELECT TDATE, TDATE_OUT, INTIME, OUTTIME, COUNTER "
-                                    "FROM Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND TDATE = ? "
-                                    "UNION ALL SELECT TDATE, TDATE_OUT, INTIME, OUTTIME, COUNTER "
-                                    "FROM Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? "
-                                    "AND TDATE_OUT = ? AND TDATE <> ?"),
-                     {emp, date(day), emp, date(day), date(day)}))
-        rows.general.append({dateOf(g[0]), dateOf(g[1]), g[2], g[3], g[4].toInt()});
+    const QDate before = day.addDays(-1);
+    for (const DayRows::Temp& t : m_rows->temp)
+        if (t.tdate == day || t.tdate == before)
+            rows.temp.append(t);
+    for (const DayRows::General& g : m_rows->general)
+        if (g.tdate == day || g.tdateOut == day)
+            rows.general.append(g);
     return rows;
+}
+
+namespace {
+bool isDoubleDuty(const QString& remarks)
+{
+    return remarks.compare(kDoubleDuty, Qt::CaseInsensitive) == 0;
+}
+
+// Removes the rows `match` picks; true when there were any.
+template <typename Rows, typename Match> bool removeRows(Rows& rows, Match match)
+{
+    const auto size = rows.size();
+    rows.erase(std::remove_if(rows.begin(), rows.end(), match), rows.end());
+    return rows.size() != size;
+}
+} // namespace
+
+void OpenShiftPairing::deleteDoubleDuty(int emp, const QDate& day)
+{
+    if (removeRows(m_rows->temp, [&](const DayRows::Temp& t) {
+            return t.outDate == day && isDoubleDuty(t.remarks);
+        }))
+        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
+                                      "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
+                       {date(day), emp, kDoubleDuty});
+    if (removeRows(m_rows->general, [&](const DayRows::General& g) {
+            return g.tdateOut == day && isDoubleDuty(g.inRemarks);
+        }))
+        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
+                                      "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
+                       {date(day), emp, kDoubleDuty});
+}
+
+void OpenShiftPairing::insertPair(int emp, const Punch& punch, int counter, const QString& remarks)
+{
+    const QVariant noRemarks(QMetaType::fromType<QString>());
+    QVariant sno = m_sql->insert(
+        QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp (Emp_Id, TDate, INTime, Verify, "
+                       "SignInBranch, counter, IsNew, Remarks) VALUES (?, ?, ?, ?, ?, ?, 1, ?)"),
+        {emp, date(punch.date), timeText(punch.time), punch.verify, m_branch, counter,
+         remarks.isEmpty() ? noRemarks : QVariant(remarks)});
+    if (!sno.isValid())
+        sno = m_sql->scalar(
+            QStringLiteral("SELECT MAX(Sno) FROM Tbl_Emp_Attn_Log_Temp WHERE Emp_Id = ?"), {emp});
+    m_rows->temp.append({sno.toLongLong(), punch.date, timeText(punch.time), QVariant(), QDate(),
+                         counter, remarks});
+}
+
+void OpenShiftPairing::closePair(qint64 sno, const Punch& punch)
+{
+    m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 1, OutTIme = ?, "
+                                  "OutDate = ?, VerifyOut = ?, SignOutBranch = ? WHERE Sno = ?"),
+                   {timeText(punch.time), date(punch.date), punch.verify, m_branch, sno});
+    for (DayRows::Temp& t : m_rows->temp)
+        if (t.sno == sno) {
+            t.outTime = timeText(punch.time);
+            t.outDate = punch.date;
+        }
 }
 
 bool OpenShiftPairing::handlePunch(int emp, const Punch& punch)
@@ -223,7 +307,7 @@ bool OpenShiftPairing::handlePunch(int emp, const Punch& punch)
     const int inOut = punch.inOut.toInt();
     if (!isSignIn(inOut) && !isSignOut(inOut))
         return true;
-    const DayRows rows = readDayRows(emp, punch.date);
+    const DayRows rows = readDayRows(punch.date);
     const int at = secondsOf(punch.time);
 
     if (isSignIn(inOut)) {
@@ -286,25 +370,24 @@ void OpenShiftPairing::signIn(int emp, const Punch& punch, const DayRows& rows)
     for (const DayRows::General& g : rows.general)
         posted = posted || (g.tdate == punch.date && g.inTime.toString() == time);
     if (posted) {
-        m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET INTime = ?, Verify = ?, "
-                                      "SignInBranch = ?, IsNew = 1 WHERE Emp_Id = ? AND TDate = ?"),
-                       {time, punch.verify, m_branch, emp, date(punch.date)});
+        bool any = false;
+        for (DayRows::Temp& t : m_rows->temp)
+            if (t.tdate == punch.date) {
+                t.inTime = time;
+                any = true;
+            }
+        if (any)
+            m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET INTime = ?, "
+                                          "Verify = ?, SignInBranch = ?, IsNew = 1 "
+                                          "WHERE Emp_Id = ? AND TDate = ?"),
+                           {time, punch.verify, m_branch, emp, date(punch.date)});
     } else {
         ++m_counter;
         if (m_counter == 2 && IsDoubleDutyOut(emp, punch.date)) {
-            m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
-                                          "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
-                           {date(punch.date), emp, kDoubleDuty});
-            m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
-                                          "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
-                           {date(punch.date), emp, kDoubleDuty});
+            deleteDoubleDuty(emp, punch.date);
             --m_counter;
         }
-        m_sql->execute(
-            QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp "
-                           "(Emp_Id, TDate, INTime, Verify, SignInBranch, counter, IsNew) "
-                           "VALUES (?, ?, ?, ?, ?, ?, 1)"),
-            {emp, date(punch.date), time, punch.verify, m_branch, m_counter});
+        insertPair(emp, punch, m_counter, QString());
     }
     m_lastSignInDate = punch.date;
 }
@@ -325,11 +408,7 @@ void OpenShiftPairing::signOut(int emp, const Punch& punch, const DayRows& rows)
     if (sameDay.isEmpty()) {
         if (!closeDayBefore(emp, punch, rows, true)) {
             ++m_counter;
-            m_sql->execute(
-                QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp "
-                               "(counter, Emp_Id, TDate, INTime, Verify, SignInBranch, "
-                               "IsNew, Remarks) VALUES (1, ?, ?, ?, ?, ?, 1, ?)"),
-                {emp, date(punch.date), timeText(punch.time), punch.verify, m_branch, kAutoSignIn});
+            insertPair(emp, punch, 1, kAutoSignIn);
         }
         return;
     }
@@ -347,11 +426,7 @@ void OpenShiftPairing::signOut(int emp, const Punch& punch, const DayRows& rows)
         for (const DayRows::Temp* r : std::as_const(sameDay)) {
             if (r->inTime != latest || !isOpenOutTime(r->outTime))
                 continue;
-            m_sql->execute(
-                QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 1, OutTIme = ?, "
-                               "OutDate = ?, VerifyOut = ?, SignOutBranch = ? "
-                               "WHERE Sno = ?"),
-                {timeText(punch.time), date(punch.date), punch.verify, m_branch, r->sno});
+            closePair(r->sno, punch);
             closed = true;
         }
     }
@@ -364,19 +439,25 @@ void OpenShiftPairing::signOut(int emp, const Punch& punch, const DayRows& rows)
         const QTime in = timeFromText(inTime);
         return in.isValid() && minuteBoundaries(in, punch.time) <= 5;
     };
-    for (const DayRows::Temp* r : std::as_const(sameDay))
-        if (within(r->inTime))
-            m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE Sno = ?"),
-                           {r->sno});
+    for (const DayRows::Temp* r : std::as_const(sameDay)) {
+        if (!within(r->inTime))
+            continue;
+        const qint64 sno = r->sno;
+        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE Sno = ?"), {sno});
+        removeRows(m_rows->temp, [sno](const DayRows::Temp& t) { return t.sno == sno; });
+    }
     QStringList removed;
     for (const DayRows::General& g : rows.general) {
         const QString in = g.inTime.toString();
-        if (g.tdate == punch.date && !g.inTime.isNull() && within(in) && !removed.contains(in)) {
-            m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
-                                          "WHERE EMP_ID = ? AND TDATE = ? AND INTIME = ?"),
-                           {emp, date(punch.date), in});
-            removed.append(in);
-        }
+        if (g.tdate != punch.date || g.inTime.isNull() || !within(in) || removed.contains(in))
+            continue;
+        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
+                                      "WHERE EMP_ID = ? AND TDATE = ? AND INTIME = ?"),
+                       {emp, date(punch.date), in});
+        removeRows(m_rows->general, [&](const DayRows::General& r) {
+            return r.tdate == punch.date && !r.inTime.isNull() && r.inTime.toString() == in;
+        });
+        removed.append(in);
     }
 }
 
@@ -396,35 +477,47 @@ bool OpenShiftPairing::closeDayBefore(int emp, const Punch& punch, const DayRows
     if (!open)
         return false;
 
-    const QVariant day = date(punch.date);
-    m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 1, OutTIme = ?, "
-                                  "OutDate = ?, VerifyOut = ?, SignOutBranch = ? WHERE Sno = ?"),
-                   {timeText(punch.time), day, punch.verify, m_branch, open->sno});
+    const QDate day = punch.date;
+    closePair(open->sno, punch);
     // The punch date's open sign-ins go; its finished pairs stay.
-    m_sql->execute(
-        QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE TDate = ? AND Emp_Id = ? "
-                       "AND ") +
-            kOpenTemp,
-        {day, emp});
-    m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General WHERE TDATE = ? AND "
-                                  "EMP_ID = ? AND ") +
-                       kOpenGeneral,
-                   {day, emp});
-    m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET counter = counter - 1 "
-                                  "WHERE OutDate = ? AND Emp_Id = ? AND counter = 2 AND TDate < ?"),
-                   {day, emp, day});
-    m_sql->execute(
-        QStringLiteral("UPDATE Tbl_Emp_Attn_Log_General SET COUNTER = COUNTER - 1 "
-                       "WHERE TDATE_OUT = ? AND EMP_ID = ? AND COUNTER = 2 AND TDATE < ?"),
-        {day, emp, day});
-    if (noRowsOnDate) {
-        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
-                                      "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
-                       {day, emp, kDoubleDuty});
-        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
-                                      "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
-                       {day, emp, kDoubleDuty});
-    }
+    if (removeRows(m_rows->temp, [&](const DayRows::Temp& t) {
+            return t.tdate == day && isOpenOutTime(t.outTime);
+        }))
+        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp WHERE TDate = ? AND "
+                                      "Emp_Id = ? AND ") +
+                           kOpenTemp,
+                       {date(day), emp});
+    if (removeRows(m_rows->general, [&](const DayRows::General& g) {
+            return g.tdate == day && isOpenOutTime(g.outTime);
+        }))
+        m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General WHERE TDATE = ? AND "
+                                      "EMP_ID = ? AND ") +
+                           kOpenGeneral,
+                       {date(day), emp});
+    bool renumbered = false;
+    for (DayRows::Temp& t : m_rows->temp)
+        if (t.outDate == day && t.counter == 2 && t.tdate < day) {
+            t.counter = 1;
+            renumbered = true;
+        }
+    if (renumbered)
+        m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET counter = counter - 1 "
+                                      "WHERE OutDate = ? AND Emp_Id = ? AND counter = 2 "
+                                      "AND TDate < ?"),
+                       {date(day), emp, date(day)});
+    renumbered = false;
+    for (DayRows::General& g : m_rows->general)
+        if (g.tdateOut == day && g.counter == 2 && g.tdate < day) {
+            g.counter = 1;
+            renumbered = true;
+        }
+    if (renumbered)
+        m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_General SET COUNTER = COUNTER - 1 "
+                                      "WHERE TDATE_OUT = ? AND EMP_ID = ? AND COUNTER = 2 "
+                                      "AND TDATE < ?"),
+                       {date(day), emp, date(day)});
+    if (noRowsOnDate)
+        deleteDoubleDuty(emp, day);
     return true;
 }
 
@@ -447,6 +540,7 @@ void OpenShiftPairing::postPairs(int EmpID, RecordRun& run)
     if (m_postingBegins)
         m_postingBegins();
     m_holidays.clear();
+    m_workHours.clear();
     m_weekend.reset();
     m_weekendCounts.reset();
     m_category.reset();
@@ -591,11 +685,19 @@ int OpenShiftPairing::categoryOnce(int emp)
 
 int OpenShiftPairing::workingHour(int emp, const QDate& day, const QVariant& inTime)
 {
+    // On SQLite the look-up is the program's own query, whose answer depends on the weekday
+    // alone; the server's procedure is asked every time.
+    const bool byWeekday = m_db.dialect().kind() == Dialect::Sqlite && day.isValid();
+    if (byWeekday)
+        if (const auto known = m_workHours.constFind(day.dayOfWeek());
+            known != m_workHours.constEnd())
+            return *known;
     const QVariant id = m_sql->scalar(m_db.dialect().workingHourQuery(),
                                       {emp, day.toString(QStringLiteral("yyyy-MM-dd")), inTime});
-    if (id.isValid() && !id.isNull())
-        return id.toInt();
-    return 1;
+    const int workHour = id.isValid() && !id.isNull() ? id.toInt() : 1;
+    if (byWeekday)
+        m_workHours.insert(day.dayOfWeek(), workHour);
+    return workHour;
 }
 
 int OpenShiftPairing::get_Cate(int EmpID)

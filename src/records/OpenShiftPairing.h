@@ -84,7 +84,11 @@ private:
     void signIn(int emp, const Punch& punch, const DayRows& rows);
     void signOut(int emp, const Punch& punch, const DayRows& rows);
     bool closeDayBefore(int emp, const Punch& punch, const DayRows& rows, bool noRowsOnDate);
-    DayRows readDayRows(int emp, const QDate& date);
+    void loadRows(int emp);
+    DayRows readDayRows(const QDate& day) const;
+    void deleteDoubleDuty(int emp, const QDate& day);
+    void insertPair(int emp, const Punch& punch, int counter, const QString& remarks);
+    void closePair(qint64 sno, const Punch& punch);
     void postPair(int emp, const Pair& pair);
     int creditCategory(int emp, const QDate& checkDate);
     int categoryOnce(int emp);
@@ -93,6 +97,9 @@ private:
 
     Db& m_db;
     std::unique_ptr<Statements> m_sql;
+    // The employee's pairing and day rows around the punch dates, kept as the pass writes
+    // them, so that a punch reads nothing from the database.
+    std::unique_ptr<DayRows> m_rows;
     int m_branch;
     Progress m_progress;
     std::function<void()> m_postingBegins;
@@ -110,6 +117,7 @@ private:
 
     // Read-only look-ups of one posting pass.
     QHash<QDate, bool> m_holidays;
+    QHash<int, int> m_workHours; // by weekday, SQLite only
     std::optional<QVector<bool>> m_weekend;
     std::optional<bool> m_weekendCounts;
     std::optional<int> m_category;

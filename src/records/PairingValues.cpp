@@ -111,7 +111,8 @@ bool isOpenOutTime(const QVariant& outTime)
 {
     if (outTime.isNull())
         return true;
-    const QString text = outTime.toString().trimmed();
+    // Exactly what the statements' own test for an open pair matches.
+    const QString text = outTime.toString();
     return text.isEmpty() || text == QLatin1String("0") ||
            text == QLatin1String("Jan  1 1900 12:00AM");
 }
@@ -200,6 +201,14 @@ int Statements::execute(const QString& sql, const QVariantList& params)
     const int affected = q.numRowsAffected();
     q.finish();
     return affected;
+}
+
+QVariant Statements::insert(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    const QVariant key = q.lastInsertId();
+    q.finish();
+    return key;
 }
 
 RecordRun::RecordRun(Db& db, int stretch, std::function<void()> between, Mark mark)

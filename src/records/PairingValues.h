@@ -56,6 +56,8 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& params = {});
     // Rows affected.
     int execute(const QString& sql, const QVariantList& params = {});
+    // The key of the row inserted, where the driver tells it; invalid otherwise.
+    QVariant insert(const QString& sql, const QVariantList& params = {});
 
 private:
     QSqlQuery& run(const QString& sql, const QVariantList& params);

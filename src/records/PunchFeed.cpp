@@ -3,8 +3,11 @@
 #include "PairingValues.h"
 #include "shell/Db.h"
 
+#include <QSet>
 #include <QSqlQuery>
 #include <QVector>
+
+#include <algorithm>
 
 using namespace PairingValues;
 
@@ -12,21 +15,30 @@ namespace {
 // Punches before this day are not fed to the pairing.
 const QDate kFeedStart(2008, 11, 10);
 
-struct DevicePunch
+// A punch to copy: as stored, and as the copy writes it (empty when it is no date and time).
+struct Copy
 {
     QVariant emp;
     QVariant inOut;
     QVariant verify;
-    QVariant date;
-    QVariant time;
+    QVariant storedDate;
+    QVariant storedTime;
+    QString date;
+    QString time;
+    qint64 indx = 0;
 };
+
+QString copyKey(const QVariant& emp, const QString& date, const QString& time)
+{
+    return QString::number(emp.toLongLong()) + QLatin1Char('|') + date + QLatin1Char('|') + time;
+}
 } // namespace
 
 PunchFeed::PunchFeed(Db& db, Progress progress) : m_db(db), m_progress(std::move(progress)) {}
 
 int PunchFeed::CopyDeviceLogToTempBck()
 {
-    QVector<DevicePunch> punches;
+    QVector<Copy> copies;
     {
         // Ordered by the stored date and time: both sort as what they stand for in either
         // dialect, where a cast of SQLite's texts would not.
@@ -34,21 +46,55 @@ int PunchFeed::CopyDeviceLogToTempBck()
                                                "LogDate, LogTime FROM Tbl_DeviceAttenLog "
                                                "WHERE LogDate >= ? ORDER BY LogDate, LogTime"),
                                 {dateValue(m_db, kFeedStart)});
+        while (q.next()) {
+            Copy c;
+            c.emp = q.value(0);
+            c.inOut = q.value(1);
+            c.verify = q.value(2);
+            c.storedDate = q.value(3);
+            c.storedTime = q.value(4);
+            const QDate day = dateOf(c.storedDate);
+            const QTime time = timeFromText(c.storedTime.toString());
+            if (day.isValid() && time.isValid()) {
+                c.date = day.toString(QStringLiteral("yyyy-MM-dd"));
+                c.time = amPmText(time);
+            }
+            copies.append(c);
+        }
+    }
+    // The employee's punches at a date and time already copied, with the copies' own texts.
+    QSet<QString> there;
+    {
+        QSqlQuery q = m_db.exec(
+            QStringLiteral("SELECT EmpID, logDate, LogTime FROM Tbl_Emp_Attn_Log_Temp_Bck"));
         while (q.next())
-            punches.append({q.value(0), q.value(1), q.value(2), q.value(3), q.value(4)});
+            there.insert(copyKey(q.value(0), q.value(1).toString(), q.value(2).toString()));
     }
     const QVariant largest =
         m_db.scalar(QStringLiteral("SELECT MAX(Indx) FROM Tbl_Emp_Attn_Log_Temp_Bck"));
     qint64 next = largest.isNull() ? 0 : largest.toLongLong() + 1;
+    QVector<Copy> fresh;
+    for (Copy& c : copies) {
+        if (!c.date.isEmpty()) {
+            const QString key = copyKey(c.emp, c.date, c.time);
+            if (there.contains(key))
+                continue;
+            there.insert(key);
+            c.indx = next++;
+        }
+        fresh.append(c);
+    }
+    // Numbered in date and time order, stored employee by employee: the pairing then marks
+    // one employee's copies on a few neighbouring pages instead of one page per copy.
+    std::stable_sort(fresh.begin(), fresh.end(), [](const Copy& a, const Copy& b) {
+        return a.emp.toLongLong() < b.emp.toLongLong();
+    });
 
-    // Filled by position, as the table is laid out; a punch copied before is left alone.
-    QSqlQuery insert = m_db.prepare(QStringLiteral(
-        "INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck SELECT ?, ?, ?, ?, ?, ?, 1 WHERE NOT EXISTS "
-        "(SELECT 1 FROM Tbl_Emp_Attn_Log_Temp_Bck WHERE EmpID = ? AND logDate = ? AND LogTime = "
-        "?)"));
-    const int total = int(punches.size());
+    // Filled by position, as the table is laid out.
+    QSqlQuery insert = m_db.prepare(
+        QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES (?, ?, ?, ?, ?, ?, 1)"));
+    const int total = int(fresh.size());
     int done = 0;
-    int copied = 0;
     RecordRun run(
         m_db, kStretch,
         [&] {
@@ -56,37 +102,23 @@ int PunchFeed::CopyDeviceLogToTempBck()
                 m_progress(done, total);
         },
         [&] {
-            const qint64 wasNext = next;
             const int wasDone = done;
-            const int wasCopied = copied;
-            return std::function<void()>([&, wasNext, wasDone, wasCopied] {
-                next = wasNext;
-                done = wasDone;
-                copied = wasCopied;
-            });
+            return std::function<void()>([&, wasDone] { done = wasDone; });
         });
-    for (const DevicePunch& p : std::as_const(punches)) {
+    for (const Copy& c : std::as_const(fresh)) {
         run.record([&] {
-            const QDate day = dateOf(p.date);
-            const QTime time = timeFromText(p.time.toString());
-            if (!day.isValid() || !time.isValid())
+            if (c.date.isEmpty())
                 throw DbError(13, QStringLiteral("Type mismatch: the punch of employee %1 reads "
                                                  "\"%2\" \"%3\", which is no date and time. The "
                                                  "punches before it are copied.")
-                                      .arg(p.emp.toString(), p.date.toString(), p.time.toString()));
-            const QString dayText = day.toString(QStringLiteral("yyyy-MM-dd"));
-            const QString timeText = amPmText(time);
-            Db::run(insert,
-                    {next, p.emp, p.verify, p.inOut, dayText, timeText, p.emp, dayText, timeText});
-            if (insert.numRowsAffected() > 0) {
-                ++next;
-                ++copied;
-            }
+                                      .arg(c.emp.toString(), c.storedDate.toString(),
+                                           c.storedTime.toString()));
+            Db::run(insert, {c.indx, c.emp, c.verify, c.inOut, c.date, c.time});
             ++done;
         });
     }
     run.finish();
-    return copied;
+    return done;
 }
 
 int PunchFeed::ScanNewDeviceLogs()
