@@ -60,7 +60,7 @@ void storeOtherPunches(Db& db)
                                    .toString(QStringLiteral("HH:mm:ss")),
                                2,
                                1,
-                               QString()};
+                               QStringLiteral("")};
         Db::run(a, row);
         Db::run(b, row);
     }
@@ -86,7 +86,7 @@ double limitSeconds(const QList<SimPunch>& punches)
             QTime(p.hour, p.minute, p.second).toString(QStringLiteral("HH:mm:ss")),
             int(kMachine),
             1,
-            QString()};
+            QStringLiteral("")};
         Db::run(a, row);
         Db::run(b, row);
     }

@@ -154,3 +154,18 @@ INSERT INTO Tbl_Org_WeekEnd (emp_id, sun, mon, tue, wed, thu, fri, sat) VALUES (
 -- program adds it, with the next free Leave_Id, the first time an employee earns a day of it.
 INSERT INTO Tbl_Org_Leave_Info (Leave_Id, Leave_Name, Leave_Days, Leave_Type) VALUES (1, 'Annual Leave', 20, 1);
 INSERT INTO Tbl_Org_Leave_Info (Leave_Id, Leave_Name, Leave_Days, Leave_Type) VALUES (2, 'Sick Leave', 10, 1);
+
+
+-- The night shift: Nadia Kowalczyk (21), Warehouse, signs in at 22:00 and out at 06:00 the
+-- next morning (the Warehouse demo terminal holds her punches). Her working hours are the
+-- night shift on every weekday.
+INSERT INTO Tbl_Emp_Info (Emp_ID, Emp_FirstName, Emp_MiddleName, Emp_LastName) VALUES (21, 'Nadia', '', 'Kowalczyk');
+INSERT INTO Tbl_Emp_Off_Info (PID, Emp_ID, Dept_ID, emp_category, CHKDontCal) VALUES (22, 21, 3, 1, 0);
+INSERT INTO Tbl_Emp_DBID (emp_id, pid) VALUES (21, 22);
+INSERT INTO Tbl_Org_WorkingHrs (Emp_ID, WorkHOur_ID, Day_ID) VALUES (21, 3, 1);
+INSERT INTO Tbl_Org_WorkingHrs (Emp_ID, WorkHOur_ID, Day_ID) VALUES (21, 3, 2);
+INSERT INTO Tbl_Org_WorkingHrs (Emp_ID, WorkHOur_ID, Day_ID) VALUES (21, 3, 3);
+INSERT INTO Tbl_Org_WorkingHrs (Emp_ID, WorkHOur_ID, Day_ID) VALUES (21, 3, 4);
+INSERT INTO Tbl_Org_WorkingHrs (Emp_ID, WorkHOur_ID, Day_ID) VALUES (21, 3, 5);
+INSERT INTO Tbl_Org_WorkingHrs (Emp_ID, WorkHOur_ID, Day_ID) VALUES (21, 3, 6);
+INSERT INTO Tbl_Org_WorkingHrs (Emp_ID, WorkHOur_ID, Day_ID) VALUES (21, 3, 7);

@@ -6,8 +6,9 @@
 -- database, and the two must be changed together.
 --
 -- Column types follow the shared database where it fixes them (the punch tables, the
--- terminal register, the task table, the daily attendance and pairing tables). Names use
--- nvarchar because employee names are not all in one code page.
+-- terminal register, the task table, the daily attendance and pairing tables). Every column
+-- that holds a name, a description, a password or text an operator types is nvarchar:
+-- names are not all in one code page, and varchar would store "Zoë" or "李小龙" as '?'.
 
 
 -- ---------------------------------------------------------------------------------------
@@ -19,7 +20,7 @@
 CREATE TABLE Tbl_DeviceMaster (
     DeviceID          int NOT NULL,
     ComNo             varchar(4) NULL,
-    DeviceDescription varchar(255) NULL,
+    DeviceDescription nvarchar(255) NULL,
     PortNo            varchar(10) NULL,
     IPAddress         varchar(18) NULL,
     BaudRate          varchar(10) NULL,
@@ -32,8 +33,8 @@ CREATE INDEX IX_DeviceMaster_DeviceID ON Tbl_DeviceMaster (DeviceID);
 -- columns and their order are fixed.
 CREATE TABLE Tbl_UserLogInfo (
     DeviceUserID int NOT NULL,
-    UserName     varchar(50) NULL,
-    Pwd          varchar(50) NULL,
+    UserName     nvarchar(50) NULL,
+    Pwd          nvarchar(50) NULL,
     Privilege    int NULL,              -- 0 to 3
     Enabled      int NULL,              -- -1 enabled, 0 disabled
     DeviceID     int NOT NULL
@@ -51,7 +52,7 @@ CREATE TABLE Tbl_UserTemplate (
     FTemplate      varchar(8000) NULL,
     DeviceID       int NOT NULL,
     rfid           int NULL,            -- card number
-    password       varchar(50) NULL,
+    password       nvarchar(50) NULL,
     previlege      int NULL,
     Status         int NULL,            -- enabled flag as the terminal reports it
     IsNew          int NULL
@@ -68,7 +69,7 @@ CREATE TABLE Tbl_Task (
     Task        smallint NULL,          -- task code 0 to 5
     TaskDate    varchar(20) NULL,       -- the date as the editor writes it
     TaskTime    varchar(20) NULL,       -- 'HH:mm', 24-hour
-    Remarks     varchar(200) NULL,
+    Remarks     nvarchar(200) NULL,
     Performed   varchar(1) NULL,        -- 'Y' after a successful run, else NULL
     TaskEachDay varchar(1) NULL,        -- '1' every day, '0' only on TaskDate
     DeviceID    int NULL
@@ -98,7 +99,7 @@ CREATE TABLE Tbl_DeviceAttenLog (
     LogTime       varchar(20) NOT NULL, -- 'HH:mm:ss'
     ExtractedFrom int NULL,             -- DeviceID of the terminal, or of the USB file's terminal
     isnew         int NULL,
-    emp_name      varchar(50) NULL,     -- '' from a terminal, 'USB' from a USB file
+    emp_name      nvarchar(50) NULL,    -- '' from a terminal, 'USB' from a USB file
     indx          int NULL
 );
 CREATE INDEX IX_DeviceAttenLog_Punch ON Tbl_DeviceAttenLog (LogDate, LogTime, Emp_ID);
@@ -112,7 +113,7 @@ CREATE TABLE tbl_attendancelog (
     LogTime       varchar(20) NOT NULL,
     ExtractedFrom int NULL,
     isnew         int NULL,
-    emp_name      varchar(50) NULL
+    emp_name      nvarchar(50) NULL
 );
 CREATE INDEX IX_attendancelog_Punch ON tbl_attendancelog (LogDate, LogTime, Emp_ID);
 CREATE INDEX IX_attendancelog_Emp ON tbl_attendancelog (Emp_ID, LogDate);

@@ -1,6 +1,7 @@
 #include "SimGenerator.h"
 
 #include <QRandomGenerator>
+#include <QDateTime>
 #include <QTime>
 
 #include <algorithm>
@@ -22,18 +23,33 @@ QString templateText(QRandomGenerator& random, int length)
 
 } // namespace
 
-SimState SimGenerator::bulk(int punches, int machine)
+SimState SimGenerator::bulk(int punches, int machine, int users, int templatesPerUser,
+                           int operations)
 {
     SimState s;
     s.machine = machine;
-    const int userCount = 100;
+    const int userCount = qMax(1, users);
+    const int fingers = qBound(0, templatesPerUser, 10);
+    QRandomGenerator random(20240101u + quint32(machine));
+    s.users.reserve(userCount);
     for (int u = 1; u <= userCount; ++u) {
         SimUser user;
         user.number = QString::number(u);
         user.name = QStringLiteral("User %1").arg(u);
+        for (int f = 0; f < fingers; ++f)
+            user.templates[size_t(f)] = templateText(random, 512);
         s.users.append(user);
     }
-    QRandomGenerator random(20240101u + quint32(machine));
+    s.operations.reserve(operations);
+    const QDateTime firstOperation(QDate(2024, 1, 1), QTime(7, 30));
+    for (int i = 0; i < operations; ++i) {
+        const QDateTime at = firstOperation.addSecs(qint64(i) * 1800);
+        SimOperation op;
+        op.values = {machine, 1, 0, 1 + i % userCount, i % 10, int(random.bounded(31)), 0,
+                     at.date().year(), at.date().month(), at.date().day(), at.time().hour(),
+                     at.time().minute()};
+        s.operations.append(op);
+    }
     s.punches.reserve(punches);
     QDate date(2024, 1, 1);
     while (s.punches.size() < punches) {

@@ -16,7 +16,11 @@ public:
         socket->setParent(this);
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(socket, &QTcpSocket::readyRead, this, [this] { received(m_socket->readAll()); });
-        connect(socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+        // A caller that is done finds its changes in the state file.
+        connect(socket, &QTcpSocket::disconnected, this, [this] {
+            this->terminal().saveState();
+            deleteLater();
+        });
         if (socket->bytesAvailable() > 0)
             received(socket->readAll());
     }

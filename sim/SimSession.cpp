@@ -8,7 +8,18 @@
 SimSession::SimSession(SimTerminal& terminal, QObject* parent)
     : QObject(parent), m_terminal(terminal)
 {
-    connect(&terminal, &SimTerminal::linksDropped, this, [this] { endLink(); });
+    connect(&terminal, &SimTerminal::linksDropped, this, [this] { hangUp(); });
+    connect(&m_trickleTimer, &QTimer::timeout, this, &SimSession::trickleOne);
+}
+
+void SimSession::hangUp()
+{
+    m_hungUp = true;
+    if (m_trickleTimer.isActive())
+        m_busy = false;
+    m_trickle.clear();
+    m_trickleTimer.stop();
+    endLink();
 }
 
 void SimSession::received(const QByteArray& bytes)
@@ -28,6 +39,9 @@ void SimSession::answerWaiting()
         }
         const QByteArray line = m_inbox.left(end);
         m_inbox.remove(0, end + 1);
+        if (m_hungUp && !SimTerminal::isGreeting(line))
+            continue;
+        m_hungUp = false;
         const SimReply reply = m_terminal.answer(line);
         if (reply.bytes.isEmpty())
             continue;
@@ -49,12 +63,34 @@ void SimSession::deliver(const SimReply& reply)
 {
     if (reply.cutAt >= 0) {
         writeOut(reply.bytes.left(reply.cutAt));
-        endLink();
+        hangUp();
         return;
     }
     if (reply.greeting)
         discardOut();
+    const int trickle = m_terminal.trickleMs();
+    if (trickle > 0 && !reply.dropLinks) {
+        m_busy = true;
+        m_trickle = reply.bytes;
+        m_trickleTimer.start(trickle);
+        return;
+    }
     writeOut(reply.bytes);
     if (reply.dropLinks)
         m_terminal.dropLinks();
+}
+
+void SimSession::trickleOne()
+{
+    if (m_trickle.isEmpty()) {
+        m_trickleTimer.stop();
+        return;
+    }
+    writeOut(m_trickle.left(1));
+    m_trickle.remove(0, 1);
+    if (!m_trickle.isEmpty())
+        return;
+    m_trickleTimer.stop();
+    m_busy = false;
+    answerWaiting();
 }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QTimer>
 
 class SimTerminal;
 struct SimReply;
@@ -30,8 +31,15 @@ protected:
 private:
     void answerWaiting();
     void deliver(const SimReply& reply);
+    void hangUp();
+    void trickleOne();
 
     SimTerminal& m_terminal;
     QByteArray m_inbox;
     bool m_busy = false;
+    // The terminal dropped this link; a serial line stays open, so until a new caller
+    // greets it the terminal hears nothing on it.
+    bool m_hungUp = false;
+    QByteArray m_trickle;
+    QTimer m_trickleTimer;
 };

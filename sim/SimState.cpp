@@ -85,6 +85,15 @@ QString SimState::userKey(const QString& number)
     return text;
 }
 
+void SimState::rebuildIndex() const
+{
+    m_index.clear();
+    m_index.reserve(users.size());
+    for (qsizetype i = 0; i < users.size(); ++i)
+        m_index.insert(userKey(users.at(i).number), i);
+    m_indexedUsers = users.size();
+}
+
 const SimUser* SimState::lookUp(const QString& number) const
 {
     const QString key = userKey(number);
@@ -95,13 +104,50 @@ const SimUser* SimState::lookUp(const QString& number) const
         const SimUser& u = users.at(*it);
         return userKey(u.number) == key ? &u : nullptr;
     };
+    if (!indexCurrent())
+        rebuildIndex();
     if (const SimUser* u = verified())
         return u;
-    // The list was changed since the index was made (or the user is not there).
-    m_index.clear();
-    for (qsizetype i = 0; i < users.size(); ++i)
-        m_index.insert(userKey(users.at(i).number), i);
-    return verified();
+    // A hit that points at another user: the list was reordered behind the index.
+    if (m_index.contains(key)) {
+        rebuildIndex();
+        return verified();
+    }
+    return nullptr;
+}
+
+SimUser& SimState::addUser(const SimUser& user)
+{
+    const bool current = indexCurrent();
+    users.append(user);
+    if (current) {
+        m_index.insert(userKey(user.number), users.size() - 1);
+        m_indexedUsers = users.size();
+    }
+    return users.last();
+}
+
+qsizetype SimState::removeUser(const SimUser* user)
+{
+    const qsizetype position = user - users.constData();
+    const QString key = userKey(user->number);
+    const bool current = indexCurrent();
+    users.removeAt(position);
+    if (!current)
+        return position;
+    // Shifting the positions behind it is a pass over plain numbers, no key is made again.
+    m_index.remove(key);
+    for (auto it = m_index.begin(); it != m_index.end(); ++it)
+        if (*it > position)
+            --*it;
+    m_indexedUsers = users.size();
+    return position;
+}
+
+void SimState::insertUser(qsizetype position, const SimUser& user)
+{
+    users.insert(position, user);
+    m_indexedUsers = -1;
 }
 
 SimUser* SimState::findUser(const QString& number)
@@ -183,6 +229,111 @@ QByteArray SimState::toJson() const
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
+namespace {
+
+// Reads the fields of one JSON object, each of the one type it may have; a field that is
+// absent keeps its default. The first field of the wrong type is remembered, by its path.
+class Fields
+{
+public:
+    Fields(const QJsonObject& object, QString path, QString& error)
+        : m_object(object), m_path(std::move(path)), m_error(error)
+    {
+    }
+
+    QString path(const char* key) const
+    {
+        return m_path.isEmpty() ? QLatin1String(key) : m_path + u'.' + QLatin1String(key);
+    }
+
+    void integer(const char* key, int& out)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        const double d = v.toDouble();
+        if (!v.isDouble() || d != double(qint64(d)) || d < -2147483648.0 || d > 2147483647.0)
+            wrong(key, "a whole number");
+        else
+            out = int(d);
+    }
+    void integer64(const char* key, qint64& out)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        if (!v.isDouble() || v.toDouble() != double(qint64(v.toDouble())))
+            wrong(key, "a whole number");
+        else
+            out = qint64(v.toDouble());
+    }
+    void text(const char* key, QString& out)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        if (!v.isString())
+            wrong(key, "a text");
+        else
+            out = v.toString();
+    }
+    void boolean(const char* key, bool& out)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        if (!v.isBool())
+            wrong(key, "true or false");
+        else
+            out = v.toBool();
+    }
+    QJsonObject object(const char* key)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (!v.isUndefined() && !v.isObject())
+            wrong(key, "an object");
+        return v.toObject();
+    }
+    QJsonArray list(const char* key)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (!v.isUndefined() && !v.isArray())
+            wrong(key, "a list");
+        return v.toArray();
+    }
+
+    bool failed() const { return !m_error.isEmpty(); }
+    void wrong(const char* key, const char* expected)
+    {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("%1: not %2").arg(path(key), QLatin1String(expected));
+    }
+
+private:
+    QJsonObject m_object;
+    QString m_path;
+    QString& m_error;
+};
+
+// The objects of a list, each with its own path ("users[3]").
+template <typename Read>
+bool eachObject(const QJsonArray& list, const QString& name, QString& error, Read read)
+{
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QString path = QStringLiteral("%1[%2]").arg(name).arg(i);
+        if (!list.at(i).isObject()) {
+            error = path + QStringLiteral(": not an object");
+            return false;
+        }
+        Fields f(list.at(i).toObject(), path, error);
+        if (!read(f, path) || f.failed())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<SimState> SimState::fromJson(const QByteArray& json, QString* error)
 {
     QJsonParseError parseError;
@@ -191,90 +342,127 @@ std::optional<SimState> SimState::fromJson(const QByteArray& json, QString* erro
         fail(error, QStringLiteral("not a JSON object: %1").arg(parseError.errorString()));
         return std::nullopt;
     }
-    const QJsonObject root = doc.object();
+    QString problem;
+    auto refuse = [&](const QString& why) {
+        fail(error, why);
+        return std::optional<SimState>();
+    };
     SimState s;
-    s.machine = root.value(QLatin1String("machine")).toInt(1);
-    s.firmware = root.value(QLatin1String("firmware")).toString(s.firmware);
-    s.clockOffsetSeconds = root.value(QLatin1String("clockOffsetSeconds")).toInteger(0);
-    s.clockEnabled = root.value(QLatin1String("clockEnabled")).toBool(true);
-    const QJsonObject counters = root.value(QLatin1String("counters")).toObject();
-    s.restarts = counters.value(QLatin1String("restarts")).toInt();
-    s.powerOffs = counters.value(QLatin1String("powerOffs")).toInt();
-    s.refreshes = counters.value(QLatin1String("refreshes")).toInt();
-    const QJsonObject params = root.value(QLatin1String("params")).toObject();
-    for (auto it = params.constBegin(); it != params.constEnd(); ++it)
-        s.params.insert(it.key().toInt(), it.value().toInt());
-    const QJsonObject display = root.value(QLatin1String("display")).toObject();
-    s.displayRow = display.value(QLatin1String("row")).toInt();
-    s.displayColumn = display.value(QLatin1String("column")).toInt();
-    s.displayText = display.value(QLatin1String("text")).toString();
+    Fields root(doc.object(), QString(), problem);
+    root.integer("machine", s.machine);
+    root.text("firmware", s.firmware);
+    root.integer64("clockOffsetSeconds", s.clockOffsetSeconds);
+    root.boolean("clockEnabled", s.clockEnabled);
+    Fields counters(root.object("counters"), QStringLiteral("counters"), problem);
+    counters.integer("restarts", s.restarts);
+    counters.integer("powerOffs", s.powerOffs);
+    counters.integer("refreshes", s.refreshes);
+    const QJsonObject params = root.object("params");
+    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
+        bool keyOk = false;
+        const int param = it.key().toInt(&keyOk);
+        int value = 0;
+        Fields one(params, QStringLiteral("params"), problem);
+        one.integer(qPrintable(it.key()), value);
+        if (!keyOk)
+            return refuse(QStringLiteral("params.%1: not a parameter number").arg(it.key()));
+        s.params.insert(param, value);
+    }
+    Fields display(root.object("display"), QStringLiteral("display"), problem);
+    display.integer("row", s.displayRow);
+    display.integer("column", s.displayColumn);
+    display.text("text", s.displayText);
+    const QJsonArray users = root.list("users");
+    const QJsonArray punches = root.list("attendance");
+    const QJsonArray operations = root.list("operations");
+    if (!problem.isEmpty())
+        return refuse(problem);
 
-    const QJsonArray users = root.value(QLatin1String("users")).toArray();
     QSet<QString> seen;
-    for (const QJsonValue& v : users) {
-        const QJsonObject o = v.toObject();
-        SimUser u;
-        u.number = o.value(QLatin1String("number")).toString();
-        const QString key = userKey(u.number);
-        if (key.isEmpty() || seen.contains(key)) {
-            fail(error, QStringLiteral("user without a number, or twice: \"%1\"").arg(u.number));
-            return std::nullopt;
-        }
-        u.name = o.value(QLatin1String("name")).toString();
-        u.password = o.value(QLatin1String("password")).toString();
-        u.privilege = o.value(QLatin1String("privilege")).toInt();
-        u.enabled = o.value(QLatin1String("enabled")).toBool(true);
-        u.card = o.value(QLatin1String("card")).toString(QStringLiteral("0"));
-        const QJsonObject templ = o.value(QLatin1String("templates")).toObject();
-        for (auto it = templ.constBegin(); it != templ.constEnd(); ++it) {
-            bool ok = false;
-            const int finger = it.key().toInt(&ok);
-            if (!ok || finger < 0 || finger > 9) {
-                fail(error, QStringLiteral("user %1: no finger %2").arg(u.number, it.key()));
-                return std::nullopt;
+    s.users.reserve(users.size());
+    const bool usersRead =
+        eachObject(users, QStringLiteral("users"), problem, [&](Fields& f, const QString& path) {
+            SimUser u;
+            f.text("number", u.number);
+            f.text("name", u.name);
+            f.text("password", u.password);
+            f.integer("privilege", u.privilege);
+            f.boolean("enabled", u.enabled);
+            f.text("card", u.card);
+            const QJsonObject templ = f.object("templates");
+            if (f.failed())
+                return false;
+            const QString key = userKey(u.number);
+            if (key.isEmpty() || u.number.trimmed().startsWith(u'-') || seen.contains(key)) {
+                problem = QStringLiteral("%1.number: \"%2\" is no user number, or a second one")
+                              .arg(path, u.number);
+                return false;
             }
-            u.templates[size_t(finger)] = it.value().toString();
-        }
-        seen.insert(key);
-        s.users.append(u);
-    }
+            for (auto it = templ.constBegin(); it != templ.constEnd(); ++it) {
+                bool ok = false;
+                const int finger = it.key().toInt(&ok);
+                if (!ok || finger < 0 || finger > 9 || !it.value().isString()) {
+                    problem = QStringLiteral("%1.templates.%2: no finger with a template text")
+                                  .arg(path, it.key());
+                    return false;
+                }
+                u.templates[size_t(finger)] = it.value().toString();
+            }
+            seen.insert(key);
+            s.users.append(u);
+            return true;
+        });
+    if (!usersRead)
+        return refuse(problem);
 
-    const QJsonArray punches = root.value(QLatin1String("attendance")).toArray();
     s.punches.reserve(punches.size());
-    for (const QJsonValue& v : punches) {
-        const QJsonObject o = v.toObject();
-        SimPunch p;
-        p.user = o.value(QLatin1String("user")).toString();
-        p.verifyMode = o.value(QLatin1String("verify")).toInt(1);
-        p.inOutMode = o.value(QLatin1String("inout")).toInt(0);
-        p.workCode = o.value(QLatin1String("work")).toInt(0);
-        const QString time = o.value(QLatin1String("time")).toString();
-        if (!parseTime(time, p.year, p.month, p.day, p.hour, p.minute, &p.second)) {
-            fail(error, QStringLiteral("punch of user %1: bad time \"%2\"").arg(p.user, time));
-            return std::nullopt;
-        }
-        s.punches.append(p);
-    }
+    const bool punchesRead = eachObject(
+        punches, QStringLiteral("attendance"), problem, [&](Fields& f, const QString& path) {
+            SimPunch p;
+            QString time;
+            f.text("user", p.user);
+            f.integer("verify", p.verifyMode);
+            f.integer("inout", p.inOutMode);
+            f.integer("work", p.workCode);
+            f.text("time", time);
+            if (f.failed())
+                return false;
+            if (!parseTime(time, p.year, p.month, p.day, p.hour, p.minute, &p.second)) {
+                problem = QStringLiteral("%1.time: bad time \"%2\"").arg(path, time);
+                return false;
+            }
+            s.punches.append(p);
+            return true;
+        });
+    if (!punchesRead)
+        return refuse(problem);
 
-    const QJsonArray operations = root.value(QLatin1String("operations")).toArray();
-    for (const QJsonValue& v : operations) {
-        const QJsonObject o = v.toObject();
-        SimOperation op;
-        auto& x = op.values;
-        x[0] = o.value(QLatin1String("machine")).toInt(s.machine);
-        x[1] = o.value(QLatin1String("operator")).toInt();
-        x[2] = o.value(QLatin1String("param4")).toInt();
-        x[3] = o.value(QLatin1String("param1")).toInt();
-        x[4] = o.value(QLatin1String("param2")).toInt();
-        x[5] = o.value(QLatin1String("operation")).toInt();
-        x[6] = o.value(QLatin1String("param3")).toInt();
-        const QString time = o.value(QLatin1String("time")).toString();
-        if (!parseTime(time, x[7], x[8], x[9], x[10], x[11], nullptr)) {
-            fail(error, QStringLiteral("operation record: bad time \"%1\"").arg(time));
-            return std::nullopt;
-        }
-        s.operations.append(op);
-    }
+    s.operations.reserve(operations.size());
+    const bool operationsRead = eachObject(
+        operations, QStringLiteral("operations"), problem, [&](Fields& f, const QString& path) {
+            SimOperation op;
+            auto& x = op.values;
+            x[0] = s.machine;
+            QString time;
+            f.integer("machine", x[0]);
+            f.integer("operator", x[1]);
+            f.integer("param4", x[2]);
+            f.integer("param1", x[3]);
+            f.integer("param2", x[4]);
+            f.integer("operation", x[5]);
+            f.integer("param3", x[6]);
+            f.text("time", time);
+            if (f.failed())
+                return false;
+            if (!parseTime(time, x[7], x[8], x[9], x[10], x[11], nullptr)) {
+                problem = QStringLiteral("%1.time: bad time \"%2\"").arg(path, time);
+                return false;
+            }
+            s.operations.append(op);
+            return true;
+        });
+    if (!operationsRead)
+        return refuse(problem);
     return s;
 }
 
@@ -300,7 +488,11 @@ std::optional<SimState> SimState::load(const QString& path, QString* error)
         fail(error, QStringLiteral("%1: %2").arg(path, file.errorString()));
         return std::nullopt;
     }
-    return fromJson(file.readAll(), error);
+    QString why;
+    std::optional<SimState> state = fromJson(file.readAll(), &why);
+    if (!state)
+        fail(error, QStringLiteral("%1: %2").arg(path, why));
+    return state;
 }
 
 SimPunch SimPunch::at(const QString& user, const QDate& date, const QTime& time, int verify,

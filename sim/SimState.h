@@ -9,7 +9,8 @@
 //   attendance [{user, verify, inout, time "yyyy-MM-dd HH:mm:ss", work}],
 //   operations [{machine, operator, param4, param1, param2, operation, param3,
 //                time "yyyy-MM-dd HH:mm"}]
-// Attendance and operation records keep the terminal's order.
+// Attendance and operation records keep the terminal's order. A file of another shape
+// (a field of the wrong type, a negative user number) is refused, naming the field.
 
 #include <QDate>
 #include <QHash>
@@ -73,10 +74,19 @@ public:
     QList<SimPunch> punches;
     QList<SimOperation> operations;
 
-    // A user by number; a numeric text matches by value ("007" is user 7).
+    // A user by number; a numeric text matches by value ("007" is user 7). Found through
+    // an index by number, so a look-up costs the same with ten users or ten thousand. The
+    // index follows addUser and removeUser, and notices users appended to or removed from
+    // the list directly (by its size); a number changed in place is found after the next
+    // change of size.
     SimUser* findUser(const QString& number);
     const SimUser* findUser(const QString& number) const;
     static QString userKey(const QString& number);
+    // Appends a user (its number not yet held) and returns it.
+    SimUser& addUser(const SimUser& user);
+    // Removes the user; its position, to put it back with insertUser.
+    qsizetype removeUser(const SimUser* user);
+    void insertUser(qsizetype position, const SimUser& user);
 
     QByteArray toJson() const;
     static std::optional<SimState> fromJson(const QByteArray& json, QString* error = nullptr);
@@ -88,6 +98,8 @@ public:
 
 private:
     const SimUser* lookUp(const QString& number) const;
+    void rebuildIndex() const;
+    bool indexCurrent() const { return m_indexedUsers == users.size(); }
     mutable QHash<QString, qsizetype> m_index;
     mutable qsizetype m_indexedUsers = -1;
 };

@@ -8,6 +8,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <optional>
+#include <tuple>
+
 namespace P = SdkProtocol;
 
 namespace {
@@ -49,6 +52,17 @@ QJsonArray userRow(const SimUser& u)
                       u.privilege, u.enabled, u.card.isEmpty() ? QStringLiteral("0") : u.card};
 }
 
+// Puts one user back as it was before a change that could not be saved: `old` empty
+// means the change brought the user in.
+void restoreUser(SimState& s, const QString& number, const std::optional<SimUser>& old)
+{
+    SimUser* u = s.findUser(number);
+    if (old && u)
+        *u = *old;
+    else if (u)
+        s.removeUser(u);
+}
+
 QByteArray idText(const QJsonValue& id)
 {
     return id.isDouble() ? QByteArray::number(id.toInteger()) : QByteArrayLiteral("null");
@@ -59,6 +73,13 @@ QByteArray idText(const QJsonValue& id)
 SimTerminal::SimTerminal(SimState state, QObject* parent)
     : QObject(parent), m_state(std::move(state))
 {
+    m_saveTimer.setSingleShot(true);
+    connect(&m_saveTimer, &QTimer::timeout, this, [this] { saveState(); });
+}
+
+SimTerminal::~SimTerminal()
+{
+    saveState();
 }
 
 bool SimTerminal::open(const QString& stateFile, QString* error)
@@ -68,6 +89,7 @@ bool SimTerminal::open(const QString& stateFile, QString* error)
         return false;
     m_state = std::move(*loaded);
     m_stateFile = stateFile;
+    m_unsaved = false;
     return true;
 }
 
@@ -77,12 +99,59 @@ void SimTerminal::garbleNext(const QString& op)
     m_garbleOp = op;
 }
 
-bool SimTerminal::commit(const SimState& before)
+void SimTerminal::setDropAfterAnswers(const QString& op, int answers)
 {
-    if (m_stateFile.isEmpty() || m_state.save(m_stateFile))
+    m_dropOp = op;
+    m_dropAnswers = answers;
+}
+
+void SimTerminal::oversizeNext(const QString& op, qsizetype bytes)
+{
+    m_oversizeOp = op;
+    m_oversizeBytes = bytes;
+}
+
+bool SimTerminal::isGreeting(const QByteArray& line)
+{
+    return QJsonDocument::fromJson(line).object().value(QLatin1String("op")).toString() ==
+           QLatin1String(P::Hello);
+}
+
+bool SimTerminal::saveState()
+{
+    m_saveTimer.stop();
+    if (!m_unsaved || m_stateFile.isEmpty())
         return true;
-    m_state = before;
-    return false;
+    QString error;
+    const bool saved = m_state.save(m_stateFile, &error);
+    ++m_saves;
+    m_sinceSave.start();
+    m_saveFailed = !saved;
+    if (!saved) {
+        qWarning("%s: cannot save: %s", qPrintable(m_stateFile), qPrintable(error));
+        return false;
+    }
+    m_unsaved = false;
+    return true;
+}
+
+bool SimTerminal::commit(const std::function<void()>& undo)
+{
+    if (m_stateFile.isEmpty())
+        return true;
+    const bool unsavedBefore = m_unsaved;
+    m_unsaved = true;
+    const bool quiet = !m_sinceSave.isValid() || m_sinceSave.elapsed() >= m_saveIntervalMs;
+    if (quiet || m_saveFailed) {
+        if (saveState())
+            return true;
+        undo();
+        m_unsaved = unsavedBefore;
+        return false;
+    }
+    if (!m_saveTimer.isActive())
+        m_saveTimer.start(int(qMax<qint64>(0, m_saveIntervalMs - m_sinceSave.elapsed())));
+    return true;
 }
 
 SimReply SimTerminal::answer(const QByteArray& line)
@@ -108,7 +177,30 @@ SimReply SimTerminal::answer(const QByteArray& line)
         r.bytes.prepend('\n');
         r.greeting = true;
     }
+    applyAnswerFaults(op, r);
     return r;
+}
+
+void SimTerminal::applyAnswerFaults(const QString& op, SimReply& r)
+{
+    if (m_oversizeBytes > 0 && op == m_oversizeOp && r.bytes.endsWith("}\n")) {
+        QByteArray padded = r.bytes.left(r.bytes.size() - 2);
+        padded.reserve(padded.size() + m_oversizeBytes + 12);
+        padded += ",\"pad\":\"";
+        padded += QByteArray(m_oversizeBytes, 'x');
+        padded += "\"}\n";
+        r.bytes = std::move(padded);
+        m_oversizeBytes = 0;
+    }
+    if (m_dropAnswers >= 0 && op == m_dropOp) {
+        // None left: this request goes unanswered; one left: it goes out whole, then the
+        // link drops.
+        if (m_dropAnswers == 0)
+            r.cutAt = 0;
+        else if (m_dropAnswers == 1)
+            r.cutAt = r.bytes.size();
+        m_dropAnswers = m_dropAnswers <= 1 ? -1 : m_dropAnswers - 1;
+    }
 }
 
 SimReply SimTerminal::readLog(const QByteArray& id)
@@ -146,7 +238,6 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
     auto is = [&op](const char* name) { return op == QLatin1String(name); };
     auto ok = [&reply] { reply.insert(QStringLiteral("ok"), true); };
     SimState& s = m_state;
-    const SimState before = s;
 
     if (is(P::Hello)) {
         ok();
@@ -158,8 +249,9 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
         ok();
         reply.insert(QStringLiteral("version"), s.firmware);
     } else if (is(P::ClearLog)) {
+        const QList<SimPunch> kept = s.punches;
         s.punches.clear();
-        if (commit(before))
+        if (commit([&] { s.punches = kept; }))
             ok();
     } else if (is(P::ReadLog)) {
         return readLog(idText(request.value(QLatin1String("id"))));
@@ -230,11 +322,11 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
                            privilege <= 3 && enabled.isBool() && (!hasCard || allDigits(card));
         if (valid) {
             SimUser* u = s.findUser(number);
+            const std::optional<SimUser> old = u ? std::optional<SimUser>(*u) : std::nullopt;
             if (!u) {
                 SimUser added;
                 added.number = number.trimmed();
-                s.users.append(added);
-                u = &s.users.last();
+                u = &s.addUser(added);
             }
             u->name = name;
             u->password = password;
@@ -242,7 +334,7 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
             u->enabled = enabled.toBool();
             if (hasCard)
                 u->card = card;
-            if (commit(before))
+            if (commit([&] { restoreUser(s, number, old); }))
                 ok();
         }
     } else if (is(P::DeleteEnroll)) {
@@ -250,18 +342,24 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
         int backup = -1;
         if (textArg(request, "user", number) && intArg(request, "backup", backup)) {
             SimUser* u = s.findUser(number);
-            bool changed = u != nullptr;
-            if (!u || backup < 0 || backup > P::WholeUser)
-                changed = false;
-            else if (backup == P::WholeUser)
-                s.users.removeAt(u - s.users.data());
-            else if (backup == P::PasswordBackup)
+            const bool changed = u && backup >= 0 && backup <= P::WholeUser;
+            const std::optional<SimUser> old = u ? std::optional<SimUser>(*u) : std::nullopt;
+            qsizetype position = -1;
+            if (changed && backup == P::WholeUser)
+                position = s.removeUser(u);
+            else if (changed && backup == P::PasswordBackup)
                 u->password.clear();
-            else if (backup == P::CardBackup)
+            else if (changed && backup == P::CardBackup)
                 u->card = QStringLiteral("0");
-            else
+            else if (changed)
                 u->templates[size_t(backup)].clear();
-            if (changed && commit(before))
+            auto undo = [&] {
+                if (position >= 0)
+                    s.insertUser(position, *old);
+                else
+                    restoreUser(s, number, old);
+            };
+            if (changed && commit(undo))
                 ok();
         }
     } else if (is(P::DeleteTemplate)) {
@@ -269,14 +367,13 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
         int finger = -1;
         if (textArg(request, "user", number) && intArg(request, "finger", finger)) {
             SimUser* u = s.findUser(number);
-            bool changed = u != nullptr;
-            if (!u || !((finger >= 0 && finger <= 9) || finger == P::AllFingers))
-                changed = false;
-            else if (finger == P::AllFingers)
+            const bool changed = u && ((finger >= 0 && finger <= 9) || finger == P::AllFingers);
+            const std::optional<SimUser> old = u ? std::optional<SimUser>(*u) : std::nullopt;
+            if (changed && finger == P::AllFingers)
                 u->templates.fill(QString());
-            else
+            else if (changed)
                 u->templates[size_t(finger)].clear();
-            if (changed && commit(before))
+            if (changed && commit([&] { restoreUser(s, number, old); }))
                 ok();
         }
     } else if (is(P::WriteTemplate)) {
@@ -286,15 +383,15 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
             textArg(request, "template", templ) && finger >= 0 && finger <= 9 &&
             !number.trimmed().isEmpty()) {
             SimUser* u = s.findUser(number);
+            const std::optional<SimUser> old = u ? std::optional<SimUser>(*u) : std::nullopt;
             if (!u && !templ.isEmpty()) {
                 SimUser added;
                 added.number = number.trimmed();
-                s.users.append(added);
-                u = &s.users.last();
+                u = &s.addUser(added);
             }
             if (u) {
                 u->templates[size_t(finger)] = templ;
-                if (commit(before))
+                if (commit([&] { restoreUser(s, number, old); }))
                     ok();
             }
         }
@@ -311,7 +408,7 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
         }
     } else if (is(P::Refresh)) {
         ++s.refreshes;
-        if (commit(before))
+        if (commit([&] { --s.refreshes; }))
             ok();
     } else if (is(P::ReadEnroll)) {
         QString number;
@@ -340,8 +437,9 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
             // the computer's and a read right after shows the second that was set.
             QDateTime now = QDateTime::currentDateTime();
             now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+            const qint64 old = s.clockOffsetSeconds;
             s.clockOffsetSeconds = now.secsTo(target);
-            if (commit(before))
+            if (commit([&] { s.clockOffsetSeconds = old; }))
                 ok();
         }
     } else if (is(P::ReadClock)) {
@@ -351,8 +449,9 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
                      QJsonArray{now.date().year(), now.date().month(), now.date().day(),
                                 now.time().hour(), now.time().minute(), now.time().second()});
     } else if (is(P::Restart) || is(P::PowerOff)) {
-        ++(is(P::Restart) ? s.restarts : s.powerOffs);
-        if (commit(before)) {
+        int& counter = is(P::Restart) ? s.restarts : s.powerOffs;
+        ++counter;
+        if (commit([&] { --counter; })) {
             ok();
             SimReply r;
             r.bytes = QJsonDocument(reply).toJson(QJsonDocument::Compact) + '\n';
@@ -362,8 +461,9 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
     } else if (is(P::SetParam)) {
         int param = 0, value = 0;
         if (intArg(request, "param", param) && intArg(request, "value", value)) {
+            const QMap<int, int> old = s.params;
             s.params.insert(param, value);
-            if (commit(before))
+            if (commit([&] { s.params = old; }))
                 ok();
         }
     } else if (is(P::Display)) {
@@ -371,18 +471,20 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
         QString text;
         if (intArg(request, "row", row) && intArg(request, "column", column) &&
             textArg(request, "text", text)) {
+            const auto old = std::make_tuple(s.displayRow, s.displayColumn, s.displayText);
             s.displayRow = row;
             s.displayColumn = column;
             s.displayText = text;
-            if (commit(before))
+            if (commit([&] { std::tie(s.displayRow, s.displayColumn, s.displayText) = old; }))
                 ok();
         }
     } else if (is(P::EnableClock)) {
         int flag = 0;
         if (intArg(request, "flag", flag)) {
+            const bool old = s.clockEnabled;
             if (flag != 0)
                 s.clockEnabled = flag > 0;
-            if (flag == 0 || commit(before)) {
+            if (flag == 0 || commit([&] { s.clockEnabled = old; })) {
                 ok();
                 reply.insert(QStringLiteral("enabled"), s.clockEnabled);
             }

@@ -71,3 +71,15 @@ void SimThread::setRefuseConnections(bool refuse)
 {
     onThread([&] { m_server->setRefuseConnections(refuse); });
 }
+
+void SimThread::setDropAfterAnswers(const QString& op, int answers)
+{
+    run([&](SimTerminal& t) { t.setDropAfterAnswers(op, answers); });
+}
+
+bool SimThread::saveState()
+{
+    bool saved = false;
+    run([&](SimTerminal& t) { saved = t.saveState(); });
+    return saved;
+}

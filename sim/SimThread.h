@@ -32,6 +32,10 @@ public:
     void run(const std::function<void(SimTerminal&)>& f);
     SimState state();
     void setRefuseConnections(bool refuse);
+    // The terminal's fault switch (SimTerminal::setDropAfterAnswers).
+    void setDropAfterAnswers(const QString& op, int answers);
+    // Writes the terminal's unsaved changes to its state file now.
+    bool saveState();
 
 private:
     void onThread(const std::function<void()>& f);

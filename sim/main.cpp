@@ -1,14 +1,20 @@
 // quorvane-terminal-sim: serves simulated terminals from their JSON state files.
 //
 //   quorvane-terminal-sim --terminal FILE [--listen HOST:PORT] [--pty]
-//                         [--delay MS] [--drop-after N] [--garbage OP] [--refuse]
+//                         [--delay MS] [--drop-after N] [--drop-after-answers OP:N]
+//                         [--garbage OP] [--refuse]
 //                         [--terminal FILE ...]
 //       Each --terminal starts a terminal; the options after it, up to the next
 //       --terminal, are that terminal's. Port 0 picks a free port. For every terminal the
 //       simulator prints "listen MACHINE HOST:PORT" and/or "pty MACHINE PATH" (the serial
 //       device to give the program), then "ready" once all serve.
-//   quorvane-terminal-sim --generate N --out FILE [--machine M]
-//       Writes a terminal holding N punches (benchmarks).
+//   quorvane-terminal-sim --generate N --out FILE [--machine M] [--users U]
+//                         [--templates K] [--operations O]
+//       Writes a terminal holding N punches of U users (default 100), each user with K
+//       fingerprint templates, and O operation-log records (benchmarks, bulk trials).
+//
+// Changes are saved to the state files at most every 200 ms, when a network link closes,
+// and when the simulator ends (SIGINT, SIGTERM and SIGHUP end it in order).
 //   quorvane-terminal-sim --write-demo FOLDER
 //       Writes the three demo terminals, terminal-1.json to terminal-3.json.
 
@@ -21,11 +27,15 @@
 #include <QDate>
 #include <QDir>
 #include <QHostAddress>
+#include <QSocketNotifier>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -36,6 +46,8 @@ struct TerminalOptions
     bool pty = false;
     int delayMs = 0;
     int dropAfter = -1;
+    QString dropOp;
+    int dropAnswers = -1;
     bool garble = false;
     QString garbleOp;
     bool refuse = false;
@@ -46,8 +58,10 @@ int usage(const QString& why)
     std::fprintf(stderr,
                  "quorvane-terminal-sim: %s\n"
                  "usage: quorvane-terminal-sim --terminal FILE [--listen HOST:PORT] [--pty]\n"
-                 "           [--delay MS] [--drop-after N] [--garbage OP] [--refuse] ...\n"
+                 "           [--delay MS] [--drop-after N] [--drop-after-answers OP:N]\n"
+                 "           [--garbage OP] [--refuse] ...\n"
                  "       quorvane-terminal-sim --generate N --out FILE [--machine M]\n"
+                 "           [--users U] [--templates K] [--operations O]\n"
                  "       quorvane-terminal-sim --write-demo FOLDER\n",
                  qPrintable(why));
     return 2;
@@ -57,6 +71,28 @@ void say(const QString& line)
 {
     std::printf("%s\n", qPrintable(line));
     std::fflush(stdout);
+}
+
+// A signal only writes a byte; the event loop then ends the program in order.
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void endOnSignals()
+{
+    if (::pipe(g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 int number(const QString& text, bool& ok)
@@ -77,6 +113,9 @@ int main(int argc, char* argv[])
     std::vector<TerminalOptions> terminals;
     int generate = -1;
     int machine = 1;
+    int users = 100;
+    int templates = 0;
+    int operations = 0;
     QString out;
     QString demoFolder;
     bool ok = true;
@@ -103,6 +142,13 @@ int main(int argc, char* argv[])
         } else if (a == QLatin1String("--delay") && hasValue) {
             if (TerminalOptions* t = needsTerminal())
                 t->delayMs = number(value(), ok);
+        } else if (a == QLatin1String("--drop-after-answers") && hasValue) {
+            if (TerminalOptions* t = needsTerminal()) {
+                const QString spec = value();
+                t->dropOp = spec.section(QLatin1Char(':'), 0, 0);
+                t->dropAnswers = number(spec.section(QLatin1Char(':'), 1), ok);
+                ok = ok && !t->dropOp.isEmpty() && t->dropAnswers >= 0;
+            }
         } else if (a == QLatin1String("--drop-after") && hasValue) {
             if (TerminalOptions* t = needsTerminal())
                 t->dropAfter = number(value(), ok);
@@ -120,6 +166,15 @@ int main(int argc, char* argv[])
             out = value();
         } else if (a == QLatin1String("--machine") && hasValue) {
             machine = number(value(), ok);
+        } else if (a == QLatin1String("--users") && hasValue) {
+            users = number(value(), ok);
+            ok = ok && users > 0;
+        } else if (a == QLatin1String("--templates") && hasValue) {
+            templates = number(value(), ok);
+            ok = ok && templates >= 0 && templates <= 10;
+        } else if (a == QLatin1String("--operations") && hasValue) {
+            operations = number(value(), ok);
+            ok = ok && operations >= 0;
         } else if (a == QLatin1String("--write-demo") && hasValue) {
             demoFolder = value();
         } else {
@@ -148,7 +203,8 @@ int main(int argc, char* argv[])
         if (out.isEmpty())
             return usage(QStringLiteral("--generate needs --out FILE"));
         QString error;
-        if (!SimGenerator::bulk(generate, machine).save(out, &error)) {
+        if (!SimGenerator::bulk(generate, machine, users, templates, operations)
+                 .save(out, &error)) {
             std::fprintf(stderr, "%s: %s\n", qPrintable(out), qPrintable(error));
             return 1;
         }
@@ -167,6 +223,8 @@ int main(int argc, char* argv[])
         }
         terminal->setDelayMs(t.delayMs);
         terminal->setDropAfterRecords(t.dropAfter);
+        if (t.dropAnswers >= 0)
+            terminal->setDropAfterAnswers(t.dropOp, t.dropAnswers);
         if (t.garble)
             terminal->garbleNext(t.garbleOp);
         const int m = terminal->state().machine;
@@ -197,5 +255,9 @@ int main(int argc, char* argv[])
         running.push_back(std::move(terminal));
     }
     say(QStringLiteral("ready"));
-    return app.exec();
+    endOnSignals();
+    const int code = app.exec();
+    // Each terminal saves what it has not saved yet as it goes.
+    running.clear();
+    return code;
 }

@@ -5,10 +5,53 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
+
+namespace {
+
+// Qt ends the program with an abort when its platform finds no display; this tells first,
+// in one line. Only the platforms that need a display server are checked ("xcb",
+// "wayland", or none named, which picks one of them); "-platform" on the command line
+// (offscreen, vnc, ...) is Qt's to judge.
+bool displayMissing(int argc, char* argv[])
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return false;
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const QString platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (platforms.trimmed().isEmpty())
+        return !x11 && !wayland;
+    // A list ("wayland;xcb") is tried in order: one that can start is enough.
+    for (const QString& entry : platforms.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString name = entry.section(QLatin1Char(':'), 0, 0).trimmed();
+        const bool needsX11 = name == QLatin1String("xcb");
+        const bool needsWayland = name.startsWith(QLatin1String("wayland"));
+        if ((!needsX11 || x11) && (!needsWayland || wayland))
+            return false;
+    }
+    return true;
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return false;
+#endif
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    if (displayMissing(argc, argv)) {
+        std::fprintf(stderr, "quorvane: no display to show the window on (DISPLAY and "
+                             "WAYLAND_DISPLAY are not set); start it in a desktop session, or "
+                             "with QT_QPA_PLATFORM=offscreen\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));

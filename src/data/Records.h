@@ -10,11 +10,11 @@
 struct TerminalRecord
 {
     int DeviceID = 0;  // the terminal's machine number
-    int ComNo = 0;
+    QString ComNo;     // the three link settings are free text in the table
     QString DeviceDescription;
-    int PortNo = 0;
+    QString PortNo;
     QString IPAddress;
-    int BaudRate = 0;
+    QString BaudRate;
     int ConMode = 0;   // ConnectionModes
     int Log_Mode = 3;  // always written as 3, read by nothing
 };

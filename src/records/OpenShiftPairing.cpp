@@ -93,7 +93,7 @@ OpenShiftPairing::~OpenShiftPairing() = default;
 
 QVariant OpenShiftPairing::date(const QDate& day) const
 {
-    return dateValue(m_db, day);
+    return m_db.dialect().dateValue(day);
 }
 
 void OpenShiftPairing::ExtDataToDBOpenShift(int EmpID)

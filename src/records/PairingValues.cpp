@@ -78,13 +78,6 @@ int minuteBoundaries(const QTime& a, const QTime& b)
     return (b.hour() * 60 + b.minute()) - (a.hour() * 60 + a.minute());
 }
 
-QVariant dateValue(const Db& db, const QDate& date)
-{
-    if (db.dialect().kind() == Dialect::SqlServer)
-        return date;
-    return date.toString(QStringLiteral("yyyy-MM-dd"));
-}
-
 QDate dateOf(const QVariant& value)
 {
     if (value.isNull())

@@ -26,8 +26,6 @@ QTime timeFromText(const QString& text);
 // Minutes from a to b as SQL Server's DateDiff(n) counts them: minute boundaries crossed.
 int minuteBoundaries(const QTime& a, const QTime& b);
 
-// A day bound as the dialect reads it: a QDate for SQL Server, "yyyy-MM-dd" for SQLite.
-QVariant dateValue(const Db& db, const QDate& date);
 // A day read back from either dialect (QDate, QDateTime or text beginning "yyyy-MM-dd").
 QDate dateOf(const QVariant& value);
 

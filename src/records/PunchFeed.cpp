@@ -45,7 +45,7 @@ int PunchFeed::CopyDeviceLogToTempBck()
         QSqlQuery q = m_db.exec(QStringLiteral("SELECT DISTINCT Emp_ID, InOutMode, VerifyMode, "
                                                "LogDate, LogTime FROM Tbl_DeviceAttenLog "
                                                "WHERE LogDate >= ? ORDER BY LogDate, LogTime"),
-                                {dateValue(m_db, kFeedStart)});
+                                {m_db.dialect().dateValue(kFeedStart)});
         while (q.next()) {
             Copy c;
             c.emp = q.value(0);
@@ -137,7 +137,7 @@ void PunchFeed::SaveUsbLogRecord(int EmpId, const QDateTime& punch, int verifyCo
         throw DbError(13, QStringLiteral("Type mismatch: the punch of employee %1 has no date "
                                          "and time.")
                               .arg(EmpId));
-    const QVariant day = dateValue(m_db, punch.date());
+    const QVariant day = m_db.dialect().dateValue(punch.date());
     const QString time = timeText(punch.time());
     atomically(m_db, [&] {
         const QVariant indx = m_db.scalar(

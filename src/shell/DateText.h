@@ -1,6 +1,7 @@
 #pragma once
-// Dates as the operator's locale writes them. Task dates are stored in this form, so the
-// task editor and the scheduler pass must produce them with one function.
+// Dates as the operator's locale writes them: the texts screens show and the SQL scripts
+// carry. Nothing is looked up in SQL by this form (task dates were once stored in it; the
+// scheduler pass still finds those).
 
 #include <QDate>
 #include <QString>

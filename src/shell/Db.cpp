@@ -1,12 +1,46 @@
 #include "Db.h"
 
 #include <QAtomicInt>
+#include <QDir>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include <sqlite3.h>
+
 namespace {
 QAtomicInt g_counter;
+
+// SQL name of the case folding that SQLite lacks beyond A-Z.
+constexpr char FoldFunction[] = "quorvane_fold";
+
+void foldText(sqlite3_context* context, int, sqlite3_value** values)
+{
+    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = static_cast<const char16_t*>(sqlite3_value_text16(values[0]));
+    const int bytes = sqlite3_value_bytes16(values[0]);
+    const QString folded =
+        QString::fromUtf16(text, bytes / int(sizeof(char16_t))).toCaseFolded();
+    sqlite3_result_text16(context, folded.utf16(), int(folded.size() * sizeof(char16_t)),
+                          SQLITE_TRANSIENT);
+}
+
+// Gives the connection the fold function; false when the driver hands out no handle.
+bool addFoldFunction(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    auto* connection = *static_cast<sqlite3* const*>(handle.data());
+    return connection &&
+           sqlite3_create_function_v2(connection, FoldFunction, 1,
+                                      SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr, foldText,
+                                      nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 QString between(const QString& text, const QString& from, const QString& to)
 {
@@ -88,6 +122,26 @@ DbError Db::errorOf(const QSqlError& error)
     return DbError(number, text.isEmpty() ? QStringLiteral("Database error") : text);
 }
 
+DbError Db::loginErrorOf(const QSqlError& error)
+{
+    // A server that takes the connection and never answers ends in FreeTDS's login
+    // timeout, reported with no server error number (0) as "Timeout expired". A refused
+    // login always carries the server's own number.
+    const QString code = error.nativeErrorCode().trimmed();
+    if ((code.isEmpty() || code == QLatin1String("0")) &&
+        error.text().contains(QLatin1String("Timeout expired"), Qt::CaseInsensitive))
+        return DbError(DbError::ServerNotFound, error.text().trimmed());
+    return errorOf(error);
+}
+
+QString Db::likeIgnoringCase(const QString& column) const
+{
+    if (m_dialect.kind() == Dialect::Sqlite)
+        return QStringLiteral("%1(%2) Like %1(?) ESCAPE '\\'")
+            .arg(QLatin1String(FoldFunction), column);
+    return column + QStringLiteral(" Like ? ESCAPE '\\'");
+}
+
 void Db::open(const ConnectionConfig& config)
 {
     close();
@@ -108,6 +162,25 @@ void Db::open(const ConnectionConfig& config)
             db = QSqlDatabase();
             close();
             throw e;
+        }
+        // SQLite opens any file and only the first read finds that it is no database;
+        // read now, so that such a file is refused here and not at every later query.
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+            const DbError driver = errorOf(probe.lastError());
+            probe = QSqlQuery();
+            db = QSqlDatabase();
+            close();
+            throw DbError(driver.number(), QStringLiteral("%1 is not a database the program "
+                                                          "can open (%2)")
+                                               .arg(QDir::toNativeSeparators(path), driver.text()));
+        }
+        probe = QSqlQuery();
+        if (!addFoldFunction(db)) {
+            db = QSqlDatabase();
+            close();
+            throw DbError(-2147217900L, QStringLiteral("The SQLite driver gives no handle to "
+                                                       "add text functions to"));
         }
         // WAL for speed, FULL so that a commit is on disk before a terminal is cleared.
         QSqlQuery pragma(db);
@@ -137,7 +210,7 @@ void Db::open(const ConnectionConfig& config)
     // Without a login timeout a FreeTDS login to a silent server waits forever.
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=5;SQL_ATTR_CONNECTION_TIMEOUT=5"));
     if (!db.open()) {
-        const DbError e = errorOf(db.lastError());
+        const DbError e = loginErrorOf(db.lastError());
         db = QSqlDatabase();
         close();
         throw e;

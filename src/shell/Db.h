@@ -43,6 +43,10 @@ public:
 
     const ConnectionConfig& config() const { return m_config; }
     const Dialect& dialect() const { return m_dialect; }
+    // A condition that column holds the text of one bound LIKE pattern (escape '\'),
+    // whatever the letter case: SQL Server's collation ignores case for every letter, and
+    // on SQLite, whose LIKE does so for A-Z only, both sides are case-folded first.
+    QString likeIgnoringCase(const QString& column) const;
     QSqlDatabase database() const;
 
     // Prepares once; bind and run it as often as needed with run().
@@ -70,6 +74,8 @@ public:
 
     // The DbError that stands for a driver's error.
     static DbError errorOf(const QSqlError& error);
+    // The same for a failed login: a server that gave no answer at all is ServerNotFound.
+    static DbError loginErrorOf(const QSqlError& error);
 
 private:
     QString m_name;

@@ -35,6 +35,25 @@ QString Dialect::releaseSavepoint(const QString& name) const
     return m_kind == SqlServer ? QString() : QStringLiteral("RELEASE ") + name;
 }
 
+QVariant Dialect::dateValue(const QDate& date) const
+{
+    // No date binds NULL, never an empty text.
+    if (!date.isValid())
+        return QVariant(QMetaType::fromType<QDate>());
+    if (m_kind == SqlServer)
+        return date;
+    return date.toString(Qt::ISODate); // "yyyy-MM-dd", without parsing a format per call
+}
+
+QVariant Dialect::dateTimeValue(const QDateTime& dateTime) const
+{
+    if (!dateTime.isValid())
+        return QVariant(QMetaType::fromType<QDateTime>());
+    if (m_kind == SqlServer)
+        return dateTime;
+    return dateTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
 QString Dialect::workingHourQuery() const
 {
     if (m_kind == SqlServer)

@@ -1,8 +1,11 @@
 #pragma once
 // The few constructs that SQL Server and SQLite spell differently.
 
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 class Dialect
 {
@@ -23,6 +26,13 @@ public:
     QString rollbackToSavepoint(const QString& name) const;
     // Empty where the dialect releases savepoints with the transaction.
     QString releaseSavepoint(const QString& name) const;
+
+    // A date or date-time as it is bound for a date column: the value itself for SQL Server,
+    // whose datetime columns would read text by the login's date format (day-first logins
+    // turn 2026-03-07 into 3 July), and ISO text ("yyyy-MM-dd", "yyyy-MM-dd HH:mm:ss") for
+    // SQLite, which keeps dates as text that sorts and compares as written.
+    QVariant dateValue(const QDate& date) const;
+    QVariant dateTimeValue(const QDateTime& dateTime) const;
 
     // The personnel database's working-hour look-up, with three bound values (employee,
     // check date "yyyy-MM-dd", check time) and the result column signed_shift_id. SQL Server

@@ -318,7 +318,7 @@ void FrmTagList::TxtSearch_Change()
         s.Rs.close();
         // The cut stays for the rest of the dialog's life: filtered lists come unordered.
         s.TagListSQL = cutOrderBy(s.TagListSQL);
-        s.Rs = s.Cnxn.select(tagSearchStatement(s.TagListSQL, s.TagSearchField),
+        s.Rs = s.Cnxn.select(tagSearchStatement(s.TagListSQL, s.TagSearchField, s.Cnxn),
                              {likeContainsPattern(TxtSearch->text())});
         if (s.Rs.isEmpty())
             return;

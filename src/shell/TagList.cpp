@@ -1,5 +1,6 @@
 #include "TagList.h"
 
+#include "Db.h"
 #include "FrmTagList.h"
 #include "MsgBox.h"
 #include "Shared.h"
@@ -113,9 +114,9 @@ bool isSqlIdentifier(const QString& name)
     return identifier.match(name).hasMatch();
 }
 
-QString tagSearchStatement(const QString& sql, const QString& field)
+QString tagSearchStatement(const QString& sql, const QString& field, const Db& db)
 {
     if (!isSqlIdentifier(field))
         throw std::invalid_argument("The list cannot be searched on this column.");
-    return sql + QStringLiteral(" Where ") + field + QStringLiteral(" Like ? ESCAPE '\\'");
+    return sql + QStringLiteral(" Where ") + db.likeIgnoringCase(field);
 }

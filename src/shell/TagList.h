@@ -16,6 +16,7 @@
 
 #include <functional>
 
+class Db;
 class FrmTagList;
 
 // Lists the rows of query (first column the value to return) for the operator to choose
@@ -44,5 +45,6 @@ QString likeContainsPattern(const QString& text);
 bool isSqlIdentifier(const QString& name);
 
 // The search statement over sql (already cut before ORDER BY) with one bound parameter,
-// the pattern. Throws std::invalid_argument when field is not a plain column name.
-QString tagSearchStatement(const QString& sql, const QString& field);
+// the pattern, matched whatever the letter case on every database. Throws
+// std::invalid_argument when field is not a plain column name.
+QString tagSearchStatement(const QString& sql, const QString& field, const Db& db);

@@ -1,265 +1,164 @@
 #include "Extraction.h"
 
 #include "DeviceLink.h"
+#include "PunchWriter.h"
 #include "TerminalSdk.h"
 #include "shell/Db.h"
 
-#include <QSqlQuery>
-
-#include <exception>
-#include <limits>
-
 namespace {
-const QString kChunkPoint = QStringLiteral("quorvane_punches");
-const QString kPunchPoint = QStringLiteral("quorvane_punch");
-// Punches stored under one savepoint. A savepoint per punch would copy every page it
-// touches into SQLite's statement journal, which doubled the time of a large log.
-constexpr int kChunk = 4096;
+// SdkReadDeviceStatus: the number of attendance records the terminal holds.
+constexpr long kAttendanceRecords = 6;
 
-DbError badRecord(const QString& what, const QString& userNo, long year, long month, long day,
-                  long hour, long minute, long second)
+QString recordText(const QString& userNo, long year, long month, long day, long hour, long minute,
+                   long second)
 {
-    return DbError(Extraction::TypeMismatch,
-                   QStringLiteral("Type mismatch: the terminal returned a record with %1 "
-                                  "(user number \"%2\", %3-%4-%5 %6:%7:%8). The punches before "
-                                  "it are stored; the terminal's log is kept.")
-                       .arg(what, userNo)
-                       .arg(year)
-                       .arg(month)
-                       .arg(day)
-                       .arg(hour)
-                       .arg(minute)
-                       .arg(second));
+    const QChar zero(QLatin1Char('0'));
+    return QStringLiteral("user \"%1\", %2-%3-%4 %5:%6:%7")
+        .arg(userNo)
+        .arg(year)
+        .arg(month)
+        .arg(day)
+        .arg(hour, 2, 10, zero)
+        .arg(minute, 2, 10, zero)
+        .arg(second, 2, 10, zero);
 }
 
-// A savepoint of the open transaction, its statements prepared once.
-class Savepoint
+DbError brokenLink(int stored)
 {
-public:
-    Savepoint(Db& db, const QString& name)
-        : m_set(db.prepare(db.dialect().savepoint(name))),
-          m_rollback(db.prepare(db.dialect().rollbackToSavepoint(name))),
-          m_hasRelease(!db.dialect().releaseSavepoint(name).isEmpty())
-    {
-        if (m_hasRelease)
-            m_release = db.prepare(db.dialect().releaseSavepoint(name));
-    }
-    void set() { Db::run(m_set); }
-    void release()
-    {
-        if (m_hasRelease)
-            Db::run(m_release);
-    }
-    // Undoes everything since set(). False when the transaction itself is gone.
-    bool undo() noexcept
-    {
-        try {
-            Db::run(m_rollback);
-            release();
-            return true;
-        } catch (...) {
-            return false;
-        }
-    }
-
-private:
-    QSqlQuery m_set;
-    QSqlQuery m_rollback;
-    QSqlQuery m_release;
-    bool m_hasRelease;
-};
-
-// Stores punches in both tables with the four statements prepared once. Each punch is
-// stored whole or not at all; when one cannot be stored, every punch before it is kept in
-// the transaction and the error is thrown.
-class PunchWriter
-{
-public:
-    explicit PunchWriter(Db& db)
-        : m_deleteDevice(db.prepare(QStringLiteral(
-              "Delete from tbl_deviceattenlog where logdate=? and logtime=? and emp_id=?"))),
-          m_insertDevice(db.prepare(QStringLiteral(
-              "insert into tbl_deviceattenlog "
-              "(emp_id,verifymode,inoutmode,logdate,logtime,extractedfrom,isnew,emp_name) "
-              "values(?,?,?,?,?,?,?,?)"))),
-          m_deleteLog(db.prepare(QStringLiteral(
-              "Delete from tbl_attendancelog where logdate=? and logtime=? and emp_id=?"))),
-          m_insertLog(db.prepare(QStringLiteral(
-              "insert into tbl_attendancelog "
-              "(emp_id,verifymode,inoutmode,logdate,logtime,extractedfrom,isnew,emp_name) "
-              "values(?,?,?,?,?,?,?,?)"))),
-          m_chunk(db, kChunkPoint), m_punch(db, kPunchPoint)
-    {
-        m_pending.reserve(kChunk);
-    }
-
-    void add(const PunchRecord& p)
-    {
-        m_pending.append(p);
-        if (m_pending.size() >= kChunk)
-            flush();
-    }
-
-    void flush()
-    {
-        if (m_pending.isEmpty())
-            return;
-        m_chunk.set();
-        try {
-            for (const PunchRecord& p : std::as_const(m_pending))
-                store(p);
-            m_chunk.release();
-            m_stored += int(m_pending.size());
-            m_pending.clear();
-            return;
-        } catch (...) {
-            if (!m_chunk.undo()) {
-                m_pending.clear();
-                throw;
-            }
-        }
-        // Again one punch at a time, so that exactly the punches before the failing one
-        // are kept.
-        const QVector<PunchRecord> pending = std::move(m_pending);
-        m_pending.clear();
-        for (const PunchRecord& p : pending) {
-            m_punch.set();
-            try {
-                store(p);
-                m_punch.release();
-            } catch (...) {
-                m_punch.undo();
-                throw;
-            }
-            ++m_stored;
-        }
-    }
-
-    int stored() const { return m_stored; }
-
-private:
-    void store(const PunchRecord& p)
-    {
-        const QString date = p.logDateText();
-        const QString time = p.logTimeText();
-        const QVariantList key{date, time, p.Emp_ID};
-        const QVariantList row{p.Emp_ID, p.VerifyMode,    p.InOutMode, date,
-                               time,     p.ExtractedFrom, p.isnew,     p.emp_name};
-        Db::run(m_deleteDevice, key);
-        Db::run(m_insertDevice, row);
-        Db::run(m_deleteLog, key);
-        Db::run(m_insertLog, row);
-    }
-
-    QSqlQuery m_deleteDevice;
-    QSqlQuery m_insertDevice;
-    QSqlQuery m_deleteLog;
-    QSqlQuery m_insertLog;
-    Savepoint m_chunk;
-    Savepoint m_punch;
-    QVector<PunchRecord> m_pending;
-    int m_stored = 0;
-};
+    return DbError(Extraction::LinkError,
+                   stored == 0
+                       ? QStringLiteral("The link to the terminal broke while its attendance log "
+                                        "was being read. Nothing was stored and the terminal's "
+                                        "log is kept.")
+                       : QStringLiteral("The link to the terminal broke while its attendance log "
+                                        "was being read. The %1 punches read are stored; the "
+                                        "terminal's log is kept.")
+                             .arg(stored));
+}
 } // namespace
 
-PunchRecord Extraction::punchFromTerminal(const QString& userNo, long verifyMode, long inOutMode,
-                                          long year, long month, long day, long hour, long minute,
-                                          long second, long machineId)
+QString Extraction::punchFromTerminal(const QString& userNo, long verifyMode, long inOutMode,
+                                      long year, long month, long day, long hour, long minute,
+                                      long second, long machineId, PunchRecord& punch)
 {
-    bool ok = false;
-    const qlonglong number = userNo.trimmed().toLongLong(&ok);
-    if (!ok || number < 0 || number > std::numeric_limits<int>::max())
-        throw badRecord(QStringLiteral("a user number that is not a number"), userNo, year, month,
-                        day, hour, minute, second);
-    const QDate date{int(year), int(month), int(day)};
-    const QTime time{int(hour), int(minute), int(second)};
-    if (year < 1 || year > 9999 || !date.isValid() || !time.isValid())
-        throw badRecord(QStringLiteral("a date or time that does not exist"), userNo, year, month,
-                        day, hour, minute, second);
-    PunchRecord p;
-    p.Emp_ID = int(number);
-    p.VerifyMode = int(verifyMode);
-    p.InOutMode = int(inOutMode);
-    p.LogDate = date;
-    p.LogTime = time;
-    p.ExtractedFrom = int(machineId);
-    p.isnew = 1;
-    p.emp_name = QString();
-    return p;
+    punch = PunchRecord();
+    const std::optional<int> number = PunchWriter::userNumber(userNo);
+    if (!number)
+        return QStringLiteral("the user number is not a number");
+    punch.Emp_ID = *number;
+    punch.VerifyMode = int(verifyMode);
+    punch.InOutMode = int(inOutMode);
+    // Values too large for a date field stay no date rather than wrap round into one.
+    auto fits = [](long v) { return v >= 0 && v <= 9999; };
+    if (fits(year) && fits(month) && fits(day) && fits(hour) && fits(minute) && fits(second)) {
+        punch.LogDate = QDate(int(year), int(month), int(day));
+        punch.LogTime = QTime(int(hour), int(minute), int(second));
+    }
+    punch.ExtractedFrom = int(machineId);
+    punch.isnew = 1;
+    punch.emp_name = QStringLiteral("");
+    return PunchWriter::refusal(punch);
 }
 
-Extraction::Result Extraction::run(Db& db, TerminalSdk& sdk, long machineId)
+Extraction::Result Extraction::run(Db& db, TerminalSdk& sdk, long machineId,
+                                   const std::function<void(int)>& afterRead)
 {
     Result result;
     QString version;
     sdk.SdkReadFirmwareVersion(machineId, version);
+    PunchWriter writer(db);
 
-    if (!sdk.SdkReadAttendanceLog(machineId)) {
+    for (int read = 1; read <= MaxReads; ++read) {
         // The SDK answers false both for a log it has nothing in and for a link that broke
         // during the read; only the second leaves the link down.
-        if (!IsDeviceConnected(sdk))
-            throw DbError(LinkError,
-                          QStringLiteral("The link to the terminal broke while its attendance "
-                                         "log was being read. Nothing was stored and the "
-                                         "terminal's log is kept."));
-        return result;
-    }
+        const bool hasLog = sdk.SdkReadAttendanceLog(machineId);
+        if (!hasLog && !IsDeviceConnected(sdk))
+            throw brokenLink(result.stored);
 
-    PunchWriter writer(db);
-    Transaction transaction(db);
-    bool read = false;
-    std::exception_ptr failure;
-    QString userNo;
-    long verifyMode = 0, inOutMode = 0, year = 0, month = 0, day = 0, hour = 0, minute = 0,
-         second = 0, workCode = 0;
-    try {
-        while (sdk.SdkNextAttendanceRecord(machineId, userNo, verifyMode, inOutMode, year, month,
-                                           day, hour, minute, second, workCode)) {
-            read = true;
+        int records = 0;
+        int accepted = 0;
+        result.refused.clear();
+        result.refusedCount = 0;
+        QString userNo;
+        long verifyMode = 0, inOutMode = 0, year = 0, month = 0, day = 0, hour = 0, minute = 0,
+             second = 0, workCode = 0;
+        while (hasLog && sdk.SdkNextAttendanceRecord(machineId, userNo, verifyMode, inOutMode, year,
+                                                     month, day, hour, minute, second, workCode)) {
+            ++records;
             PunchRecord punch;
-            try {
-                punch = punchFromTerminal(userNo, verifyMode, inOutMode, year, month, day, hour,
-                                          minute, second, machineId);
-            } catch (...) {
-                writer.flush();
-                throw;
+            QString why = punchFromTerminal(userNo, verifyMode, inOutMode, year, month, day, hour,
+                                            minute, second, machineId, punch);
+            if (why.isEmpty())
+                why = writer.store(punch);
+            if (why.isEmpty()) {
+                ++accepted;
+                continue;
             }
-            writer.add(punch);
+            if (++result.refusedCount <= RefusalsListed)
+                result.refused.append(
+                    {records, recordText(userNo, year, month, day, hour, minute, second), why});
         }
-        writer.flush();
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    // Every punch before a failure is kept; the log stays on the terminal.
-    try {
-        transaction.commit();
-    } catch (...) {
-        if (!failure)
-            throw;
-    }
-    if (failure)
-        std::rethrow_exception(failure);
-    result.stored = writer.stored();
+        writer.commit();
+        if (records > 0)
+            result.stored = accepted;
 
-    // A walk that ended because the link broke looks like the end of the log; the link
-    // tells them apart.
-    if (!IsDeviceConnected(sdk))
-        throw DbError(LinkError,
-                      result.stored == 0
-                          ? QStringLiteral("The link to the terminal broke while its attendance "
-                                           "log was being read. Nothing was stored and the "
-                                           "terminal's log is kept.")
-                          : QStringLiteral("The link to the terminal broke while its attendance "
-                                           "log was being read. The %1 punches read are stored; "
-                                           "the terminal's log is kept.")
-                                .arg(result.stored));
-    if (!read)
+        // A walk that ended because the link broke looks like the end of the log; the link
+        // tells them apart.
+        if (!IsDeviceConnected(sdk))
+            throw brokenLink(result.stored);
+        if (records == 0) {
+            // Empty at the first read: nothing to extract. Empty later: someone else
+            // emptied it, and every punch it held before is stored.
+            if (read > 1)
+                result.outcome = Outcome::Completed;
+            return result;
+        }
+        if (result.refusedCount > 0) {
+            result.outcome = Outcome::Kept;
+            return result;
+        }
+        if (afterRead)
+            afterRead(read);
+
+        // A punch made while the log was read is not in this read, and the clear would take
+        // it with the rest.
+        long held = 0;
+        if (!sdk.SdkReadDeviceStatus(machineId, kAttendanceRecords, held)) {
+            if (!IsDeviceConnected(sdk))
+                throw brokenLink(result.stored);
+            throw DbError(LinkError, QStringLiteral("The %1 punches are stored, but the terminal "
+                                                    "did not say how many records it holds, so "
+                                                    "its log is kept.")
+                                         .arg(result.stored));
+        }
+        if (held > records)
+            continue;
+        if (!sdk.SdkClearAttendanceLog(machineId))
+            throw DbError(LinkError, QStringLiteral("The %1 punches are stored, but the terminal "
+                                                    "did not clear its attendance log.")
+                                         .arg(result.stored));
+        result.outcome = Outcome::Completed;
         return result;
-    if (!sdk.SdkClearAttendanceLog(machineId))
-        throw DbError(LinkError,
-                      QStringLiteral("The %1 punches are stored, but the terminal did not "
-                                     "clear its attendance log.")
-                          .arg(result.stored));
-    result.outcome = Outcome::Completed;
+    }
+    result.stillPunching = true;
+    result.outcome = Outcome::Kept;
     return result;
+}
+
+QString Extraction::keptMessage(const Result& result)
+{
+    if (result.stillPunching)
+        return QStringLiteral("%1 punches are stored, but new punches kept arriving on the "
+                              "terminal while its log was read, so its log is kept. Extract "
+                              "again later.")
+            .arg(result.stored);
+    QString text = QStringLiteral("%1 punches are stored. %2 records could not be stored, so the "
+                                  "terminal's log is kept:")
+                       .arg(result.stored)
+                       .arg(result.refusedCount);
+    for (const Refused& r : result.refused)
+        text += QStringLiteral("\nRecord %1: %2 (%3)").arg(r.position).arg(r.record, r.reason);
+    if (result.refusedCount > result.refused.size())
+        text += QStringLiteral("\nand %1 more.").arg(result.refusedCount - result.refused.size());
+    return text;
 }

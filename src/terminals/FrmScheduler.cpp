@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -45,7 +46,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text)
     b->setAutoDefault(false);
     return b;
 }
-}  // namespace
+} // namespace
 
 FrmScheduler::FrmScheduler(QWidget* parent) : QDialog(parent)
 {
@@ -160,7 +161,8 @@ void FrmScheduler::Form_Load()
 void FrmScheduler::setMode(const QString& tag)
 {
     m_tag = tag;
-    setWindowTitle(tag.isEmpty() ? kCaption : kCaption + QStringLiteral(" [") + tag + QLatin1Char(']'));
+    setWindowTitle(tag.isEmpty() ? kCaption
+                                 : kCaption + QStringLiteral(" [") + tag + QLatin1Char(']'));
 }
 
 void FrmScheduler::CmdNew_Click()
@@ -198,12 +200,13 @@ void FrmScheduler::DisplayData()
         m_taskDeviceId = TaskRs.value(QStringLiteral("DeviceID")).toLongLong();
         shared().Rs.close();
         TxtDevice->setText(TaskStore::deviceDescription(shared().Cnxn, m_taskDeviceId));
-        CboTask->setCurrentIndex(TaskRs.value(QStringLiteral("Task")).toInt());
+        m_shownTask = TaskRs.value(QStringLiteral("Task")).toInt();
+        CboTask->setCurrentIndex(m_shownTask);
         TxtRemarks->setText(TaskRs.value(QStringLiteral("Remarks")).toString());
-        DTPicker1->setTime(
-            QTime::fromString(TaskRs.value(QStringLiteral("TaskTime")).toString(), QStringLiteral("HH:mm")));
+        DTPicker1->setTime(QTime::fromString(TaskRs.value(QStringLiteral("TaskTime")).toString(),
+                                             QStringLiteral("HH:mm")));
         const QString dateText = TaskRs.value(QStringLiteral("TaskDate")).toString();
-        const QDate date = dateFromShortText(dateText);
+        const QDate date = TaskStore::dateFromText(dateText);
         if (date.isValid())
             MonthView1->setSelectedDate(date);
         const QString eachDay = TaskRs.value(QStringLiteral("TaskEachDay")).toString().trimmed();
@@ -253,6 +256,8 @@ void FrmScheduler::DumpMachine_Click()
         FrmTagList::form().setTagListSize(QString());
         s.StrSQL = QStringLiteral(
             "Select DeviceID,DeviceDescription From Tbl_DeviceMaster Order By DeviceID");
+        m_picking = true;
+        const auto picked = qScopeGuard([this] { m_picking = false; });
         ShowTagList(s.StrSQL, 1, QStringLiteral("Device List Not Available"),
                     QStringLiteral("DeviceDescription"), QStringLiteral("Device List"), QString());
         m_taskDeviceId = s.TagValue1.trimmed().toLong();
@@ -266,23 +271,41 @@ bool FrmScheduler::TxtDevice_Validate()
     shared().Rs.close();
     if (!TxtDevice->text().trimmed().isEmpty())
         return true;
+    refuseDevice();
+    return false;
+}
+
+void FrmScheduler::refuseDevice()
+{
     MsgBox(QStringLiteral("Device Cannot Left Blank\r\nPress F1 For Existing Device List"), 16);
     TxtDevice->setFocus();
-    return false;
 }
 
 void FrmScheduler::CmdSave_Click()
 {
     // The terminal field's rule holds at saving too: a task names a terminal.
-    if ((m_tag == QLatin1String("NEW") || m_tag == QLatin1String("EDIT")) && !TxtDevice_Validate())
+    const bool namesTerminal = m_tag == QLatin1String("NEW") || m_tag == QLatin1String("EDIT");
+    if (namesTerminal && !TxtDevice_Validate())
         return;
-    bool duplicate = false;
+    bool refused = false;
     const bool saved = trapErrors(objectName(), QStringLiteral("cmdSave_Click()"), [&] {
         Db& db = shared().Cnxn;
+        if (namesTerminal) {
+            // The task goes to the terminal the field names, whether it was picked, shown
+            // with the row or typed: never to a terminal an earlier row left behind.
+            const std::optional<int> terminal =
+                TaskStore::terminalNamed(db, TxtDevice->text(), int(m_taskDeviceId));
+            if (!terminal) {
+                refuseDevice();
+                refused = true;
+                return;
+            }
+            m_taskDeviceId = *terminal;
+        }
         TaskRecord task;
         task.TaskID = static_cast<int>(m_currentTaskId);
-        task.Task = CboTask->currentIndex();
-        task.TaskDate = shortDateText(MonthView1->selectedDate());
+        task.Task = CboTask->currentIndex() >= 0 ? CboTask->currentIndex() : m_shownTask;
+        task.TaskDate = TaskStore::dateText(MonthView1->selectedDate());
         task.TaskTime = TaskStore::timeText(DTPicker1->time());
         task.Remarks = TxtRemarks->text();
         task.TaskEachDay = ChkPerform->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
@@ -293,7 +316,7 @@ void FrmScheduler::CmdSave_Click()
         if (m_tag == QLatin1String("NEW")) {
             if (TaskStore::isDuplicate(db, task)) {
                 MsgBox(QStringLiteral("Task Schedule Already Exists at This Date Time"), 16);
-                duplicate = true;
+                refused = true;
                 return;
             }
             TaskStore::insert(db, task);
@@ -303,11 +326,14 @@ void FrmScheduler::CmdSave_Click()
             TaskStore::remove(db, task.TaskID);
         }
     });
-    if (saved && !duplicate)
+    if (saved && !refused)
         accept();
 }
 
-void FrmScheduler::CmdCancel_Click() { reject(); }
+void FrmScheduler::CmdCancel_Click()
+{
+    reject();
+}
 
 void FrmScheduler::keyPressEvent(QKeyEvent* event)
 {
@@ -321,9 +347,13 @@ void FrmScheduler::keyPressEvent(QKeyEvent* event)
 bool FrmScheduler::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == TxtDevice && event->type() == QEvent::FocusOut) {
-        // Leaving for Close or the picker does not validate.
+        // The check runs when the operator moves on to another field of this dialog. Not
+        // when another window takes the focus (the picker that F1 and "..." open, which
+        // the blank message itself points to), not for Close, and not for Ok, which checks
+        // at saving: one message, not two.
         QWidget* next = QApplication::focusWidget();
-        if (isVisible() && next != CmdCancel && next != DumpMachine && next != nullptr)
+        if (isVisible() && !m_picking && next && next->window() == this && next != CmdCancel &&
+            next != CmdSave && next != DumpMachine)
             TxtDevice_Validate();
     }
     return QDialog::eventFilter(watched, event);

@@ -47,6 +47,7 @@ protected:
 
 private:
     void setMode(const QString& tag);
+    void refuseDevice();
     void ClearData();
     void DisplayData();
 
@@ -72,4 +73,8 @@ private:
     QString m_tag;
     long m_currentTaskId = 0;
     long m_taskDeviceId = 0;
+    // Task code of the row shown; a code the task list has no entry for is saved back as it is.
+    int m_shownTask = 0;
+    // The picker is open: the focus leaves the Device field for it, not for another field.
+    bool m_picking = false;
 };

@@ -1,6 +1,7 @@
 #include "SchedulerPass.h"
 
 #include "DeviceLink.h"
+#include "TaskStore.h"
 #include "TerminalSdk.h"
 
 #include "shell/DateText.h"
@@ -30,7 +31,7 @@ const std::array<const char*, 6> kFailure = {
     "Device Disconnect Failed at ", "Device Restart Failed ", "Data Extract Failed ",
     "Power Off Device Failed "};
 
-QVector<DueTask> dueTasks(Db& db, const QString& nowText, const QString& todayText)
+QVector<DueTask> dueTasks(Db& db, const QString& nowText, const QDate& today)
 {
     // The first row at this minute decides: an each-day task there runs every task at this
     // minute, otherwise only today's.
@@ -39,8 +40,10 @@ QVector<DueTask> dueTasks(Db& db, const QString& nowText, const QString& todayTe
                            rows.value(QStringLiteral("TaskEachDay")).toString().trimmed() ==
                                QLatin1String("1");
     if (!everyTask && !rows.isEmpty())
-        rows = db.select(QStringLiteral("Select * From Tbl_Task Where TaskDate=? And TaskTime=?"),
-                         {todayText, nowText});
+        // Tasks saved before dates were kept locale-free carry the short date; they still run.
+        rows = db.select(QStringLiteral("Select * From Tbl_Task Where TaskTime=? And "
+                                        "(TaskDate=? Or TaskDate=?)"),
+                         {nowText, TaskStore::dateText(today), shortDateText(today)});
     QVector<DueTask> tasks;
     for (int r = 0; r < rows.RecordCount(); ++r) {
         auto field = [&](const char* name) {
@@ -68,9 +71,7 @@ void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now)
     const QDate date = now.date();
     const QTime time = now.time();
     const QString nowText = time.toString(QStringLiteral("HH:mm"));
-    const QString todayText = shortDateText(date);
-
-    for (const DueTask& row : dueTasks(db, nowText, todayText)) {
+    for (const DueTask& row : dueTasks(db, nowText, date)) {
         if (row.task < 0 || row.task > 5)
             continue;
         int element = 0;

@@ -56,7 +56,9 @@ inline constexpr int WholeUser = 12;
 inline constexpr int PasswordBackup = 10;
 inline constexpr int CardBackup = 11;
 
-// A longer line is not an answer but a runaway peer.
-inline constexpr qsizetype MaxLineBytes = qsizetype(512) * 1024 * 1024;
+// A longer line is not an answer but a runaway peer. A log of a million punches is about
+// 30 MB, so this leaves room for any real answer while a flooding peer cannot grow the
+// program by more.
+inline constexpr qsizetype MaxLineBytes = qsizetype(64) * 1024 * 1024;
 
 } // namespace SdkProtocol

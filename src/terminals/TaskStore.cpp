@@ -1,8 +1,23 @@
 #include "TaskStore.h"
 
+#include "shell/DateText.h"
 #include "shell/Db.h"
 
-QString TaskStore::timeText(const QTime& time) { return time.toString(QStringLiteral("HH:mm")); }
+QString TaskStore::timeText(const QTime& time)
+{
+    return time.toString(QStringLiteral("HH:mm"));
+}
+
+QString TaskStore::dateText(const QDate& date)
+{
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QDate TaskStore::dateFromText(const QString& text)
+{
+    const QDate date = QDate::fromString(text.trimmed(), QStringLiteral("yyyy-MM-dd"));
+    return date.isValid() ? date : dateFromShortText(text);
+}
 
 bool TaskStore::isDuplicate(Db& db, const TaskRecord& task)
 {
@@ -35,17 +50,44 @@ void TaskStore::remove(Db& db, int taskId)
 int TaskStore::deviceIndexOf(Db& db, int deviceId)
 {
     // The terminal list shows the register ordered by DeviceID, one element per row.
-    QSqlQuery q = db.exec(QStringLiteral("Select DeviceID From Tbl_DeviceMaster Order By DeviceID"));
+    QSqlQuery q =
+        db.exec(QStringLiteral("Select DeviceID From Tbl_DeviceMaster Order By DeviceID"));
     for (int position = 1; q.next(); ++position)
         if (q.value(0).toInt() == deviceId)
             return position;
     return 0;
 }
 
+std::optional<int> TaskStore::terminalNamed(Db& db, const QString& text, int preferred)
+{
+    const QString wanted = text.trimmed();
+    if (wanted.isEmpty())
+        return std::nullopt;
+    bool isNumber = false;
+    const int number = wanted.toInt(&isNumber);
+    std::optional<int> byDescription;
+    std::optional<int> byNumber;
+    // Compared here rather than in SQL, so that letter case counts alike on every database.
+    QSqlQuery q = db.exec(QStringLiteral(
+        "Select DeviceID, DeviceDescription From Tbl_DeviceMaster Order By DeviceID"));
+    while (q.next()) {
+        const int id = q.value(0).toInt();
+        if (q.value(1).toString().trimmed().compare(wanted, Qt::CaseInsensitive) == 0) {
+            if (id == preferred)
+                return id;
+            if (!byDescription)
+                byDescription = id;
+        } else if (isNumber && id == number && !byNumber) {
+            byNumber = id;
+        }
+    }
+    return byDescription ? byDescription : byNumber;
+}
+
 QString TaskStore::deviceDescription(Db& db, int deviceId)
 {
-    const QVariant v = db.scalar(
-        QStringLiteral("Select DeviceDescription From Tbl_DeviceMaster Where DeviceID=?"),
-        {deviceId});
+    const QVariant v =
+        db.scalar(QStringLiteral("Select DeviceDescription From Tbl_DeviceMaster Where DeviceID=?"),
+                  {deviceId});
     return v.isValid() ? v.toString() : QString();
 }

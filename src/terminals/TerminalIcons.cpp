@@ -184,6 +184,18 @@ const QHash<QString, Painter>& painters()
              p.drawRect(QRectF(9, 18, 14, 9));
          }},
         {QStringLiteral("finger"), [](QPainter& p) { fingerprint(p, QColor(160, 60, 40)); }},
+        // A user held on a terminal.
+        {QStringLiteral("positive"),
+         [](QPainter& p) {
+             p.setPen(Qt::NoPen);
+             p.setBrush(QColor(50, 120, 200));
+             p.drawEllipse(QRectF(10, 3, 12, 12));
+             p.drawRoundedRect(QRectF(5, 17, 22, 12), 5, 5);
+             badge(p, QColor(30, 160, 60));
+             p.setPen(QPen(Qt::white, 2));
+             p.drawLine(QPointF(24, 20.5), QPointF(24, 27.5));
+             p.drawLine(QPointF(20.5, 24), QPointF(27.5, 24));
+         }},
     };
     return table;
 }

@@ -2,101 +2,18 @@
 
 #include "SdkLink.h"
 #include "SdkProtocol.h"
+#include "SdkRecords.h"
 #include "shell/Settings.h"
 
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QVector>
 
 #include <optional>
 
+using namespace SdkRecords;
+
 namespace {
-
-struct PunchRow
-{
-    QString user;
-    long verifyMode = 0;
-    long inOutMode = 0;
-    long year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    long workCode = 0;
-};
-
-struct UserRow
-{
-    QString user;
-    QString name;
-    QString password;
-    long privilege = 0;
-    bool enabled = false;
-    QString card;
-};
-
-// A whole number that fits a Long; anything else makes the answer unreadable.
-bool wholeNumber(const QJsonValue& value, long& out)
-{
-    if (!value.isDouble())
-        return false;
-    const double d = value.toDouble();
-    if (d != double(qint64(d)) || d < -2147483648.0 || d > 2147483647.0)
-        return false;
-    out = long(d);
-    return true;
-}
-
-bool decodePunch(const QJsonValue& value, PunchRow& row)
-{
-    const QJsonArray a = value.toArray();
-    if (a.size() != SdkProtocol::AttendanceFields || !a.at(0).isString())
-        return false;
-    row.user = a.at(0).toString();
-    return wholeNumber(a.at(1), row.verifyMode) && wholeNumber(a.at(2), row.inOutMode) &&
-           wholeNumber(a.at(3), row.year) && wholeNumber(a.at(4), row.month) &&
-           wholeNumber(a.at(5), row.day) && wholeNumber(a.at(6), row.hour) &&
-           wholeNumber(a.at(7), row.minute) && wholeNumber(a.at(8), row.second) &&
-           wholeNumber(a.at(9), row.workCode);
-}
-
-bool decodeUser(const QJsonValue& value, UserRow& row)
-{
-    const QJsonArray a = value.toArray();
-    if (a.size() != SdkProtocol::UserFields || !a.at(0).isString() || !a.at(1).isString() ||
-        !a.at(2).isString() || !a.at(4).isBool() || !a.at(5).isString())
-        return false;
-    row.user = a.at(0).toString();
-    row.name = a.at(1).toString();
-    row.password = a.at(2).toString();
-    row.enabled = a.at(4).toBool();
-    row.card = a.at(5).toString();
-    return wholeNumber(a.at(3), row.privilege);
-}
-
-bool decodeOperation(const QJsonValue& value, std::array<long, 12>& row)
-{
-    const QJsonArray a = value.toArray();
-    if (a.size() != SdkProtocol::OperationFields)
-        return false;
-    for (int i = 0; i < SdkProtocol::OperationFields; ++i)
-        if (!wholeNumber(a.at(i), row[size_t(i)]))
-            return false;
-    return true;
-}
-
-// Decodes every row or none: a reply with one unreadable row is a broken answer.
-template <typename Row, typename Decode>
-bool decodeAll(const QJsonValue& value, QVector<Row>& rows, Decode decode)
-{
-    rows.clear();
-    if (!value.isArray())
-        return false;
-    const QJsonArray array = value.toArray();
-    rows.resize(array.size());
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        if (!decode(array.at(i), rows[i])) {
-            rows.clear();
-            return false;
-        }
-    }
-    return true;
-}
 
 int connectTimeout()
 {
@@ -114,9 +31,10 @@ class TerminalSdkPrivate
 public:
     using Result = SdkLink::Result;
 
+    // One deadline for the whole operation, from the request leaving to the answer's end.
     Result call(const char* op, long m, QJsonObject args = {}, QJsonObject* answer = nullptr)
     {
-        return link.call(op, m, std::move(args), operationTimeout(), answer);
+        return link.call(op, m, std::move(args), QDeadlineTimer(operationTimeout()), answer);
     }
     bool done(const char* op, long m, QJsonObject args = {}, QJsonObject* answer = nullptr)
     {
@@ -133,16 +51,16 @@ public:
 
     // A broken answer closes the link; the records of an earlier read are gone too, so the
     // walk that follows a failed read sees nothing at all.
-    template <typename Row, typename Decode>
+    template <typename Row>
     bool bulkRead(const char* op, long m, const char* field, QVector<Row>& rows, qsizetype& pos,
-                  Decode decode)
+                  bool (*decode)(const QJsonValue&, QVector<Row>&))
     {
         rows.clear();
         pos = 0;
         QJsonObject answer;
         if (!done(op, m, {}, &answer))
             return false;
-        if (!decodeAll(answer.value(QLatin1String(field)), rows, decode)) {
+        if (!decode(answer.value(QLatin1String(field)), rows)) {
             link.close();
             return false;
         }
@@ -163,7 +81,7 @@ public:
 
     QVector<PunchRow> punches;
     QVector<UserRow> users;
-    QVector<std::array<long, 12>> operations;
+    QVector<OperationRow> operations;
     qsizetype punchPos = 0;
     qsizetype userPos = 0;
     qsizetype operationPos = 0;
@@ -258,7 +176,7 @@ bool TerminalSdk::SdkReadFirmwareVersion(long m, QString& version)
 
 bool TerminalSdk::SdkReadAttendanceLog(long m)
 {
-    return d->bulkRead(SdkProtocol::ReadLog, m, "records", d->punches, d->punchPos, decodePunch);
+    return d->bulkRead(SdkProtocol::ReadLog, m, "records", d->punches, d->punchPos, decodePunches);
 }
 
 bool TerminalSdk::SdkLoadAttendanceLog(long m)
@@ -301,7 +219,7 @@ bool TerminalSdk::SdkReadDeviceStatus(long m, long code, long& value)
 
 bool TerminalSdk::SdkReadAllUserInfo(long m)
 {
-    return d->bulkRead(SdkProtocol::ReadUsers, m, "users", d->users, d->userPos, decodeUser);
+    return d->bulkRead(SdkProtocol::ReadUsers, m, "users", d->users, d->userPos, decodeUsers);
 }
 
 bool TerminalSdk::SdkNextUserInfo(long m, long& userNo, QString& name, QString& password,
@@ -494,18 +412,22 @@ bool TerminalSdk::SdkReadDeviceClock(long m, long& year, long& month, long& day,
 // Either way the terminal drops the link when it restarts.
 bool TerminalSdk::SdkRestartDevice(long m)
 {
+    // Opening the link again comes out of the operation's own time, so a terminal that is
+    // slow to greet cannot make a restart last longer than any other operation.
+    const QDeadlineTimer deadline(operationTimeout());
     if (!d->link.isOpen()) {
         using Route = TerminalSdkPrivate::Route;
+        const int openMs = int(qMin<qint64>(connectTimeout(), deadline.remainingTime()));
         bool reopened = false;
-        if (d->route == Route::Network)
-            reopened = d->link.openNetwork(d->host, quint16(d->port), connectTimeout());
-        else if (d->route == Route::Serial)
+        if (openMs > 0 && d->route == Route::Network)
+            reopened = d->link.openNetwork(d->host, quint16(d->port), openMs);
+        else if (openMs > 0 && d->route == Route::Serial)
             reopened = d->link.openSerial(Settings::serialDevice(int(d->comPort)),
-                                          qint32(d->baudRate), connectTimeout());
+                                          qint32(d->baudRate), openMs);
         if (!reopened)
             return false;
     }
-    const bool done = d->done(SdkProtocol::Restart, m);
+    const bool done = d->link.call(SdkProtocol::Restart, m, {}, deadline) == SdkLink::Result::Done;
     d->link.close();
     d->forgetReads();
     return done;
@@ -546,7 +468,7 @@ bool TerminalSdk::SdkEnableClock(long flag)
 bool TerminalSdk::SdkReadSuperLog(long m)
 {
     return d->bulkRead(SdkProtocol::ReadSuperLog, m, "records", d->operations, d->operationPos,
-                       decodeOperation);
+                       decodeOperations);
 }
 
 bool TerminalSdk::SdkNextSuperLogRecord(long m, std::array<long, 12>& values)

@@ -628,6 +628,7 @@ void frm2::ReloadMachineList()
             ++i;
             LoadElement(i);
             const QString id = fieldText(q, "DeviceID");
+            releaseMovedLink(i, id);
             const QVariant conMode = q.value(QStringLiteral("ConMode"));
             QList<QStandardItem*> row;
             row << new QStandardItem(id) << new QStandardItem(fieldText(q, "DeviceDescription"))
@@ -645,6 +646,8 @@ void frm2::ReloadMachineList()
             m_devices->appendRow(row);
             setSmallIcon(i, up ? QStringLiteral("connected") : QStringLiteral("notconnected"));
         }
+        for (int gone = i + 1; gone < m_elementDevice.size(); ++gone)
+            releaseMovedLink(gone, QString());
         applyViewMode();
         // The highlighted row stays on the current terminal's row.
         selectRow(keep >= 1 && keep <= i ? keep : 1);
@@ -653,6 +656,20 @@ void frm2::ReloadMachineList()
         setPanel(1, QString());
     });
     m_filling = false;
+}
+
+void frm2::releaseMovedLink(int index, const QString& deviceId)
+{
+    // Element i serves whatever terminal row i lists. When the register changed under the
+    // list, the element must not keep the link of the terminal it served before, or a
+    // command on this row would reach that terminal under this row's machine number.
+    if (m_elementDevice.size() <= index)
+        m_elementDevice.resize(index + 1);
+    if (m_elementDevice[index] == deviceId)
+        return;
+    if (!m_elementDevice[index].isEmpty() && index < TermCtl1.size())
+        TermCtl1.at(index)->SdkDisconnect();
+    m_elementDevice[index] = deviceId;
 }
 
 void frm2::RelabelDeviceItems(long& ViewMode)
@@ -850,10 +867,13 @@ bool frm2::ExtDataFromDevice()
         hourglass.reset();
         if (result.outcome == Extraction::Outcome::NoData)
             MsgBox(QStringLiteral("No data to extract"), 48);
+        else if (result.outcome == Extraction::Outcome::Kept)
+            MsgBox(Extraction::keptMessage(result), 48);
         else
             MsgBox(QStringLiteral("Primary Level Extraction Completed. "), 64);
         connection.close();
-        extracted = true;
+        // A log kept on the terminal is not done with: a scheduled task is not marked.
+        extracted = result.outcome != Extraction::Outcome::Kept;
         MnuDeviceList_Click();
     });
     return extracted;

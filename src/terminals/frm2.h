@@ -209,6 +209,8 @@ private:
     void openGuardedScreen(const QString& procedure, bool listGuard,
                            const QString& linkMessage = QString());
     void showEmptyLogMessage();
+    // Drops element index's link when its row no longer lists the terminal it served.
+    void releaseMovedLink(int index, const QString& deviceId);
 
     Db MainConnection;
     // Delete Templates reads the stored templates through a connection of its own.
@@ -229,5 +231,6 @@ private:
     frmProgressBar* m_progressWindow = nullptr;
     bool m_filling = false; // the list is being refilled: selection changes are no clicks
     bool m_unloaded = false;
+    QVector<QString> m_elementDevice; // DeviceID each element's row listed last
     std::unique_ptr<MinuteTrigger> m_trigger;
 };

@@ -7,7 +7,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLockFile>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QtTest>
 
 #include <memory>
@@ -131,15 +133,22 @@ private Q_SLOTS:
 
     void unreachableServerShowsItsOwnMessage_data()
     {
-        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("server");  // "silent" : a port that never answers
         QTest::newRow("missing sqlite file") << "sqlite:/nonexistent/folder/quorvane.db";
         // A refused SQL Server login through FreeTDS: nothing listens on port 1.
         QTest::newRow("refused sql server") << "127.0.0.1,1";
+        // Takes the connection and never answers: the login times out (after 5 s).
+        QTest::newRow("silent sql server") << "silent";
     }
 
     void unreachableServerShowsItsOwnMessage()
     {
         QFETCH(QString, server);
+        QTcpServer silent;
+        if (server == "silent") {
+            QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+            server = QStringLiteral("127.0.0.1,%1").arg(silent.serverPort());
+        }
         env->writeConfigurationFile({server, "sa", "secret", "attendance"});
         QVERIFY(!runMain());
         QCOMPARE(windowsShown, 0);
@@ -148,6 +157,50 @@ private Q_SLOTS:
         QCOMPARE(boxes->shown[0].first,
                  QString("Database Server Couldnot Be Found. Configure MS-SQL Server"));
         QCOMPARE(boxes->shown[0].second, 64);
+    }
+
+    void fileThatIsNoDatabaseIsRefused()
+    {
+        const QString path = env->root() + "/notes.db";
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Server list, to be filled in.\n");
+        f.close();
+        env->writeConfigurationFile({"sqlite:" + path, "sa", "secret", "attendance"});
+        QVERIFY(!runMain());
+        QCOMPARE(windowsShown, 0);
+        QCOMPARE(errors->calls.size(), 1);
+        const QString said = errors->calls[0].error.description;
+        QVERIFY2(said.contains(path) && said.contains("not a database"), qPrintable(said));
+        QVERIFY(!shared().Cnxn.isOpen());
+    }
+
+    void noDisplayEndsWithOneLine_data()
+    {
+        QTest::addColumn<QString>("platform");  // "" leaves it unset
+        QTest::newRow("no platform named") << "";
+        QTest::newRow("x11") << "xcb";
+        QTest::newRow("wayland, then x11") << "wayland;xcb";
+    }
+
+    void noDisplayEndsWithOneLine()
+    {
+        QFETCH(QString, platform);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        if (!platform.isEmpty())
+            environment.insert("QT_QPA_PLATFORM", platform);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUORVANE_APP_EXECUTABLE), {});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        const QString said = QString::fromLocal8Bit(program.readAllStandardError());
+        QCOMPARE(said.count('\n'), 1);
+        QVERIFY2(said.contains("no display"), qPrintable(said));
     }
 
     void secondInstanceEndsBeforeTheDatabase()

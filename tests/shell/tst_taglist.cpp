@@ -52,6 +52,8 @@ private Q_SLOTS:
     void tagListQuotesEachValue();
     void searchMatchesOperatorTextLiterally_data();
     void searchMatchesOperatorTextLiterally();
+    void searchIgnoresLetterCase_data();
+    void searchIgnoresLetterCase();
     void searchCutsOrderAndKeepsRowsOnNoMatch();
     void searchOnBadColumnIsReported();
     void employeeSearchLeavesThirdColumnEmpty();
@@ -316,6 +318,35 @@ void TestTagList::searchMatchesOperatorTextLiterally()
     // a click the full list is back in the server's order.
     QTEST(ids, "ids");
     QCOMPARE(m_db->db().scalar(QStringLiteral("SELECT COUNT(*) FROM Tbl_DeviceMaster")).toInt(), 7);
+}
+
+void TestTagList::searchIgnoresLetterCase_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("ids");
+    QTest::newRow("ascii") << "main GATE" << QStringList{"1"};
+    QTest::newRow("accented capitals") << QStringLiteral("ZOË") << QStringList{"8"};
+    QTest::newRow("accented small") << QStringLiteral("ünal") << QStringList{"8"};
+    QTest::newRow("greek") << QStringLiteral("αθήνα") << QStringList{"9"};
+    // Case is ignored, accents are not: no match keeps the whole list.
+    QTest::newRow("no accent") << QStringLiteral("zoe")
+                               << QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+}
+
+void TestTagList::searchIgnoresLetterCase()
+{
+    QFETCH(QString, text);
+    m_db->db().execute(QStringLiteral("INSERT INTO Tbl_DeviceMaster (DeviceID, DeviceDescription, "
+                                      "ConMode, Log_Mode) VALUES (8, ?, 1, 3), (9, ?, 1, 3)"),
+                       {QStringLiteral("Zoë Ünal Gate"), QStringLiteral("ΑΘΉΝΑ Office")});
+    QStringList ids;
+    pickDevice([&](FrmTagList& f) {
+        control<QLineEdit>(f, "TxtSearch")->setText(text);
+        ids = column(f.lsv, 0);
+        f.CmdCancel_Click();
+    });
+    QVERIFY(m_errors->calls.isEmpty());
+    QTEST(ids, "ids");
 }
 
 void TestTagList::searchCutsOrderAndKeepsRowsOnNoMatch()

@@ -69,8 +69,9 @@ private Q_SLOTS:
     void fileRoundTrip();
     void badFilesAreRejected_data();
     void badFilesAreRejected();
-    void changesAreSavedBeforeTheAnswer();
+    void changesAreSavedTogether();
     void unsavableChangeIsRefusedAndUndone();
+    void userIndexFollowsChanges();
     void requestsItCannotRead();
     void generatedTerminals();
 };
@@ -125,62 +126,95 @@ void TestSimState::fileRoundTrip()
 void TestSimState::badFilesAreRejected_data()
 {
     QTest::addColumn<QByteArray>("json");
-    QTest::newRow("not json") << QByteArray("{\"machine\": 1,");
-    QTest::newRow("array") << QByteArray("[]");
+    QTest::addColumn<QString>("field"); // named in the message
+    QTest::newRow("not json") << QByteArray("{\"machine\": 1,") << "JSON";
+    QTest::newRow("array") << QByteArray("[]") << "JSON";
     QTest::newRow("same user twice")
-        << QByteArray(R"({"users":[{"number":"7"},{"number":"007"}]})");
-    QTest::newRow("user without number") << QByteArray(R"({"users":[{"name":"x"}]})");
-    QTest::newRow("finger 12") << QByteArray(
-        R"({"users":[{"number":"1","templates":{"12":"x"}}]})");
-    QTest::newRow("no such day") << QByteArray(
-        R"({"attendance":[{"user":"1","time":"2026-02-30 08:00:00"}]})");
+        << QByteArray(R"({"users":[{"number":"7"},{"number":"007"}]})") << "users[1].number";
+    QTest::newRow("user without number")
+        << QByteArray(R"({"users":[{"name":"x"}]})") << "users[0].number";
+    QTest::newRow("negative user number")
+        << QByteArray(R"({"users":[{"number":"1"},{"number":"-5"}]})") << "users[1].number";
+    QTest::newRow("users as numbers") << QByteArray(R"({"users":[1,2]})") << "users[0]";
+    QTest::newRow("user number as a number")
+        << QByteArray(R"({"users":[{"number":12}]})") << "users[0].number";
+    QTest::newRow("attendance not a list")
+        << QByteArray(R"({"attendance":{"user":"1"}})") << "attendance";
+    QTest::newRow("machine as text") << QByteArray(R"({"machine":"one"})") << "machine";
+    QTest::newRow("finger 12") << QByteArray(R"({"users":[{"number":"1","templates":{"12":"x"}}]})")
+                               << "users[0].templates.12";
+    QTest::newRow("no such day")
+        << QByteArray(R"({"attendance":[{"user":"1","time":"2026-02-30 08:00:00"}]})")
+        << "attendance[0].time";
     QTest::newRow("time without seconds")
-        << QByteArray(R"({"attendance":[{"user":"1","time":"2026-02-03 08:00"}]})");
+        << QByteArray(R"({"attendance":[{"user":"1","time":"2026-02-03 08:00"}]})")
+        << "attendance[0].time";
     QTest::newRow("operation at 25 o'clock")
-        << QByteArray(R"({"operations":[{"operation":1,"time":"2026-02-03 25:00"}]})");
+        << QByteArray(R"({"operations":[{"operation":1,"time":"2026-02-03 25:00"}]})")
+        << "operations[0].time";
 }
 
 void TestSimState::badFilesAreRejected()
 {
     QFETCH(QByteArray, json);
+    QFETCH(QString, field);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bad.json"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(json);
+    f.close();
     QString error;
-    QVERIFY(!SimState::fromJson(json, &error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY(!SimState::load(path, &error));
+    QVERIFY2(error.startsWith(path + QStringLiteral(": ")), qPrintable(error));
+    QVERIFY2(error.contains(field), qPrintable(error));
 }
 
-void TestSimState::changesAreSavedBeforeTheAnswer()
+void TestSimState::changesAreSavedTogether()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.json"));
     QVERIFY(fullState().save(path));
     SimTerminal t;
     QVERIFY(t.open(path));
+    // No event loop runs here, so nothing is saved later unless asked.
+    t.setSaveIntervalMs(3600 * 1000);
 
+    // The first change after a quiet while is on disk before its answer.
     QVERIFY(answerOf(t, R"({"id":1,"op":"setUser","m":9,"user":"12","name":"Zoë","password":"",)"
                         R"("privilege":0,"enabled":true,"card":"99"})")
                 .value(QLatin1String("ok"))
                 .toBool());
+    QCOMPARE(t.saves(), 1);
     const SimUser* u = SimState::load(path)->findUser(QStringLiteral("12"));
     QVERIFY(u);
     QCOMPARE(u->name, QStringLiteral("Zoë"));
     QCOMPARE(u->card, QStringLiteral("99"));
 
-    QVERIFY(answerOf(t, R"({"id":2,"op":"clearLog","m":9})").value(QLatin1String("ok")).toBool());
-    QVERIFY(SimState::load(path)->punches.isEmpty());
+    // A run of changes right after it is saved once, together.
+    for (int i = 0; i < 300; ++i)
+        QVERIFY(answerOf(t, QStringLiteral(R"({"id":%1,"op":"writeTemplate","m":9,"user":"%2",)"
+                                           R"("finger":%3,"template":"T%1"})")
+                                .arg(i + 2)
+                                .arg(100 + i / 3)
+                                .arg(i % 3)
+                                .toUtf8())
+                    .value(QLatin1String("ok"))
+                    .toBool());
+    QVERIFY(answerOf(t, R"({"id":400,"op":"clearLog","m":9})").value(QLatin1String("ok")).toBool());
+    QCOMPARE(t.saves(), 1);
+    QVERIFY(t.saveState());
+    QCOMPARE(t.saves(), 2);
+    const std::optional<SimState> saved = SimState::load(path);
+    QVERIFY(saved->punches.isEmpty());
+    QCOMPARE(saved->users.size(), 102);
+    QCOMPARE(saved->findUser(QStringLiteral("199"))->templates[2], QStringLiteral("T301"));
 
-    QVERIFY(answerOf(t, R"({"id":3,"op":"restart","m":9})").value(QLatin1String("ok")).toBool());
-    QCOMPARE(SimState::load(path)->restarts, 3);
-
-    // Reads change nothing on disk.
-    const QByteArray before = [&] {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
-    QVERIFY(answerOf(t, R"({"id":4,"op":"readUsers","m":9})").value(QLatin1String("ok")).toBool());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), before);
+    // Reads change nothing on disk, and nothing is left to save.
+    QVERIFY(
+        answerOf(t, R"({"id":401,"op":"readUsers","m":9})").value(QLatin1String("ok")).toBool());
+    QVERIFY(t.saveState());
+    QCOMPARE(t.saves(), 2);
 }
 
 void TestSimState::unsavableChangeIsRefusedAndUndone()
@@ -196,6 +230,37 @@ void TestSimState::unsavableChangeIsRefusedAndUndone()
                  .value(QLatin1String("ok"))
                  .toBool());
     QCOMPARE(t.state().users.size(), 1);
+}
+
+void TestSimState::userIndexFollowsChanges()
+{
+    SimTerminal t(fullState());
+    auto ok = [&](const QString& request) {
+        return answerOf(t, request.toUtf8()).value(QLatin1String("ok")).toBool();
+    };
+    for (int n = 1; n <= 5; ++n)
+        QVERIFY(ok(QStringLiteral(R"({"id":1,"op":"setUser","m":9,"user":"%1","name":"U%1",)"
+                                  R"("password":"","privilege":0,"enabled":true})")
+                       .arg(n)));
+    // Removing a user moves the ones behind it; each is still found as itself.
+    QVERIFY(ok(QStringLiteral(R"({"id":2,"op":"deleteEnroll","m":9,"user":"2","backup":12})")));
+    QVERIFY(!t.state().findUser(QStringLiteral("2")));
+    QCOMPARE(t.state().findUser(QStringLiteral("7"))->number, QStringLiteral("007"));
+    for (int n : {1, 3, 4, 5})
+        QCOMPARE(t.state().findUser(QString::number(n))->name, QStringLiteral("U%1").arg(n));
+    // Users put into the list directly are found too.
+    SimUser direct;
+    direct.number = QStringLiteral("42");
+    t.state().users.append(direct);
+    QVERIFY(t.state().findUser(QStringLiteral("0042")));
+    t.state().users.removeFirst();
+    QVERIFY(!t.state().findUser(QStringLiteral("7")));
+    QCOMPARE(t.state().findUser(QStringLiteral("5"))->name, QStringLiteral("U5"));
+    // A template for an unknown user brings it in at the end.
+    QVERIFY(ok(QStringLiteral(
+        R"({"id":3,"op":"writeTemplate","m":9,"user":"2","finger":1,"template":"X"})")));
+    QCOMPARE(t.state().users.last().number, QStringLiteral("2"));
+    QCOMPARE(t.state().findUser(QStringLiteral("2"))->templates[1], QStringLiteral("X"));
 }
 
 void TestSimState::requestsItCannotRead()
@@ -221,9 +286,12 @@ void TestSimState::requestsItCannotRead()
 
 void TestSimState::generatedTerminals()
 {
-    const SimState bulk = SimGenerator::bulk(1234, 4);
+    const SimState bulk = SimGenerator::bulk(1234, 4, 30, 3, 17);
     QCOMPARE(bulk.machine, 4);
     QCOMPARE(bulk.punches.size(), 1234);
+    QCOMPARE(bulk.users.size(), 30);
+    QCOMPARE(bulk.users.last().fingerCount(), 3);
+    QCOMPARE(bulk.operations.size(), 17);
     QVERIFY(SimState::fromJson(bulk.toJson()));
 
     for (int m = 1; m <= 3; ++m) {

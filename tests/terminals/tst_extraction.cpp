@@ -1,5 +1,5 @@
 // The primary extraction against a simulated terminal and a temporary database: what is
-// stored, and what survives a bad record, a broken link and a failing database.
+// stored, and what survives a bad record, new punches, a broken link and a failing database.
 
 #include "SimState.h"
 #include "SimTerminal.h"
@@ -7,6 +7,7 @@
 #include "support/TestSupport.h"
 #include "terminals/DeviceLink.h"
 #include "terminals/Extraction.h"
+#include "terminals/PunchWriter.h"
 #include "terminals/TerminalSdk.h"
 
 #include <QSqlQuery>
@@ -15,6 +16,7 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(SimPunch)
+Q_DECLARE_METATYPE(Extraction::Outcome)
 
 namespace {
 constexpr long kMachine = 5;
@@ -153,6 +155,8 @@ private Q_SLOTS:
             QCOMPARE(q.value(4).toString(), QStringLiteral("08:05:03"));
             QCOMPARE(q.value(5).toInt(), int(kMachine));
             QCOMPARE(q.value(6).toInt(), 1);
+            // The empty text, not NULL: queries that compare emp_name find it.
+            QVERIFY(!q.value(7).isNull());
             QCOMPARE(q.value(7).toString(), QString());
             QVERIFY(q.next());
             QCOMPARE(q.value(0).toInt(), 12);
@@ -173,31 +177,112 @@ private Q_SLOTS:
         QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), 0);
     }
 
-    void badRecordStoresWhatCameBefore_data()
+    void refusedRecordsAreListedAndTheRestStored_data()
     {
         QTest::addColumn<SimPunch>("bad");
-        QTest::newRow("user number") << raw(QStringLiteral("12A"), 2026, 3, 8, 9, 0, 0);
-        QTest::newRow("blank user") << raw(QString(), 2026, 3, 8, 9, 0, 0);
-        QTest::newRow("30 February") << raw(QStringLiteral("3"), 2026, 2, 30, 9, 0, 0);
-        QTest::newRow("hour 25") << raw(QStringLiteral("3"), 2026, 3, 8, 25, 0, 0);
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<QString>("reason");
+        const QString notNumber = QStringLiteral("the user number is not a number");
+        const QString noDate = QStringLiteral("the date or time does not exist");
+        QTest::newRow("user number")
+            << raw(QStringLiteral("12A"), 2026, 3, 8, 9, 0, 0) << 1 << notNumber;
+        QTest::newRow("blank user") << raw(QString(), 2026, 3, 8, 9, 0, 0) << 1 << notNumber;
+        QTest::newRow("30 February")
+            << raw(QStringLiteral("3"), 2026, 2, 30, 9, 0, 0) << 1 << noDate;
+        QTest::newRow("hour 25") << raw(QStringLiteral("3"), 2026, 3, 8, 25, 0, 0) << 1 << noDate;
+        QTest::newRow("before datetime") << raw(QStringLiteral("3"), 1700, 3, 8, 9, 0, 0) << 1
+                                         << QStringLiteral("the year is out of range");
+        QTest::newRow("twelve of them")
+            << raw(QStringLiteral("x"), 2026, 3, 8, 9, 0, 0) << 12 << notNumber;
     }
 
-    void badRecordStoresWhatCameBefore()
+    void refusedRecordsAreListedAndTheRestStored()
     {
         QFETCH(SimPunch, bad);
+        QFETCH(int, copies);
+        QFETCH(QString, reason);
         QList<SimPunch> punches = manyPunches(4);
-        punches.insert(2, bad);
+        for (int i = 0; i < copies; ++i)
+            punches.insert(2, bad);
         startTerminal(punches);
 
-        try {
-            Extraction::run(db(), *sdk, kMachine);
-            QFAIL("a record that is no punch must end the extraction");
-        } catch (const DbError& e) {
-            QCOMPARE(e.number(), Extraction::TypeMismatch);
+        const Extraction::Result result = Extraction::run(db(), *sdk, kMachine);
+        QCOMPARE(result.outcome, Extraction::Outcome::Kept);
+        QCOMPARE(result.stored, 4);
+        QCOMPARE(result.refusedCount, copies);
+        QCOMPARE(result.refused.size(), qMin(copies, Extraction::RefusalsListed));
+        QCOMPARE(result.refused[0].position, 3);
+        QCOMPARE(result.refused[0].reason, reason);
+        QVERIFY(result.refused[0].record.contains(QLatin1Char('"') + bad.user + QLatin1Char('"')));
+        const QStringList lines = Extraction::keptMessage(result).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 1 + result.refused.size() + (copies > 10 ? 1 : 0));
+        QVERIFY2(lines[1].startsWith(QLatin1String("Record 3: ")), qPrintable(lines[1]));
+        // The punches after the refused records are stored too; the log stays whole.
+        for (const char* table : {"Tbl_DeviceAttenLog", "tbl_attendancelog"})
+            QCOMPARE(count(db(), QLatin1String(table)), 4);
+        QCOMPARE(punchesOnTerminal(), 4 + copies);
+    }
+
+    // Punches made on the terminal while its log is read are read again before the clear.
+    void punchesMadeDuringTheReadAreNotLost_data()
+    {
+        QTest::addColumn<int>("arrivingReads"); // reads after which a punch arrives
+        QTest::addColumn<Extraction::Outcome>("outcome");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("leftOnTerminal");
+        QTest::newRow("none") << 0 << Extraction::Outcome::Completed << 3 << 0;
+        QTest::newRow("during the first read") << 1 << Extraction::Outcome::Completed << 4 << 0;
+        QTest::newRow("during every read") << 3 << Extraction::Outcome::Kept << 5 << 6;
+    }
+
+    void punchesMadeDuringTheReadAreNotLost()
+    {
+        QFETCH(int, arrivingReads);
+        QFETCH(Extraction::Outcome, outcome);
+        QFETCH(int, rows);
+        QFETCH(int, leftOnTerminal);
+        startTerminal(manyPunches(3));
+        int reads = 0;
+        const Extraction::Result result = Extraction::run(db(), *sdk, kMachine, [&](int read) {
+            reads = read;
+            if (read <= arrivingReads)
+                sim->run([read](SimTerminal& t) {
+                    t.state().punches.append(
+                        punch(QStringLiteral("42"), 1, 0, QDate(2026, 4, 1), QTime(9, read, 0)));
+                });
+        });
+        QCOMPARE(result.outcome, outcome);
+        QCOMPARE(result.stillPunching, outcome == Extraction::Outcome::Kept);
+        QCOMPARE(reads, qMin(arrivingReads + 1, Extraction::MaxReads));
+        for (const QString& table :
+             {QStringLiteral("Tbl_DeviceAttenLog"), QStringLiteral("tbl_attendancelog")}) {
+            QCOMPARE(count(db(), table), rows);
+            QCOMPARE(distinctPunches(db(), table), rows);
         }
-        QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), 2);
-        QCOMPARE(count(db(), QStringLiteral("tbl_attendancelog")), 2);
-        QCOMPARE(punchesOnTerminal(), 5);
+        QCOMPARE(punchesOnTerminal(), leftOnTerminal);
+    }
+
+    // SQL Server reads date text by the login's date format, so it gets dates as dates.
+    void datesAreBoundPerDialect_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("type");
+        QTest::newRow("SQL Server") << int(Dialect::SqlServer) << int(QMetaType::QDate);
+        QTest::newRow("SQLite") << int(Dialect::Sqlite) << int(QMetaType::QString);
+    }
+
+    void datesAreBoundPerDialect()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, type);
+        const Dialect dialect{Dialect::Kind(kind)};
+        PunchRecord p;
+        p.LogDate = QDate(2026, 3, 7);
+        p.LogTime = QTime(8, 5, 3);
+        QCOMPARE(PunchWriter::rowValues(dialect, p).at(3).typeId(), type);
+        QCOMPARE(PunchWriter::keyValues(dialect, p).at(0).typeId(), type);
+        QCOMPARE(PunchWriter::rowValues(dialect, p).at(3).toDate(), p.LogDate);
+        QCOMPARE(PunchWriter::rowValues(dialect, p).at(4), QVariant(QStringLiteral("08:05:03")));
     }
 
     void brokenLinkKeepsTheLog()

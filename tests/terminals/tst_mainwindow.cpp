@@ -6,12 +6,12 @@
 #include "SimTerminal.h"
 #include "SimThread.h"
 #include "shell/Clock.h"
-#include "shell/DateText.h"
 #include "shell/MsgBox.h"
 #include "shell/Settings.h"
 #include "shell/Shared.h"
-#include "support/TestSupport.h"
+#include "support/WindowFixture.h"
 #include "terminals/DeviceLink.h"
+#include "terminals/TaskStore.h"
 #include "terminals/TerminalSdk.h"
 #include "terminals/frm2.h"
 
@@ -35,20 +35,12 @@ SimPunch punch(const QString& user, int verify, int inOut, const QDateTime& at)
     return SimPunch::at(user, at.date(), at.time(), verify, inOut);
 }
 
-SimUser user(const QString& number, const QString& name)
-{
-    SimUser u;
-    u.number = number;
-    u.name = name;
-    return u;
-}
-
 SimState terminal(int machine, int punches = 0)
 {
     SimState s;
     s.machine = machine;
-    s.users = {user(QStringLiteral("1"), QStringLiteral("O'Brien")),
-               user(QStringLiteral("7"), QStringLiteral("Ann"))};
+    s.users = {simUser(QStringLiteral("1"), QStringLiteral("O'Brien")),
+               simUser(QStringLiteral("7"), QStringLiteral("Ann"))};
     const QDateTime start(QDate(2026, 4, 1), QTime(7, 0, 0));
     for (int i = 0; i < punches; ++i)
         s.punches.append(punch(QString::number(i % 3 + 1), 1, i % 2, start.addSecs(i * 60)));
@@ -66,76 +58,26 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<TempDatabase> database;
-    std::unique_ptr<MsgBoxRecorder> messages;
-    std::unique_ptr<ErrorDialogRecorder> errors;
-    std::vector<std::unique_ptr<SimThread>> sims;
-    std::unique_ptr<frm2> window;
+    std::unique_ptr<WindowFixture> fx;
 
-    Db& db() { return database->db(); }
-
+    Db& db() { return fx->db(); }
     SimThread& addTerminal(int id, const QString& description, const SimState& state)
     {
-        sims.push_back(std::make_unique<SimThread>(state));
-        registerTerminal(id, description, 1, QString::number(sims.back()->port()));
-        return *sims.back();
+        return fx->addTerminal(id, description, state);
     }
-
     void registerTerminal(int id, const QString& description, int conMode, const QString& port,
                           const QString& com = QString(), const QString& baud = QString())
     {
-        db().exec(QStringLiteral("insert into Tbl_DeviceMaster (DeviceID, ComNo, "
-                                 "DeviceDescription, PortNo, IPAddress, BaudRate, ConMode, "
-                                 "Log_Mode) values (?, ?, ?, ?, '127.0.0.1', ?, ?, 3)"),
-                  {id, com, description, port, baud, conMode});
+        fx->registerTerminal(id, description, conMode, port, com, baud);
     }
-
-    void load()
-    {
-        window = std::make_unique<frm2>();
-        window->Form_Load();
-    }
-
-    // The operator clicks row `index` (1-based) of the terminal list.
-    void select(int index)
-    {
-        window->lvX->setCurrentIndex(window->lvX->model()->index(index - 1, 0));
-        window->lvX_Click();
-    }
-
-    void connectRow(int index)
-    {
-        select(index);
-        window->MnuConnectAction_Click();
-        QCOMPARE(window->ListItemText(index, 7), QStringLiteral("Connected"));
-    }
-
-    const QAbstractItemModel* list() const { return window->lvX->model(); }
+    void load() { fx->load(); }
+    void select(int index) { fx->select(index); }
+    void connectRow(int index) { QVERIFY(fx->connectRow(index)); }
+    const QAbstractItemModel* list() const { return fx->list(); }
 
 private Q_SLOTS:
-    void init()
-    {
-        env = std::make_unique<TestEnvironment>();
-        database = std::make_unique<TempDatabase>();
-        env->writeConfigurationFile(
-            {database->server(), QStringLiteral("sa"), QString(), QStringLiteral("quorvane")});
-        database->openShared();
-        messages = std::make_unique<MsgBoxRecorder>();
-        errors = std::make_unique<ErrorDialogRecorder>();
-    }
-
-    void cleanup()
-    {
-        Clock::reset();
-        window.reset();
-        sims.clear();
-        errors.reset();
-        messages.reset();
-        resetShared();
-        database.reset();
-        env.reset();
-    }
+    void init() { fx = std::make_unique<WindowFixture>(); }
+    void cleanup() { fx.reset(); }
 
     void listsTheRegisteredTerminals()
     {
@@ -145,56 +87,56 @@ private Q_SLOTS:
         registerTerminal(8, QStringLiteral("Odd"), 2, QStringLiteral("4370"));
         load();
 
-        QCOMPARE(window->windowTitle(), QStringLiteral("Quorvane"));
-        QCOMPARE(window->ListMode(), QStringLiteral("D"));
-        QCOMPARE(window->lvXTag(), QStringLiteral("MLIST"));
-        QCOMPARE(window->LblDescriptions->text(),
+        QCOMPARE(fx->window->windowTitle(), QStringLiteral("Quorvane"));
+        QCOMPARE(fx->window->ListMode(), QStringLiteral("D"));
+        QCOMPARE(fx->window->lvXTag(), QStringLiteral("MLIST"));
+        QCOMPARE(fx->window->LblDescriptions->text(),
                  QStringLiteral("Available Machine(s) in Network"));
-        QCOMPARE(window->ListItemCount(), 3);
-        QCOMPARE(window->TermCtl1.size(), 4);
+        QCOMPARE(fx->window->ListItemCount(), 3);
+        QCOMPARE(fx->window->TermCtl1.size(), 4);
         QCOMPARE(list()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Status"));
-        QCOMPARE(window->ListItemText(1), QStringLiteral("2"));
-        QCOMPARE(window->ListItemText(1, 6), QStringLiteral("Serial Port"));
-        QCOMPARE(window->ListItemText(2, 6), QStringLiteral("Ethernet"));
-        QCOMPARE(window->ListItemText(3, 6), QString());
-        QCOMPARE(window->ListItemKey(2), QStringLiteral("D5"));
-        QCOMPARE(window->ListItemText(2, 7), QStringLiteral("Disconnected"));
-        QCOMPARE(window->ListItemSmallIcon(2), QStringLiteral("notconnected"));
-        QCOMPARE(window->SelectedItem, 1);
-        QCOMPARE(window->MachineID.toString(), QStringLiteral("2"));
-        QCOMPARE(window->PanelText(2), QStringLiteral(" Device : Serial One"));
+        QCOMPARE(fx->window->ListItemText(1), QStringLiteral("2"));
+        QCOMPARE(fx->window->ListItemText(1, 6), QStringLiteral("Serial Port"));
+        QCOMPARE(fx->window->ListItemText(2, 6), QStringLiteral("Ethernet"));
+        QCOMPARE(fx->window->ListItemText(3, 6), QString());
+        QCOMPARE(fx->window->ListItemKey(2), QStringLiteral("D5"));
+        QCOMPARE(fx->window->ListItemText(2, 7), QStringLiteral("Disconnected"));
+        QCOMPARE(fx->window->ListItemSmallIcon(2), QStringLiteral("notconnected"));
+        QCOMPARE(fx->window->SelectedItem, 1);
+        QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("2"));
+        QCOMPARE(fx->window->PanelText(2), QStringLiteral(" Device : Serial One"));
 
         select(2);
-        QCOMPARE(window->SelectedItem, 2);
-        QCOMPARE(window->MachineID.toString(), QStringLiteral("5"));
-        QCOMPARE(window->PanelText(3), QStringLiteral(" Disconnected"));
+        QCOMPARE(fx->window->SelectedItem, 2);
+        QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("5"));
+        QCOMPARE(fx->window->PanelText(3), QStringLiteral(" Disconnected"));
 
-        window->Toolbar1_ButtonMenuClick(QStringLiteral("L"));
-        QCOMPARE(window->ListItemText(2), QStringLiteral("Front Gate (5)"));
-        window->Toolbar1_ButtonMenuClick(QStringLiteral("R"));
-        QCOMPARE(window->ListItemText(2), QStringLiteral("5"));
+        fx->window->Toolbar1_ButtonMenuClick(QStringLiteral("L"));
+        QCOMPARE(fx->window->ListItemText(2), QStringLiteral("Front Gate (5)"));
+        fx->window->Toolbar1_ButtonMenuClick(QStringLiteral("R"));
+        QCOMPARE(fx->window->ListItemText(2), QStringLiteral("5"));
 
         // A reload probes every link and keeps the current terminal's row highlighted.
         connectRow(2);
-        window->MnuDeviceList_Click();
-        QCOMPARE(window->ListItemText(2, 7), QStringLiteral("Connected"));
-        QVERIFY(window->ListItemChecked(2));
-        QCOMPARE(window->lvX->currentIndex().row(), 1);
-        QVERIFY(errors->calls.isEmpty());
+        fx->window->MnuDeviceList_Click();
+        QCOMPARE(fx->window->ListItemText(2, 7), QStringLiteral("Connected"));
+        QVERIFY(fx->window->ListItemChecked(2));
+        QCOMPARE(fx->window->lvX->currentIndex().row(), 1);
+        QVERIFY(fx->errors.calls.isEmpty());
     }
 
     void emptyTerminalTable()
     {
         load();
-        QCOMPARE(window->ListItemCount(), 0);
+        QCOMPARE(fx->window->ListItemCount(), 0);
         QCOMPARE(list()->columnCount(), 8);
-        QCOMPARE(window->PanelText(2), QString());
-        window->lvX_Click();
-        QCOMPARE(window->SelectedItem, 0);
-        window->MnuConnectAction_Click();
-        window->MnuExtractData_Click();
-        QCOMPARE(messages->texts(), QStringList{QStringLiteral("Device is not connected.")});
-        QVERIFY(errors->calls.isEmpty());
+        QCOMPARE(fx->window->PanelText(2), QString());
+        fx->window->lvX_Click();
+        QCOMPARE(fx->window->SelectedItem, 0);
+        fx->window->MnuConnectAction_Click();
+        fx->window->MnuExtractData_Click();
+        QCOMPARE(fx->messages.texts(), QStringList{QStringLiteral("Device is not connected.")});
+        QVERIFY(fx->errors.calls.isEmpty());
     }
 
     void connectAndDisconnect()
@@ -202,9 +144,9 @@ private Q_SLOTS:
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5));
         load();
         connectRow(1);
-        QCOMPARE(window->PanelText(1), QStringLiteral("Connected With Front Gate"));
-        QCOMPARE(window->PanelText(3), QStringLiteral("Connected"));
-        QCOMPARE(window->ListItemSmallIcon(1), QStringLiteral("connected"));
+        QCOMPARE(fx->window->PanelText(1), QStringLiteral("Connected With Front Gate"));
+        QCOMPARE(fx->window->PanelText(3), QStringLiteral("Connected"));
+        QCOMPARE(fx->window->ListItemSmallIcon(1), QStringLiteral("connected"));
         QCOMPARE(db().scalar(QStringLiteral("select UserName from Tbl_UserLogInfo "
                                             "where DeviceUserID=1 and DeviceID=5"))
                      .toString(),
@@ -212,20 +154,20 @@ private Q_SLOTS:
 
         // Connect again: the link is dropped and made anew; no user is stored twice.
         sim.run([](SimTerminal& t) {
-            t.state().users.append(user(QStringLiteral("9"), QStringLiteral("New")));
+            t.state().users.append(simUser(QStringLiteral("9"), QStringLiteral("New")));
         });
         connectRow(1);
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_UserLogInfo")).toInt(), 3);
 
-        window->MnuDisConnect_Click();
-        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Disconnected"));
-        QCOMPARE(window->PanelText(1), QStringLiteral("Disconnected"));
-        QCOMPARE(window->ListItemSmallIcon(1), QStringLiteral("notconnected"));
-        QVERIFY(!IsDeviceConnected(*window->TermCtl1[1]));
-        window->MnuDisConnect_Click();
-        QCOMPARE(window->PanelText(1), QStringLiteral("Disconnected"));
-        QVERIFY(messages->shown.isEmpty());
-        QVERIFY(errors->calls.isEmpty());
+        fx->window->MnuDisConnect_Click();
+        QCOMPARE(fx->window->ListItemText(1, 7), QStringLiteral("Disconnected"));
+        QCOMPARE(fx->window->PanelText(1), QStringLiteral("Disconnected"));
+        QCOMPARE(fx->window->ListItemSmallIcon(1), QStringLiteral("notconnected"));
+        QVERIFY(!IsDeviceConnected(*fx->window->TermCtl1[1]));
+        fx->window->MnuDisConnect_Click();
+        QCOMPARE(fx->window->PanelText(1), QStringLiteral("Disconnected"));
+        QVERIFY(fx->messages.shown.isEmpty());
+        QVERIFY(fx->errors.calls.isEmpty());
     }
 
     void connectWithBadSettings()
@@ -236,31 +178,31 @@ private Q_SLOTS:
 
         // An empty port: the link is dropped and nothing else happens.
         db().exec(QStringLiteral("update Tbl_DeviceMaster set PortNo=' '"));
-        window->MnuDeviceList_Click();
-        window->MnuConnectAction_Click();
-        QVERIFY(!IsDeviceConnected(*window->TermCtl1[1]));
-        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Connected"));
-        QVERIFY(messages->shown.isEmpty());
-        QVERIFY(errors->calls.isEmpty());
+        fx->window->MnuDeviceList_Click();
+        fx->window->MnuConnectAction_Click();
+        QVERIFY(!IsDeviceConnected(*fx->window->TermCtl1[1]));
+        QCOMPARE(fx->window->ListItemText(1, 7), QStringLiteral("Connected"));
+        QVERIFY(fx->messages.shown.isEmpty());
+        QVERIFY(fx->errors.calls.isEmpty());
 
         // A port that is no number reaches the error dialog; the row keeps its texts.
         db().exec(QStringLiteral("update Tbl_DeviceMaster set PortNo='43x'"));
-        window->MnuDeviceList_Click();
-        window->MnuConnectAction_Click();
-        QCOMPARE(errors->calls.size(), 1);
-        QCOMPARE(errors->calls[0].form, QStringLiteral("frm2"));
-        QCOMPARE(errors->calls[0].proc, QStringLiteral("MnuConnectAction_Click()"));
-        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Disconnected"));
+        fx->window->MnuDeviceList_Click();
+        fx->window->MnuConnectAction_Click();
+        QCOMPARE(fx->errors.calls.size(), 1);
+        QCOMPARE(fx->errors.calls[0].form, QStringLiteral("frm2"));
+        QCOMPARE(fx->errors.calls[0].proc, QStringLiteral("MnuConnectAction_Click()"));
+        QCOMPARE(fx->window->ListItemText(1, 7), QStringLiteral("Disconnected"));
 
         // A terminal that refuses: the row says so, without a message box.
         db().exec(QStringLiteral("update Tbl_DeviceMaster set PortNo=?"), {sim.port()});
-        window->MnuDeviceList_Click();
+        fx->window->MnuDeviceList_Click();
         sim.setRefuseConnections(true);
-        window->MnuConnectAction_Click();
-        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Not Connected"));
-        QCOMPARE(window->PanelText(1), QStringLiteral("Cannot Connect With Front Gate"));
-        QCOMPARE(window->ListItemSmallIcon(1), QStringLiteral("cantconnect"));
-        QVERIFY(messages->shown.isEmpty());
+        fx->window->MnuConnectAction_Click();
+        QCOMPARE(fx->window->ListItemText(1, 7), QStringLiteral("Not Connected"));
+        QCOMPARE(fx->window->PanelText(1), QStringLiteral("Cannot Connect With Front Gate"));
+        QCOMPARE(fx->window->ListItemSmallIcon(1), QStringLiteral("cantconnect"));
+        QVERIFY(fx->messages.shown.isEmpty());
     }
 
     void logViewListsThePunches()
@@ -272,11 +214,11 @@ private Q_SLOTS:
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), state);
         load();
         connectRow(1);
-        window->MnuViewLogs_Click();
+        fx->window->MnuViewLogs_Click();
 
-        QCOMPARE(window->ListMode(), QStringLiteral("L"));
-        QCOMPARE(window->LblDescriptions->text(), QStringLiteral("Employee Log List"));
-        QCOMPARE(window->lvXTag(), QString());
+        QCOMPARE(fx->window->ListMode(), QStringLiteral("L"));
+        QCOMPARE(fx->window->LblDescriptions->text(), QStringLiteral("Employee Log List"));
+        QCOMPARE(fx->window->lvXTag(), QString());
         QCOMPARE(list()->rowCount(), 3);
         QCOMPARE(list()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("DateTime"));
         QCOMPARE(cell(list(), 0, 0), QStringLiteral("7"));
@@ -289,43 +231,43 @@ private Q_SLOTS:
         QCOMPARE(cell(list(), 1, 3), QStringLiteral("Off-Duty"));
         QCOMPARE(cell(list(), 2, 1), QString());
         QCOMPARE(cell(list(), 2, 3), QStringLiteral("On-Duty"));
-        QVERIFY(!window->findChild<QWidget*>(QStringLiteral("frmProgressBar")));
+        QVERIFY(!fx->window->findChild<QWidget*>(QStringLiteral("frmProgressBar")));
         QCOMPARE(sim.state().punches.size(), 3);
 
         // The commands with the list-mode guard answer and do nothing.
-        window->MnuViewLogs_Click();
-        window->MnuRestartDevice_Click();
-        window->MnuDisConnect_Click();
-        QCOMPARE(messages->texts(), QStringList({kProceed, kProceed, kProceed}));
+        fx->window->MnuViewLogs_Click();
+        fx->window->MnuRestartDevice_Click();
+        fx->window->MnuDisConnect_Click();
+        QCOMPARE(fx->messages.texts(), QStringList({kProceed, kProceed, kProceed}));
         QCOMPARE(sim.state().restarts, 0);
-        QVERIFY(IsDeviceConnected(*window->TermCtl1[1]));
+        QVERIFY(IsDeviceConnected(*fx->window->TermCtl1[1]));
 
         // Closing from the log view leaves the link alone.
-        window->Form_Unload();
-        QVERIFY(IsDeviceConnected(*window->TermCtl1[1]));
-        QVERIFY(errors->calls.isEmpty());
+        fx->window->Form_Unload();
+        QVERIFY(IsDeviceConnected(*fx->window->TermCtl1[1]));
+        QVERIFY(fx->errors.calls.isEmpty());
     }
 
     void emptyLogView()
     {
         addTerminal(5, QStringLiteral("Front Gate"), terminal(5));
         load();
-        window->MnuViewLogs_Click();
-        QCOMPARE(messages->texts(), QStringList{QStringLiteral("Device is Not Connected")});
-        QCOMPARE(window->ListMode(), QStringLiteral("D"));
+        fx->window->MnuViewLogs_Click();
+        QCOMPARE(fx->messages.texts(), QStringList{QStringLiteral("Device is Not Connected")});
+        QCOMPARE(fx->window->ListMode(), QStringLiteral("D"));
 
         connectRow(1);
-        window->MnuViewLogs_Click();
-        QCOMPARE(window->ListMode(), QStringLiteral("L"));
+        fx->window->MnuViewLogs_Click();
+        QCOMPARE(fx->window->ListMode(), QStringLiteral("L"));
         QCOMPARE(list()->columnCount(), 1);
         QCOMPARE(list()->rowCount(), 1);
         QCOMPARE(
             cell(list(), 0, 0),
             QStringLiteral("Device attendance log database is empty. Press F5 key to proceed."));
 
-        window->MnuDeviceList_Click();
-        QCOMPARE(window->ListMode(), QStringLiteral("D"));
-        QCOMPARE(window->ListItemCount(), 1);
+        fx->window->MnuDeviceList_Click();
+        QCOMPARE(fx->window->ListMode(), QStringLiteral("D"));
+        QCOMPARE(fx->window->ListItemCount(), 1);
     }
 
     void commandsWaitForTheListing()
@@ -333,24 +275,24 @@ private Q_SLOTS:
         addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 3000));
         load();
         connectRow(1);
-        messages->clear();
+        fx->messages.clear();
         bool fired = false;
         // Runs at the listing's first yield to the event loop.
-        QTimer::singleShot(0, window.get(), [&] {
+        QTimer::singleShot(0, fx->window.get(), [&] {
             fired = true;
-            QVERIFY(window->isBusy());
-            window->MnuDeviceList_Click();
-            window->Toolbar1_ButtonClick(QStringLiteral("DISCONNECT"));
-            window->MnuViewLogs_Click();
+            QVERIFY(fx->window->isBusy());
+            fx->window->MnuDeviceList_Click();
+            fx->window->Toolbar1_ButtonClick(QStringLiteral("DISCONNECT"));
+            fx->window->MnuViewLogs_Click();
         });
-        window->MnuViewLogs_Click();
+        fx->window->MnuViewLogs_Click();
 
         QVERIFY(fired);
-        QVERIFY(!window->isBusy());
-        QCOMPARE(window->ListMode(), QStringLiteral("L"));
+        QVERIFY(!fx->window->isBusy());
+        QCOMPARE(fx->window->ListMode(), QStringLiteral("L"));
         QCOMPARE(list()->rowCount(), 3000);
-        QVERIFY(messages->shown.isEmpty());
-        QVERIFY(IsDeviceConnected(*window->TermCtl1[1]));
+        QVERIFY(fx->messages.shown.isEmpty());
+        QVERIFY(IsDeviceConnected(*fx->window->TermCtl1[1]));
     }
 
     void extractionFromTheLogView()
@@ -358,35 +300,35 @@ private Q_SLOTS:
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 20));
         load();
         connectRow(1);
-        window->MnuViewLogs_Click();
-        messages->clear();
+        fx->window->MnuViewLogs_Click();
+        fx->messages.clear();
 
-        window->Toolbar1_ButtonClick(QStringLiteral("EXTRACT"));
-        QCOMPARE(messages->shown.size(), 1);
-        QCOMPARE(messages->shown[0].first, QStringLiteral("Primary Level Extraction Completed. "));
-        QCOMPARE(messages->shown[0].second, 64);
-        QCOMPARE(window->ListMode(), QStringLiteral("D"));
-        QCOMPARE(window->ListItemCount(), 1);
+        fx->window->Toolbar1_ButtonClick(QStringLiteral("EXTRACT"));
+        QCOMPARE(fx->messages.shown.size(), 1);
+        QCOMPARE(fx->messages.shown[0].first, QStringLiteral("Primary Level Extraction Completed. "));
+        QCOMPARE(fx->messages.shown[0].second, 64);
+        QCOMPARE(fx->window->ListMode(), QStringLiteral("D"));
+        QCOMPARE(fx->window->ListItemCount(), 1);
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_DeviceAttenLog")).toInt(),
                  20);
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 20);
         QCOMPARE(sim.state().punches.size(), 0);
         QVERIFY(!QApplication::overrideCursor());
 
-        window->MnuExtractData_Click();
-        QCOMPARE(messages->shown.last().first, QStringLiteral("No data to extract"));
-        QCOMPARE(messages->shown.last().second, 48);
-        QVERIFY(errors->calls.isEmpty());
+        fx->window->MnuExtractData_Click();
+        QCOMPARE(fx->messages.shown.last().first, QStringLiteral("No data to extract"));
+        QCOMPARE(fx->messages.shown.last().second, 48);
+        QVERIFY(fx->errors.calls.isEmpty());
     }
 
     void extractionFailuresAreReported()
     {
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 1000));
         load();
-        window->MnuExtractData_Click();
-        QCOMPARE(messages->shown.size(), 1);
-        QCOMPARE(messages->shown[0].first, QStringLiteral("Device is not connected."));
-        QCOMPARE(messages->shown[0].second, 16);
+        fx->window->MnuExtractData_Click();
+        QCOMPARE(fx->messages.shown.size(), 1);
+        QCOMPARE(fx->messages.shown[0].first, QStringLiteral("Device is not connected."));
+        QCOMPARE(fx->messages.shown[0].second, 16);
 
         // The database turns read-only half-way through the punches.
         connectRow(1);
@@ -394,11 +336,11 @@ private Q_SLOTS:
                                        "when (select count(*) from tbl_attendancelog) >= 400 "
                                        "begin select raise(abort, 'attempt to write a readonly "
                                        "database'); end"));
-        window->MnuExtractData_Click();
-        QCOMPARE(errors->calls.size(), 1);
-        QCOMPARE(errors->calls[0].form, QStringLiteral("frm2"));
-        QCOMPARE(errors->calls[0].proc, QStringLiteral("MnuExtractData_Click()"));
-        QVERIFY(errors->calls[0].error.description.contains(QLatin1String("readonly")));
+        fx->window->MnuExtractData_Click();
+        QCOMPARE(fx->errors.calls.size(), 1);
+        QCOMPARE(fx->errors.calls[0].form, QStringLiteral("frm2"));
+        QCOMPARE(fx->errors.calls[0].proc, QStringLiteral("MnuExtractData_Click()"));
+        QVERIFY(fx->errors.calls[0].error.description.contains(QLatin1String("readonly")));
         QCOMPARE(sim.state().punches.size(), 1000);
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_DeviceAttenLog")).toInt(),
                  400);
@@ -407,31 +349,31 @@ private Q_SLOTS:
         // The link breaks during the read.
         db().execDirect(QStringLiteral("drop trigger refuse"));
         sim.run([](SimTerminal& t) { t.setDropAfterRecords(500); });
-        window->MnuExtractData_Click();
-        QCOMPARE(errors->calls.size(), 2);
-        QCOMPARE(errors->calls[1].proc, QStringLiteral("MnuExtractData_Click()"));
+        fx->window->MnuExtractData_Click();
+        QCOMPARE(fx->errors.calls.size(), 2);
+        QCOMPARE(fx->errors.calls[1].proc, QStringLiteral("MnuExtractData_Click()"));
         QCOMPARE(sim.state().punches.size(), 1000);
-        QCOMPARE(messages->shown.size(), 1);
+        QCOMPARE(fx->messages.shown.size(), 1);
     }
 
     void clearDeviceLog()
     {
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 10));
         load();
-        window->mnudeleteattendancedata_Click();
-        QCOMPARE(messages->texts(), QStringList{QStringLiteral("Device is not Connected")});
+        fx->window->mnudeleteattendancedata_Click();
+        QCOMPARE(fx->messages.texts(), QStringList{QStringLiteral("Device is not Connected")});
 
         connectRow(1);
-        messages->clear();
-        messages->answers = {vbNo};
-        window->mnudeleteattendancedata_Click();
-        QCOMPARE(messages->shown.size(), 1);
-        QCOMPARE(messages->shown[0].second, 36);
-        QVERIFY(messages->shown[0].first.startsWith(QStringLiteral(
+        fx->messages.clear();
+        fx->messages.answers = {vbNo};
+        fx->window->mnudeleteattendancedata_Click();
+        QCOMPARE(fx->messages.shown.size(), 1);
+        QCOMPARE(fx->messages.shown[0].second, 36);
+        QVERIFY(fx->messages.shown[0].first.startsWith(QStringLiteral(
             "Proceeding with 'Yes' will clear all the attendance log information \r\n")));
         QCOMPARE(sim.state().punches.size(), 10);
 
-        window->mnudeleteattendancedata_Click();
+        fx->window->mnudeleteattendancedata_Click();
         QCOMPARE(sim.state().punches.size(), 0);
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -440,14 +382,14 @@ private Q_SLOTS:
     {
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5));
         load();
-        window->MnuRestartDevice_Click();
-        QCOMPARE(messages->texts(), QStringList{QStringLiteral("Device is not Connnected")});
+        fx->window->MnuRestartDevice_Click();
+        QCOMPARE(fx->messages.texts(), QStringList{QStringLiteral("Device is not Connnected")});
         QCOMPARE(sim.state().restarts, 0);
 
         connectRow(1);
-        window->MnuRestartDevice_Click();
+        fx->window->MnuRestartDevice_Click();
         QCOMPARE(sim.state().restarts, 1);
-        QCOMPARE(window->PanelText(1), QString());
+        QCOMPARE(fx->window->PanelText(1), QString());
     }
 
     void deleteTemplatesOfLinkedTerminals()
@@ -464,13 +406,13 @@ private Q_SLOTS:
         load();
         connectRow(1);
 
-        window->MnuDeleteTemplate_Click();
+        fx->window->MnuDeleteTemplate_Click();
         QCOMPARE(linked.state().users[0].templates[0], QString());
         QCOMPARE(unlinked.state().users[0].templates[0], QStringLiteral("T5"));
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_UserTemplate")).toInt(), 2);
-        window->MnuDeleteTemplate_Click();
-        QVERIFY(errors->calls.isEmpty());
-        QVERIFY(messages->shown.isEmpty());
+        fx->window->MnuDeleteTemplate_Click();
+        QVERIFY(fx->errors.calls.isEmpty());
+        QVERIFY(fx->messages.shown.isEmpty());
     }
 
     // The scheduler's Extract Data task, raised by the timer as the minute turns.
@@ -479,15 +421,15 @@ private Q_SLOTS:
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 1000));
         Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(9, 59, 50)));
         load();
-        const QString today = shortDateText(QDate(2026, 12, 7));
+        const QString today = TaskStore::dateText(QDate(2026, 12, 7));
         db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
                                  "TaskEachDay, DeviceID) values (9, 4, ?, '10:00', '0', 5)"),
                   {today});
-        window->Timer2_Timer();  // still the minute of loading
+        fx->window->Timer2_Timer();  // still the minute of loading
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 0);
 
         Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
-        window->Timer2_Timer();
+        fx->window->Timer2_Timer();
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(),
                  1000);
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from Tbl_DeviceAttenLog")).toInt(),
@@ -495,15 +437,15 @@ private Q_SLOTS:
         QVERIFY(sim.state().punches.isEmpty());
         QCOMPARE(db().scalar(QStringLiteral("select Performed from Tbl_Task")).toString(),
                  QStringLiteral("Y"));
-        QVERIFY(messages->texts().contains(QStringLiteral("Primary Level Extraction Completed. ")));
-        QCOMPARE(window->MachineID.toString(), QStringLiteral("5"));
-        QCOMPARE(window->ListMode(), QStringLiteral("D"));
-        QVERIFY(errors->calls.isEmpty());
+        QVERIFY(fx->messages.texts().contains(QStringLiteral("Primary Level Extraction Completed. ")));
+        QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("5"));
+        QCOMPARE(fx->window->ListMode(), QStringLiteral("D"));
+        QVERIFY(fx->errors.calls.isEmpty());
 
         // More ticks in the same minute raise no second pass.
         Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 30)));
-        window->Timer2_Timer();
-        QFile log(env->homeDir() + QStringLiteral("/SchedulerLOG.txt"));
+        fx->window->Timer2_Timer();
+        QFile log(fx->env.homeDir() + QStringLiteral("/SchedulerLOG.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(log.readAll()),
                  QStringLiteral("Data Extracted at (5)") + today + QStringLiteral(",10:00\r\n"));
@@ -518,13 +460,13 @@ private Q_SLOTS:
         db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
                                  "TaskEachDay, DeviceID) values (1, 4, 'any day', '10:00', '1', 5)"));
         Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
-        window->Timer2_Timer();
+        fx->window->Timer2_Timer();
         QCOMPARE(sim.state().punches.size(), 1000);
         QVERIFY(db().scalar(QStringLiteral("select Performed from Tbl_Task")).isNull());
         // The listing before the extraction lost the link; the extraction finds it down.
-        QVERIFY(messages->texts().contains(QStringLiteral("Device is not connected.")));
-        QVERIFY(!messages->texts().contains(QStringLiteral("Primary Level Extraction Completed. ")));
-        QFile log(env->homeDir() + QStringLiteral("/SchedulerLOG.txt"));
+        QVERIFY(fx->messages.texts().contains(QStringLiteral("Device is not connected.")));
+        QVERIFY(!fx->messages.texts().contains(QStringLiteral("Primary Level Extraction Completed. ")));
+        QFile log(fx->env.homeDir() + QStringLiteral("/SchedulerLOG.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(log.readAll()),
                  QStringLiteral("Data Extract Failed (5)any day,10:00\r\n"));
@@ -540,15 +482,15 @@ private Q_SLOTS:
                                  "TaskEachDay, DeviceID) values (1, 4, 'any day', '10:00', '1', 5)"));
         Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
         {
-            frm2::BusyGuard job(*window);
-            frm2::BusyGuard nested(*window);
-            window->Timer2_Timer();
-            QVERIFY(window->isBusy());
+            frm2::BusyGuard job(*fx->window);
+            frm2::BusyGuard nested(*fx->window);
+            fx->window->Timer2_Timer();
+            QVERIFY(fx->window->isBusy());
         }
         QCOMPARE(sim.state().punches.size(), 10);
-        QVERIFY(!window->isBusy());
+        QVERIFY(!fx->window->isBusy());
         Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 2)));
-        window->Timer2_Timer();
+        fx->window->Timer2_Timer();
         QVERIFY(sim.state().punches.isEmpty());
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 10);
     }
@@ -565,11 +507,11 @@ private Q_SLOTS:
         db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
                                  "TaskEachDay, DeviceID) values (2, 1, 'any day', '10:00', '1', 6)"));
         Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
-        window->Timer2_Timer();
-        QVERIFY(IsDeviceConnected(*window->TermCtl1.at(2)));
-        QCOMPARE(window->SelectedItem, 1);
-        QCOMPARE(window->MachineID.toString(), QStringLiteral("5"));
-        window->mnudeleteattendancedata_Click();
+        fx->window->Timer2_Timer();
+        QVERIFY(IsDeviceConnected(*fx->window->TermCtl1.at(2)));
+        QCOMPARE(fx->window->SelectedItem, 1);
+        QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("5"));
+        fx->window->mnudeleteattendancedata_Click();
         QVERIFY(front.state().punches.isEmpty());
         QCOMPARE(yard.state().punches.size(), 4);
     }
@@ -582,28 +524,28 @@ private Q_SLOTS:
             shown = dialog->objectName() == QStringLiteral("FrmScheduler");
             static_cast<QDialog*>(dialog)->reject();
         });
-        window->MnuScheduler_Click();
+        fx->window->MnuScheduler_Click();
         QVERIFY(shown);
         // An empty task table shows the navigation's message as the editor loads.
-        QCOMPARE(messages->texts(), QStringList{QStringLiteral("No Record To Display")});
+        QCOMPARE(fx->messages.texts(), QStringList{QStringLiteral("No Record To Display")});
     }
 
     void connectsASerialTerminal()
     {
-        sims.push_back(std::make_unique<SimThread>(terminal(3, 4)));
-        const QString pty = sims.back()->openPty();
+        fx->sims.push_back(std::make_unique<SimThread>(terminal(3, 4)));
+        const QString pty = fx->sims.back()->openPty();
         QVERIFY(!pty.isEmpty());
         Settings::setSerialDevice(1, pty);
         registerTerminal(3, QStringLiteral("Back Office"), 0, QString(), QStringLiteral("1"),
                          QStringLiteral("9600"));
         load();
         select(1);
-        window->MnuConnectAction_Click();
-        QCOMPARE(window->PanelText(1), QStringLiteral("Connected With Back Office"));
-        QCOMPARE(window->ListItemText(1, 7), QStringLiteral("Connected"));
-        window->MnuExtractData_Click();
+        fx->window->MnuConnectAction_Click();
+        QCOMPARE(fx->window->PanelText(1), QStringLiteral("Connected With Back Office"));
+        QCOMPARE(fx->window->ListItemText(1, 7), QStringLiteral("Connected"));
+        fx->window->MnuExtractData_Click();
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 4);
-        QVERIFY(errors->calls.isEmpty());
+        QVERIFY(fx->errors.calls.isEmpty());
     }
 };
 

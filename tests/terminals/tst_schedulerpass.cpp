@@ -74,7 +74,7 @@ class TestSchedulerPass : public QObject
     const QDateTime now{QDate(2026, 12, 7), QTime(10, 0, 12)};
 
     Db& db() { return shared().Cnxn; }
-    QString today() const { return shortDateText(now.date()); }
+    QString today() const { return TaskStore::dateText(now.date()); }
 
     void registerTerminal(int deviceId, quint16 port)
     {
@@ -145,7 +145,7 @@ private Q_SLOTS:
     {
         FakeHost host;
         addTask(3, 1, today(), "10:01");
-        addTask(3, 1, shortDateText(now.date().addDays(1)), "10:00");
+        addTask(3, 1, TaskStore::dateText(now.date().addDays(1)), "10:00");
         SchedulerPass::run(db(), host, now);
         QVERIFY(logLines().isEmpty());
         QVERIFY(host.currentTerminals.isEmpty());
@@ -157,14 +157,17 @@ private Q_SLOTS:
         // Terminals without an element: each due task logs its failure line, which shows
         // which tasks the pass chose.
         FakeHost host;
-        const QString otherDay = shortDateText(now.date().addDays(-3));
+        const QString otherDay = TaskStore::dateText(now.date().addDays(-3));
         addTask(41, 1, otherDay, "10:00", "0");
         addTask(42, 1, otherDay, "10:00", "1");
         addTask(43, 3, today(), "10:00", "0");
+        const QString oldForm = shortDateText(now.date());  // saved by earlier versions
+        addTask(44, 5, oldForm, "10:00", "0");
         SchedulerPass::run(db(), host, now);
         // The first row is a one-date task: only today's tasks run, the each-day one too
         // would only on its own date.
-        QCOMPARE(logLines(), QStringList{"Device Restart Failed (43)" + today() + ",10:00"});
+        QCOMPARE(logLines(), QStringList({"Device Restart Failed (43)" + today() + ",10:00",
+                                          "Power Off Device Failed (44)" + oldForm + ",10:00"}));
 
         db().exec("delete from Tbl_Task");
         QFile::remove(env->homeDir() + "/SchedulerLOG.txt");

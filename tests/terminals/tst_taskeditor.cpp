@@ -8,12 +8,16 @@
 #include "terminals/FrmScheduler.h"
 #include "terminals/TaskStore.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTimeEdit>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -53,10 +57,15 @@ class TestTaskEditor : public QObject
         TaskStore::insert(db(), t);
     }
 
-    // Picks the row of the terminal with this DeviceID in the picker.
-    static void pickTerminal(const QString& deviceId)
+    // Picks the row of the terminal with this DeviceID in the picker. Shown, the picker
+    // takes the focus while it is open, as its modal window does.
+    static void pickTerminal(const QString& deviceId, bool shown = false)
     {
-        setTagListHandler([deviceId](FrmTagList& picker) {
+        setTagListHandler([deviceId, shown](FrmTagList& picker) {
+            if (shown) {
+                QApplication::setActiveWindow(&picker);
+                picker.lsv->setFocus();
+            }
             for (int i = 0; i < picker.lsv->topLevelItemCount(); ++i)
                 if (picker.lsv->topLevelItem(i)->text(0) == deviceId)
                     picker.lsv->setCurrentItem(picker.lsv->topLevelItem(i));
@@ -64,8 +73,7 @@ class TestTaskEditor : public QObject
         });
     }
 
-    template <class T>
-    static T* child(QWidget& form, const char* name)
+    template <class T> static T* child(QWidget& form, const char* name)
     {
         T* w = form.findChild<T*>(QLatin1String(name));
         Q_ASSERT(w);
@@ -114,6 +122,10 @@ private Q_SLOTS:
 
     void newTaskStoresTimeDateAndElement()
     {
+        // The stored date does not follow the operator's date format.
+        const QLocale saved;
+        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
+        const auto restore = qScopeGuard([saved] { QLocale::setDefault(saved); });
         FrmScheduler form;
         form.Form_Load();
         QCOMPARE(boxes->texts(), QStringList{"No Record To Display"});
@@ -127,9 +139,9 @@ private Q_SLOTS:
         QSqlQuery q = db().exec("select DeviceIndex, Task, TaskDate, TaskTime, Remarks, "
                                 "TaskEachDay, DeviceID, Performed from Tbl_Task");
         QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), 2);  // machines 2, 5, 9: machine 5 is the second row
+        QCOMPARE(q.value(0).toInt(), 2); // machines 2, 5, 9: machine 5 is the second row
         QCOMPARE(q.value(1).toInt(), 3);
-        QCOMPARE(q.value(2).toString(), shortDateText(QDate(2026, 12, 24)));
+        QCOMPARE(q.value(2).toString(), QString("2026-12-24"));
         QCOMPARE(q.value(3).toString(), QString("14:05"));
         QCOMPARE(q.value(4).toString(), QString("O'Neil \"x\"; ü"));
         QCOMPARE(q.value(5).toString(), QString("0"));
@@ -173,7 +185,7 @@ private Q_SLOTS:
         QFETCH(QTime, time);
         QFETCH(bool, eachDay);
         QFETCH(bool, refused);
-        addTask(5, 1, shortDateText(QDate(2026, 12, 10)), "07:15");
+        addTask(5, 1, TaskStore::dateText(QDate(2026, 12, 10)), "07:15");
         FrmScheduler form;
         form.Form_Load();
         fillNew(form, deviceId, task, date, time, eachDay, "different remarks");
@@ -183,7 +195,7 @@ private Q_SLOTS:
             QCOMPARE(boxes->shown[0].second, 16);
             QCOMPARE(taskCount(), 1);
             QCOMPARE(form.Tag(), QString("NEW"));
-            QCOMPARE(form.result(), 0);  // still open
+            QCOMPARE(form.result(), 0); // still open
         } else {
             QVERIFY(boxes->shown.isEmpty());
             QCOMPARE(taskCount(), 2);
@@ -193,8 +205,8 @@ private Q_SLOTS:
 
     void browsingShowsStoredRows()
     {
-        addTask(2, 4, shortDateText(QDate(2026, 12, 25)), "18:45", "1");
-        addTask(77, 0, shortDateText(QDate(2026, 12, 26)), "06:00", "0");
+        addTask(2, 4, TaskStore::dateText(QDate(2026, 12, 25)), "18:45", "1");
+        addTask(77, 0, TaskStore::dateText(QDate(2026, 12, 26)), "06:00", "0");
         FrmScheduler form;
         form.Form_Load();
         QCOMPARE(child<QLineEdit>(form, "TxtDevice")->text(), QString("Store"));
@@ -202,8 +214,8 @@ private Q_SLOTS:
         QCOMPARE(child<QTimeEdit>(form, "DTPicker1")->time(), QTime(18, 45));
         QCOMPARE(child<QCalendarWidget>(form, "MonthView1")->selectedDate(), QDate(2026, 12, 25));
         QVERIFY(child<QCheckBox>(form, "ChkPerform")->isChecked());
-        QCOMPARE(child<QLabel>(form, "LblDate")->text(), "Date : 2026" + dateSeparator() + "25" +
-                                                             dateSeparator() + "12");
+        QCOMPARE(child<QLabel>(form, "LblDate")->text(),
+                 "Date : 2026" + dateSeparator() + "25" + dateSeparator() + "12");
         form.CmdNext_Click();
         // Its terminal is no longer registered.
         QCOMPARE(child<QLineEdit>(form, "TxtDevice")->text(), QString());
@@ -217,8 +229,8 @@ private Q_SLOTS:
 
     void editAndDelete()
     {
-        addTask(2, 4, shortDateText(QDate(2026, 12, 25)), "18:45", "1");
-        addTask(9, 0, shortDateText(QDate(2026, 12, 26)), "06:00", "0");
+        addTask(2, 4, TaskStore::dateText(QDate(2026, 12, 25)), "18:45", "1");
+        addTask(9, 0, TaskStore::dateText(QDate(2026, 12, 26)), "06:00", "0");
         {
             FrmScheduler form;
             form.Form_Load();
@@ -258,6 +270,106 @@ private Q_SLOTS:
         QCOMPARE(boxes->shown[0].second, 16);
         QCOMPARE(taskCount(), 0);
         QCOMPARE(form.result(), 0);
+    }
+
+    // The blank check runs when the operator leaves the Device field for another field,
+    // not when the picker opens; Ok answers a blank field once.
+    void leavingABlankDeviceField_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("F1") << "F1" << 0 << "Yard";
+        QTest::newRow("...") << "..." << 0 << "Yard";
+        QTest::newRow("Tab") << "Tab" << 1 << "";
+        QTest::newRow("Ok") << "Ok" << 1 << "";
+    }
+
+    void leavingABlankDeviceField()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, messages);
+        QFETCH(QString, device);
+        FrmScheduler form;
+        form.Form_Load();
+        form.CmdNew_Click();
+        form.show();
+        QApplication::setActiveWindow(&form);
+        auto* field = child<QLineEdit>(form, "TxtDevice");
+        field->setFocus();
+        QCOMPARE(QApplication::focusWidget(), field);
+        boxes->clear();
+        pickTerminal("9", true);
+        if (how == "F1")
+            QTest::keyClick(field, Qt::Key_F1);
+        else if (how == "...")
+            QTest::mouseClick(child<QToolButton>(form, "DumpMachine"), Qt::LeftButton);
+        else if (how == "Tab")
+            QTest::keyClick(field, Qt::Key_Tab);
+        else
+            QTest::mouseClick(child<QPushButton>(form, "CmdSave"), Qt::LeftButton);
+        QCOMPARE(boxes->shown.size(), messages);
+        QCOMPARE(field->text(), device);
+        if (messages > 0) {
+            QCOMPARE(boxes->texts()[0],
+                     QString("Device Cannot Left Blank\r\nPress F1 For Existing Device List"));
+            QCOMPARE(form.focusWidget(), field);
+        }
+        QCOMPARE(taskCount(), 0);
+    }
+
+    // A NEW task goes to the terminal the Device field names, not to the terminal of the
+    // row browsed before.
+    void newTaskGoesToTheTerminalTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("deviceId"); // 0: refused
+        QTest::addColumn<int>("element");
+        QTest::newRow("description") << "Yard" << 9 << 3;
+        QTest::newRow("letter case, blanks") << " yARD " << 9 << 3;
+        QTest::newRow("number") << "2" << 2 << 1;
+        QTest::newRow("no such terminal") << "Nowhere" << 0 << 0;
+        QTest::newRow("unregistered number") << "77" << 0 << 0;
+    }
+
+    void newTaskGoesToTheTerminalTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, deviceId);
+        QFETCH(int, element);
+        addTask(5, 1, TaskStore::dateText(QDate(2026, 12, 10)), "07:15");
+        FrmScheduler form;
+        form.Form_Load();
+        QCOMPARE(form.TaskDeviceID(), 5L);
+        form.CmdNew_Click();
+        child<QLineEdit>(form, "TxtDevice")->setText(typed);
+        child<QLineEdit>(form, "TxtRemarks")->setText("typed");
+        form.CmdSave_Click();
+        if (deviceId == 0) {
+            QCOMPARE(boxes->texts(),
+                     QStringList{"Device Cannot Left Blank\r\nPress F1 For Existing Device List"});
+            QCOMPARE(taskCount(), 1);
+            QCOMPARE(form.result(), 0);
+            return;
+        }
+        QVERIFY(boxes->shown.isEmpty());
+        QSqlQuery q = db().exec("select DeviceID, DeviceIndex from Tbl_Task where Remarks='typed'");
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), deviceId);
+        QCOMPARE(q.value(1).toInt(), element);
+    }
+
+    void unknownTaskCodeIsSavedBackUnchanged()
+    {
+        addTask(9, 7, TaskStore::dateText(QDate(2026, 12, 26)), "06:00");
+        FrmScheduler form;
+        form.Form_Load();
+        form.CmdEdit_Click();
+        child<QLineEdit>(form, "TxtRemarks")->setText("edited");
+        form.CmdSave_Click();
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(db().scalar("select Task from Tbl_Task").toInt(), 7);
+        QCOMPARE(db().scalar("select Remarks from Tbl_Task").toString(), QString("edited"));
     }
 
     void cancelledPickEmptiesTheTerminal()

@@ -6,6 +6,7 @@
 #include "SimThread.h"
 #include "shell/Settings.h"
 #include "support/TestSupport.h"
+#include "terminals/SdkProtocol.h"
 #include "terminals/TerminalSdk.h"
 
 #include <QDateTime>
@@ -89,6 +90,9 @@ private Q_SLOTS:
     void serialLink();
     void refusedAndSilentPeers();
     void brokenAnswers();
+    void dropAfterAnswers_data();
+    void dropAfterAnswers();
+    void slowAndFloodingPeers();
     void peerGoneReadsAsDown();
 
 private:
@@ -584,6 +588,76 @@ void TestTerminalSdk::brokenAnswers()
     QVERIFY(!m_sdk->SdkReadAttendanceLog(1));
     QVERIFY(walkLog(*m_sdk).isEmpty());
     QVERIFY(!m_sdk->SdkCheckConnection(status));
+}
+
+void TestTerminalSdk::dropAfterAnswers_data()
+{
+    QTest::addColumn<bool>("serial");
+    QTest::newRow("network") << false;
+    QTest::newRow("serial") << true;
+}
+
+void TestTerminalSdk::dropAfterAnswers()
+{
+    QFETCH(bool, serial);
+    Settings::setValue(Settings::SdkOperationTimeoutMs, 300);
+    if (serial)
+        Settings::setSerialDevice(1, m_sim->openPty());
+    auto connectLink = [&] {
+        return serial ? m_sdk->SdkConnectSerial(1, 1, 115200) : connectSdk();
+    };
+    QVERIFY(connectLink());
+    QString templ;
+    int length = 0;
+    m_sim->setDropAfterAnswers(QStringLiteral("readTemplate"), 2);
+    QVERIFY(m_sdk->SdkReadUserTemplate(1, QStringLiteral("1"), 0, templ, length));
+    // Other operations do not count.
+    QString version;
+    QVERIFY(m_sdk->SdkReadFirmwareVersion(1, version));
+    QVERIFY(m_sdk->SdkReadUserTemplate(1, QStringLiteral("1"), 0, templ, length));
+    long status = 0;
+    QVERIFY(!m_sdk->SdkReadUserTemplate(1, QStringLiteral("1"), 0, templ, length));
+    QVERIFY(!m_sdk->SdkCheckConnection(status));
+    // Once: the next link works.
+    QVERIFY(connectLink());
+    QVERIFY(m_sdk->SdkReadUserTemplate(1, QStringLiteral("1"), 0, templ, length));
+    QCOMPARE(templ, QStringLiteral("AAAA"));
+    // None left: the next request goes unanswered.
+    m_sim->setDropAfterAnswers(QStringLiteral("readTemplate"), 0);
+    QVERIFY(!m_sdk->SdkReadUserTemplate(1, QStringLiteral("1"), 0, templ, length));
+    QVERIFY(!m_sdk->SdkCheckConnection(status));
+}
+
+void TestTerminalSdk::slowAndFloodingPeers()
+{
+    // A terminal that sends its answer a byte at a time, each byte well within the limit:
+    // the operation ends at its deadline all the same.
+    QVERIFY(connectSdk());
+    Settings::setValue(Settings::SdkOperationTimeoutMs, 300);
+    m_sim->run([](SimTerminal& t) { t.setTrickleMs(25); });
+    QString version;
+    long status = 0;
+    QVERIFY(!m_sdk->SdkReadFirmwareVersion(1, version));
+    QVERIFY(!m_sdk->SdkCheckConnection(status));
+
+    // A restart on a closed link opens it again only within the restart's own deadline;
+    // a greeting that trickles past it never gets the restart sent.
+    Settings::setValue(Settings::SdkConnectTimeoutMs, 20000);
+    QVERIFY(!m_sdk->SdkRestartDevice(1));
+    QCOMPARE(m_sim->state().restarts, 0);
+    m_sim->run([](SimTerminal& t) { t.setTrickleMs(0); });
+
+    // An answer longer than any real one is not read to its end.
+    Settings::setValue(Settings::SdkOperationTimeoutMs, 60000);
+    QVERIFY(connectSdk());
+    m_sim->run([](SimTerminal& t) {
+        t.oversizeNext(QStringLiteral("firmware"), SdkProtocol::MaxLineBytes);
+    });
+    QVERIFY(!m_sdk->SdkReadFirmwareVersion(1, version));
+    QVERIFY(!m_sdk->SdkCheckConnection(status));
+    QVERIFY(connectSdk());
+    QVERIFY(m_sdk->SdkReadFirmwareVersion(1, version));
+    QCOMPARE(version, QStringLiteral("Ver 6.60 Test"));
 }
 
 void TestTerminalSdk::peerGoneReadsAsDown()

@@ -1,0 +1,44 @@
+#pragma once
+// The users held on a terminal, as the terminal users screen lists, writes and deletes
+// them. Everything here goes to the terminal; only the duplicate test reads the database.
+
+#include <QString>
+#include <QVector>
+
+class Db;
+class TerminalSdk;
+
+namespace DeviceUsers {
+
+struct Row
+{
+    QString number; // the user number as a decimal number ("007" reads "7")
+    QString name;
+    QString card;
+    QString password;
+    long privilege = 0;
+    bool enabled = false;
+};
+
+// Every user with its card, in the terminal's order; empty when the terminal refuses the
+// read. Throws a type mismatch for a user number that is no number.
+QVector<Row> readAll(TerminalSdk& sdk, long machine);
+
+// The card field's value: its leading number rounded to a whole number ("0012345abc" is
+// 12345, "12.5" is 12); 0 when the text does not begin with a number.
+qlonglong cardNumber(const QString& text);
+
+// The number the privilege text begins with: 3 for "3 - Super Administrator".
+long privilegeCode(const QString& text);
+
+// True when Tbl_UserLogInfo records user `user` for terminal `device` (the users seen at
+// the terminal's last connect).
+bool recorded(Db& db, long user, long device);
+
+// Writes a user with its card. Throws when the terminal does not take it.
+void write(TerminalSdk& sdk, long machine, const Row& user);
+
+// Deletes every finger and then the user. False when the terminal refused either step.
+bool remove(TerminalSdk& sdk, long machine, long user);
+
+} // namespace DeviceUsers

@@ -1,0 +1,27 @@
+#include "ScreenParts.h"
+
+#include "shell/FrmTagList.h"
+#include "shell/Shared.h"
+#include "shell/TagList.h"
+
+#include <QPushButton>
+
+QPushButton* commandButton(QWidget* parent, const char* name, const QString& text)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+void ShowTerminalPicker()
+{
+    SharedState& s = shared();
+    s.TagColCaptions = {QStringLiteral("Device ID"), QStringLiteral("Device Description")};
+    s.TagColWidths = {1100, 3000};
+    FrmTagList::form().setTagListSize(QString());
+    s.StrSQL =
+        QStringLiteral("Select DeviceID,DeviceDescription From Tbl_DeviceMaster Order By DeviceID");
+    ShowTagList(s.StrSQL, 1, QStringLiteral("Device List Not Available"),
+                QStringLiteral("DeviceDescription"), QStringLiteral("Device List"), QString());
+}

@@ -1,0 +1,354 @@
+#include "UsbPunchFile.h"
+
+#include <limits>
+
+namespace {
+bool isBlank(char c)
+{
+    return c == ' ';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+QByteArrayView trimmed(QByteArrayView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+// A decimal whole number within [min, max], blanks around it ignored; an optional sign.
+bool parseNumber(QByteArrayView text, qint64 min, qint64 max, qint64& value)
+{
+    text = trimmed(text);
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i == text.size())
+        return false;
+    qint64 number = 0;
+    for (; i < text.size(); ++i) {
+        if (!isDigit(text[i]))
+            return false;
+        number = number * 10 + (text[i] - '0');
+        if (number > max + 1) // past every range asked for; stops any overflow too
+            return false;
+    }
+    value = negative ? -number : number;
+    return value >= min && value <= max;
+}
+
+// Up to maxDigits digits from text[i]; false when there is none.
+bool readDigits(QByteArrayView text, qsizetype& i, int maxDigits, int& value, int& digits)
+{
+    value = 0;
+    digits = 0;
+    while (i < text.size() && isDigit(text[i])) {
+        if (++digits > maxDigits)
+            return false;
+        value = value * 10 + (text[i] - '0');
+        ++i;
+    }
+    return digits > 0;
+}
+
+bool isDateSeparator(char c)
+{
+    return c == '-' || c == '/' || c == '.';
+}
+
+// "H:m[:s]" with an optional AM or PM after it (12:05 AM is 00:05).
+bool parseTime(QByteArrayView text, QTime& time)
+{
+    qsizetype i = 0;
+    int hour = 0, minute = 0, second = 0, digits = 0;
+    if (!readDigits(text, i, 2, hour, digits))
+        return false;
+    if (i >= text.size() || text[i] != ':')
+        return false;
+    ++i;
+    if (!readDigits(text, i, 2, minute, digits))
+        return false;
+    if (i < text.size() && text[i] == ':') {
+        ++i;
+        if (!readDigits(text, i, 2, second, digits))
+            return false;
+    }
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    if (i < text.size()) {
+        if (text.size() - i != 2 || (text[i + 1] != 'M' && text[i + 1] != 'm'))
+            return false;
+        const char half = text[i];
+        if (half != 'A' && half != 'a' && half != 'P' && half != 'p')
+            return false;
+        if (hour < 1 || hour > 12)
+            return false;
+        hour %= 12;
+        if (half == 'P' || half == 'p')
+            hour += 12;
+    }
+    if (hour > 23 || minute > 59 || second > 59)
+        return false;
+    time = QTime(hour, minute, second);
+    return true;
+}
+
+QString quoted(QByteArrayView text)
+{
+    constexpr qsizetype kShown = 40;
+    const QString shown = QString::fromLatin1(text.first(qMin(text.size(), kShown)));
+    return QLatin1Char('"') + shown +
+           (text.size() > kShown ? QStringLiteral("...\"") : QStringLiteral("\""));
+}
+} // namespace
+
+UsbPunchFile::UsbPunchFile(const QLocale& locale)
+{
+    // The order of day, month and year in the locale's short date ("M/d/yy", "dd.MM.yy").
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    Part order[3];
+    int found = 0;
+    QChar last;
+    for (const QChar c : format) {
+        if (c != last && found < 3) {
+            if (c == QLatin1Char('d'))
+                order[found++] = Day;
+            else if (c == QLatin1Char('M'))
+                order[found++] = Month;
+            else if (c == QLatin1Char('y'))
+                order[found++] = Year;
+        }
+        last = c;
+    }
+    if (found == 3 && order[0] != order[1] && order[1] != order[2] && order[0] != order[2])
+        std::copy(order, order + 3, m_order);
+}
+
+void UsbPunchFile::feed(QByteArrayView bytes, const Sink& sink)
+{
+    if (m_refused)
+        return;
+    if (!m_probing) {
+        scan(bytes, sink);
+        return;
+    }
+    m_probe.append(bytes);
+    if (m_probe.size() < kProbeBytes)
+        return;
+    m_probing = false;
+    if (QByteArrayView(m_probe).first(kProbeBytes).contains('\0')) {
+        m_refused = true;
+        m_probe.clear();
+        return;
+    }
+    const QByteArray held = std::exchange(m_probe, QByteArray());
+    scan(held, sink);
+}
+
+void UsbPunchFile::finish(const Sink& sink)
+{
+    if (m_probing) {
+        m_probing = false;
+        if (m_probe.contains('\0')) {
+            m_refused = true;
+            m_probe.clear();
+            return;
+        }
+        const QByteArray held = std::exchange(m_probe, QByteArray());
+        scan(held, sink);
+    }
+    if (m_refused)
+        return;
+    endRecord(sink);
+}
+
+void UsbPunchFile::scan(QByteArrayView bytes, const Sink& sink)
+{
+    if (m_atStart && !bytes.isEmpty()) {
+        // The probe holds at least three bytes unless the whole file is shorter.
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes = bytes.sliced(3);
+        m_atStart = false;
+    }
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n' && c != ',')
+            continue;
+        if (c == '\n' && m_afterCr && i == begin && m_record.isEmpty()) {
+            // The LF of a CR LF: the CR already ended the line.
+            m_afterCr = false;
+            begin = i + 1;
+            continue;
+        }
+        m_record.append(bytes.sliced(begin, i - begin));
+        endRecord(sink);
+        begin = i + 1;
+        m_afterCr = c == '\r';
+        if (c != ',')
+            ++m_line;
+    }
+    if (begin < bytes.size()) {
+        m_record.append(bytes.sliced(begin));
+        m_afterCr = false;
+    }
+}
+
+void UsbPunchFile::endRecord(const Sink& sink)
+{
+    if (!m_record.isEmpty())
+        parseRecord(m_record, sink);
+    m_record.clear();
+}
+
+void UsbPunchFile::parseRecord(QByteArrayView text, const Sink& sink)
+{
+    qsizetype start = 0;
+    while (start < text.size() && isBlank(text[start]))
+        ++start;
+    if (start == text.size())
+        return;
+    text = text.sliced(start);
+
+    QByteArrayView fields[4];
+    int count = 0;
+    qsizetype begin = 0;
+    while (count < 4) {
+        const qsizetype tab = text.indexOf('\t', begin);
+        fields[count++] = text.sliced(begin, (tab < 0 ? text.size() : tab) - begin);
+        if (tab < 0)
+            break;
+        begin = tab + 1;
+    }
+
+    Record record;
+    record.line = m_line;
+    if (count < 4) {
+        record.reason = count == 1 ? QStringLiteral("it has 1 field; four are needed")
+                                   : QStringLiteral("it has %1 fields; four are needed").arg(count);
+        sink(record);
+        return;
+    }
+    record.dateText = trimmed(fields[1]);
+    qint64 number = 0;
+    if (!parseNumber(fields[0], std::numeric_limits<qint32>::min(),
+                     std::numeric_limits<qint32>::max(), number))
+        record.reason = QStringLiteral("the user number %1 is not a whole number from "
+                                       "-2147483648 to 2147483647")
+                            .arg(quoted(fields[0]));
+    record.Emp_ID = int(number);
+    if (record.isPunch() && !parseDateTime(fields[1], record.LogDate, record.LogTime))
+        record.reason =
+            QStringLiteral("the date and time %1 cannot be read").arg(quoted(fields[1]));
+    if (record.isPunch() && !parseNumber(fields[2], -32768, 32767, number))
+        record.reason = QStringLiteral("the verify mode %1 is not a whole number from -32768 to "
+                                       "32767")
+                            .arg(quoted(fields[2]));
+    record.VerifyMode = int(number);
+    if (record.isPunch() && !parseNumber(fields[3], -32768, 32767, number))
+        record.reason = QStringLiteral("the in/out mode %1 is not a whole number from -32768 to "
+                                       "32767")
+                            .arg(quoted(fields[3]));
+    record.InOutMode = int(number);
+    if (!record.isPunch()) {
+        record.Emp_ID = record.VerifyMode = record.InOutMode = 0;
+        record.LogDate = QDate();
+        record.LogTime = QTime();
+    }
+    sink(record);
+}
+
+bool UsbPunchFile::parseDate(QByteArrayView text, QDate& date) const
+{
+    int parts[3] = {0, 0, 0};
+    int digits[3] = {0, 0, 0};
+    qsizetype i = 0;
+    char separator = 0;
+    for (int n = 0; n < 3; ++n) {
+        if (n > 0) {
+            if (i >= text.size() || !isDateSeparator(text[i]))
+                return false;
+            if (separator && text[i] != separator)
+                return false;
+            separator = text[i++];
+        }
+        if (!readDigits(text, i, 4, parts[n], digits[n]))
+            return false;
+    }
+    if (i != text.size())
+        return false;
+
+    int year = 0, month = 0, day = 0;
+    if (digits[0] == 4) {
+        // Year first, as terminals write it: yyyy-M-d or yyyy/M/d.
+        year = parts[0];
+        month = parts[1];
+        day = parts[2];
+        if (digits[1] > 2 || digits[2] > 2)
+            return false;
+    } else {
+        for (int n = 0; n < 3; ++n) {
+            switch (m_order[n]) {
+            case Day:
+                if (digits[n] > 2)
+                    return false;
+                day = parts[n];
+                break;
+            case Month:
+                if (digits[n] > 2)
+                    return false;
+                month = parts[n];
+                break;
+            case Year:
+                if (digits[n] != 2 && digits[n] != 4)
+                    return false;
+                // A terminal's two-digit year is this century's.
+                year = digits[n] == 2 ? 2000 + parts[n] : parts[n];
+                break;
+            }
+        }
+    }
+    if (year < 1)
+        return false;
+    date = QDate(year, month, day);
+    return date.isValid();
+}
+
+bool UsbPunchFile::parseDateTime(QByteArrayView text, QDate& date, QTime& time) const
+{
+    text = trimmed(text);
+    const qsizetype space = text.indexOf(' ');
+    if (space < 0)
+        return false;
+    QDate d;
+    QTime t;
+    if (!parseDate(text.first(space), d) || !parseTime(trimmed(text.sliced(space)), t))
+        return false;
+    date = d;
+    time = t;
+    return true;
+}
+
+QByteArray UsbPunchFile::canonicalLine(const Record& punch)
+{
+    QByteArray line = QByteArray::number(punch.Emp_ID);
+    line += '\t';
+    line += punch.LogDate.toString(QStringLiteral("yyyy-MM-dd")).toLatin1();
+    line += ' ';
+    line += punch.LogTime.toString(QStringLiteral("HH:mm:ss")).toLatin1();
+    line += '\t';
+    line += QByteArray::number(punch.VerifyMode);
+    line += '\t';
+    line += QByteArray::number(punch.InOutMode);
+    return line;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The reader of a terminal's USB punch file ("*.dat"): 8-bit text, one punch per record, a
+// record ending at a line end (CR LF, CR or LF) or at a comma, fields split at TAB: user
+// number, date and time, verify mode, in/out mode; further fields are ignored.
+//
+// Bytes go in as they come off the disk, in pieces of any size; each record comes out once
+// it is complete, with the number of the line it stands on, as a punch or as the reason it
+// is none. Feeding a file in one piece or in many gives the same records.
+//
+//     UsbPunchFile reader;
+//     auto sink = [&](const UsbPunchFile::Record& r) { ... };
+//     while (!file.atEnd()) reader.feed(file.read(65536), sink);
+//     reader.finish(sink);
+//     if (reader.refused()) ...
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QTime>
+
+#include <functional>
+
+class UsbPunchFile
+{
+public:
+    struct Record
+    {
+        qint64 line = 0; // 1-based line of the file the record stands on
+        // Empty for a punch; otherwise why the record is no punch.
+        QString reason;
+        int Emp_ID = 0;
+        int VerifyMode = 0; // 16-bit
+        int InOutMode = 0;  // 16-bit
+        QDate LogDate;
+        QTime LogTime;
+        // Field 2 exactly as the file holds it (8-bit text), blanks around it removed. Valid
+        // only while the sink runs.
+        QByteArrayView dateText;
+
+        bool isPunch() const { return reason.isEmpty(); }
+    };
+    using Sink = std::function<void(const Record&)>;
+
+    // The file is refused when a NUL byte stands in this many first bytes: it is UTF-16 or
+    // binary, not a punch file. Records come out only once these bytes have been seen.
+    static constexpr qsizetype kProbeBytes = 64 * 1024;
+
+    // Dates in field 2 that are not year first are read in the order of `locale`'s short
+    // date.
+    explicit UsbPunchFile(const QLocale& locale = QLocale());
+
+    // Feeds the next bytes of the file; complete records go to sink. Blank records (an
+    // empty line, the text after a trailing comma) are skipped without a word.
+    void feed(QByteArrayView bytes, const Sink& sink);
+    // The end of the file: the last record, if it has no line end, goes to sink.
+    void finish(const Sink& sink);
+
+    // True once a NUL byte was seen among the first kProbeBytes: nothing came out and
+    // nothing more will.
+    bool refused() const { return m_refused; }
+
+    // Reads field 2 ("2026-03-07 08:05:03", "2026/3/7 8:05 PM", or the locale's short date
+    // and a time). False for text that is no date and time or names one that does not
+    // exist (2026-02-29, 24:00:00).
+    bool parseDateTime(QByteArrayView text, QDate& date, QTime& time) const;
+
+    // The record as the canonical file line (no line end): "42\t2026-03-07 08:05:03\t1\t0".
+    static QByteArray canonicalLine(const Record& punch);
+
+private:
+    void scan(QByteArrayView bytes, const Sink& sink);
+    void endRecord(const Sink& sink);
+    void parseRecord(QByteArrayView text, const Sink& sink);
+    bool parseDate(QByteArrayView text, QDate& date) const;
+
+    enum Part { Day, Month, Year };
+    Part m_order[3] = {Month, Day, Year}; // the locale's short date order
+
+    QByteArray m_probe; // the first bytes, held until kProbeBytes are in or the end
+    bool m_probing = true;
+    bool m_refused = false;
+    bool m_atStart = true;  // nothing of the file scanned yet (a BOM may follow)
+    bool m_afterCr = false; // the last byte was CR: an LF now ends no further line
+    qint64 m_line = 1;
+    QByteArray m_record; // the record being read
+};
