@@ -318,7 +318,7 @@ ORDER BY CASE WHEN wh.Emp_ID = @empid THEN 0 ELSE 1 END, wh.WorkHOur_ID
 GO
 
 
--- The punch feed asks for each punch whether the employee's punch at that date and time is
--- copied already.
+-- The pairing marks each punch copy it has taken by employee, date and time, which is also
+-- how the feed tells a punch copied before.
 CREATE INDEX IX_Emp_Attn_Log_Temp_Bck_Punch ON Tbl_Emp_Attn_Log_Temp_Bck (EmpID, logDate, LogTime);
 GO

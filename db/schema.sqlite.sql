@@ -329,6 +329,6 @@ CREATE INDEX IX_Emp_Attn_Log_Temp_Out ON Tbl_Emp_Attn_Log_Temp (Emp_Id, OutDate)
 -- The check time plays no part because the working-hour tables hold no times.
 
 
--- The punch feed asks for each punch whether the employee's punch at that date and time is
--- copied already.
+-- The pairing marks each punch copy it has taken by employee, date and time, which is also
+-- how the feed tells a punch copied before.
 CREATE INDEX IX_Emp_Attn_Log_Temp_Bck_Punch ON Tbl_Emp_Attn_Log_Temp_Bck (EmpID, logDate, LogTime);

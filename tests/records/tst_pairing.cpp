@@ -299,6 +299,59 @@ private Q_SLOTS:
                      QStringList{"3,1,2"});
     }
 
+    // The posting pass over pairing rows as they stand: the verify text, the working hours
+    // and what a closed pair takes with it.
+    void posting_data()
+    {
+        QTest::addColumn<QStringList>(
+            "pairs"); // tdate intime outtime outdate verify verifyout isnew
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("posted"); // INMODE|OUTMODE|WORKHOUR_ID
+        QTest::addColumn<QStringList>("left");   // INTime of the pairing rows left
+
+        QTest::newRow("no sign-out code")
+            << QStringList{"2026-12-24 08:00:00 17:00:00 2026-12-24 2 - 1"} << QString()
+            << QStringList{"Password|Password|3"} << QStringList();
+        QTest::newRow("no codes at all")
+            << QStringList{"2026-12-24 08:00:00 17:00:00 2026-12-24 - - 1"} << QString()
+            << QStringList{"Card|Card|3"} << QStringList();
+        QTest::newRow("no working hours")
+            << QStringList{"2026-12-24 08:00:00 - - 1 - 1"} << "DELETE FROM Tbl_Org_WorkingHrs"
+            << QStringList{"FPrint|FPrint|1"} << QStringList{"08:00:00"};
+        QTest::newRow("a closed pair takes rows neither later nor later in the day")
+            << QStringList{"2026-12-24 09:00:00 - - 1 - 0", "2026-12-24 07:00:00 - - 1 - 0",
+                           "2026-12-23 10:00:00 - - 1 - 0", "2026-12-22 07:30:00 - - 1 - 0",
+                           "2026-12-24 08:00:00 17:00:00 2026-12-24 1 1 1"}
+            << QString() << QStringList{"FPrint|FPrint|3"} << QStringList{"09:00:00", "10:00:00"};
+    }
+
+    void posting()
+    {
+        QFETCH(QStringList, pairs);
+        QFETCH(QString, fault);
+        QFETCH(QStringList, posted);
+        QFETCH(QStringList, left);
+        Db& db = m_database->db();
+        if (!fault.isEmpty())
+            db.execute(fault);
+        for (const QString& text : pairs) {
+            QVariantList values{16};
+            for (const QString& f : text.split(QLatin1Char(' ')))
+                values.append(f == QLatin1String("-") ? QVariant() : QVariant(f));
+            db.execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp (Emp_Id, TDate, INTime, "
+                                      "OutTIme, OutDate, Verify, VerifyOut, IsNew, counter) "
+                                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1)"),
+                       values);
+        }
+        OpenShiftPairing(db, 1).postingPass(16);
+        QCOMPARE(column(db, QStringLiteral("SELECT INMODE || '|' || OUTMODE || '|' || WORKHOUR_ID "
+                                           "FROM Tbl_Emp_Attn_Log_General")),
+                 posted);
+        QCOMPARE(
+            column(db, QStringLiteral("SELECT INTime FROM Tbl_Emp_Attn_Log_Temp ORDER BY INTime")),
+            left);
+    }
+
     // A second call, with or without new punches fed in between, changes nothing.
     void rerunChangesNothing()
     {

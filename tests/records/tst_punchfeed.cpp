@@ -242,30 +242,55 @@ private Q_SLOTS:
     }
 
     // A punch the database refuses reaches the error dialog under the routine's name, after
-    // the punches before it are committed.
-    void mainWindowReportsAFailingPunch()
+    // the punches before it are committed; a refused leave grant under the helper's name,
+    // and the pass goes on.
+    void mainWindowReportsFailures_data()
     {
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("procName");
+        QTest::addColumn<QStringList>("posted");
+        QTest::addColumn<QStringList>("taken");
+
+        QTest::newRow("punch refused")
+            << "2026-12-07"
+            << "CREATE TRIGGER refuse BEFORE UPDATE OF OutTIme ON Tbl_Emp_Attn_Log_Temp "
+               "BEGIN SELECT RAISE(ABORT, 'refused'); END"
+            << "ExtDataToDBOpenShift()" << QStringList() << QStringList({"0", "1"});
+        QTest::newRow("leave refused")
+            << "2026-12-25"
+            << "CREATE TRIGGER refuse BEFORE INSERT ON Tbl_Org_Leave_Log "
+               "BEGIN SELECT RAISE(ABORT, 'refused'); END"
+            << "Add_SubstituteLeave()" << QStringList{"08:00:00|17:00:00|1"}
+            << QStringList({"0", "0"});
+    }
+
+    void mainWindowReportsFailures()
+    {
+        QFETCH(QString, day);
+        QFETCH(QString, fault);
+        QFETCH(QString, procName);
+        QFETCH(QStringList, posted);
+        QFETCH(QStringList, taken);
         WindowFixture f(true);
         f.load();
         registerRecordsScreens(*f.window);
         for (const QString& time : {QStringLiteral("08:00:00 AM"), QStringLiteral("05:00:00 PM")})
             f.db().execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES "
                                           "((SELECT COUNT(*) FROM Tbl_Emp_Attn_Log_Temp_Bck), "
-                                          "16, 1, ?, '2026-12-07', ?, 1)"),
-                           {time.startsWith(QLatin1String("08")) ? 0 : 1, time});
-        f.db().execDirect(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF OutTIme ON "
-                                         "Tbl_Emp_Attn_Log_Temp BEGIN SELECT RAISE(ABORT, "
-                                         "'refused'); END"));
+                                          "16, 1, ?, ?, ?, 1)"),
+                           {time.startsWith(QLatin1String("08")) ? 0 : 1, day, time});
+        f.db().execDirect(fault);
         f.window->ExtDataToDBOpenShift(16);
         QCOMPARE(f.errors.calls.size(), 1);
-        QCOMPARE(f.errors.calls[0].proc, QStringLiteral("ExtDataToDBOpenShift()"));
+        QCOMPARE(f.errors.calls[0].proc, procName);
         QVERIFY(f.errors.calls[0].error.description.contains(QLatin1String("refused")));
-        QCOMPARE(rows(f.db(),
-                      QStringLiteral("SELECT INTime, OutTIme IS NULL FROM Tbl_Emp_Attn_Log_Temp")),
-                 QStringList{"08:00:00|1"});
+        QCOMPARE(rows(f.db(), QStringLiteral("SELECT INTIME, OUTTIME, ATT_STATUS FROM "
+                                             "Tbl_Emp_Attn_Log_General")),
+                 posted);
         QCOMPARE(rows(f.db(),
                       QStringLiteral("SELECT IsNew FROM Tbl_Emp_Attn_Log_Temp_Bck ORDER BY Indx")),
-                 QStringList({"0", "1"}));
+                 taken);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QVERIFY(!f.window->isBusy());
     }
