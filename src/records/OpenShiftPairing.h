@@ -5,9 +5,11 @@
 // pairs still to be posted into Tbl_Emp_Attn_Log_General with their working hours and the
 // holiday and weekend credit, which may earn a day of 'Substitute Leave'.
 //
-// Every statement runs on the one connection given, in a transaction with a savepoint per
-// punch and per pair. A punch is taken once: the pass reads only copies whose IsNew is 1 and
-// sets it to 0 with the punch's own changes, so running it again changes nothing.
+// Every statement runs on the one connection given, in one transaction per call (committed
+// every kStretch punches, when the progress callback may yield). A punch or pair that fails
+// is undone alone and those before it are kept. A punch is taken once: the pass reads only
+// copies whose IsNew is 1 and sets it to 0 with the punch's own changes, so running it again
+// changes nothing.
 
 #include "shell/DbError.h"
 
