@@ -66,9 +66,17 @@ struct OpenShiftPairing::DayRows
         QVariant outTime;
         int counter = 0;
         QString inRemarks;
+        int status = 0;
     };
     QVector<Temp> temp;       // the pairing rows of the punch date and of the day before
     QVector<General> general; // the day rows of the punch date, or signing out on it
+    // Kept for the whole call: the rows of these days, or signing out on them.
+    QDate first;
+    QDate last;
+    bool holds(const QDate& day) const
+    {
+        return first.isValid() && day.isValid() && day >= first && day <= last;
+    }
 };
 
 struct OpenShiftPairing::Pair
@@ -99,6 +107,7 @@ QVariant OpenShiftPairing::date(const QDate& day) const
 void OpenShiftPairing::ExtDataToDBOpenShift(int EmpID)
 {
     m_helperErrors.clear();
+    *m_rows = DayRows();
     const std::unique_ptr<RecordRun> run = newRun();
     pairPunches(EmpID, *run);
     postPairs(EmpID, *run);
@@ -108,6 +117,7 @@ void OpenShiftPairing::ExtDataToDBOpenShift(int EmpID)
 void OpenShiftPairing::pairingPass(int EmpID)
 {
     m_helperErrors.clear();
+    *m_rows = DayRows();
     const std::unique_ptr<RecordRun> run = newRun();
     pairPunches(EmpID, *run);
     run->finish();
@@ -116,6 +126,7 @@ void OpenShiftPairing::pairingPass(int EmpID)
 void OpenShiftPairing::postingPass(int EmpID)
 {
     m_helperErrors.clear();
+    *m_rows = DayRows();
     const std::unique_ptr<RecordRun> run = newRun();
     postPairs(EmpID, *run);
     run->finish();
@@ -215,6 +226,8 @@ void OpenShiftPairing::loadRows(int emp)
     if (!first.isValid())
         return;
     first = first.addDays(-1);
+    m_rows->first = first;
+    m_rows->last = last;
     for (const QVariantList& t : m_sql->rows(
              QStringLiteral("SELECT Sno, TDate, INTime, OutTIme, OutDate, counter, Remarks "
                             "FROM Tbl_Emp_Attn_Log_Temp WHERE Emp_Id = ? AND "
@@ -222,13 +235,14 @@ void OpenShiftPairing::loadRows(int emp)
              {emp, date(first), date(last), date(first), date(last)}))
         m_rows->temp.append({t[0].toLongLong(), dateOf(t[1]), t[2].toString(), t[3], dateOf(t[4]),
                              t[5].toInt(), t[6].toString()});
-    for (const QVariantList& g : m_sql->rows(
-             QStringLiteral("SELECT TDATE, TDATE_OUT, INTIME, OUTTIME, COUNTER, INREMARKS "
-                            "FROM Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND "
-                            "((TDATE >= ? AND TDATE <= ?) OR (TDATE_OUT >= ? AND TDATE_OUT <= ?))"),
-             {emp, date(first), date(last), date(first), date(last)}))
+    for (const QVariantList& g :
+         m_sql->rows(QStringLiteral(
+                         "SELECT TDATE, TDATE_OUT, INTIME, OUTTIME, COUNTER, INREMARKS, ATT_STATUS "
+                         "FROM Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND "
+                         "((TDATE >= ? AND TDATE <= ?) OR (TDATE_OUT >= ? AND TDATE_OUT <= ?))"),
+                     {emp, date(first), date(last), date(first), date(last)}))
         m_rows->general.append(
-            {dateOf(g[0]), dateOf(g[1]), g[2], g[3], g[4].toInt(), g[5].toString()});
+            {dateOf(g[0]), dateOf(g[1]), g[2], g[3], g[4].toInt(), g[5].toString(), g[6].toInt()});
 }
 
 OpenShiftPairing::DayRows OpenShiftPairing::readDayRows(const QDate& day) const
@@ -568,16 +582,30 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
     const QString verifyText = VerifyModeNames::name(code);
     const QVariant tdate = date(pair.tdate);
 
-    bool found = false;
-    QVariant latest;
-    for (const QVariantList& r : m_sql->rows(
-             QStringLiteral("SELECT OUTTIME FROM Tbl_Emp_Attn_Log_General "
-                            "WHERE EMP_ID = ? AND TDATE = ? AND (INTIME = ? OR OUTTIME = ?)"),
-             {emp, tdate, pair.inTime, pair.outTime})) {
-        found = true;
-        if (!r[0].isNull() && (latest.isNull() || r[0].toString() > latest.toString()))
-            latest = r[0];
+    // The day rows of this pair's sign-in or sign-out, from those kept since the pairing
+    // pass where they reach that far back.
+    QVector<QVariant> outTimes;
+    const bool kept = m_rows->holds(pair.tdate);
+    if (kept) {
+        auto same = [](const QVariant& a, const QVariant& b) {
+            return !a.isNull() && !b.isNull() && a.toString() == b.toString();
+        };
+        for (const DayRows::General& g : std::as_const(m_rows->general))
+            if (g.tdate == pair.tdate &&
+                (same(g.inTime, pair.inTime) || same(g.outTime, pair.outTime)))
+                outTimes.append(g.outTime);
+    } else {
+        for (const QVariantList& r : m_sql->rows(
+                 QStringLiteral("SELECT OUTTIME FROM Tbl_Emp_Attn_Log_General "
+                                "WHERE EMP_ID = ? AND TDATE = ? AND (INTIME = ? OR OUTTIME = ?)"),
+                 {emp, tdate, pair.inTime, pair.outTime}))
+            outTimes.append(r[0]);
     }
+    const bool found = !outTimes.isEmpty();
+    QVariant latest;
+    for (const QVariant& out : std::as_const(outTimes))
+        if (!out.isNull() && (latest.isNull() || out.toString() > latest.toString()))
+            latest = out;
 
     if (found) {
         // The day row is posted already; a sign-out that arrived since closes it.
@@ -589,6 +617,18 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
                                "AND INTIME = (SELECT MAX(INTIME) FROM "
                                "Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND TDATE = ?)"),
                 {pair.outTime, verifyText, date(out), emp, tdate, emp, tdate});
+            if (kept) {
+                QString last;
+                for (const DayRows::General& g : std::as_const(m_rows->general))
+                    if (g.tdate == pair.tdate && !g.inTime.isNull() && g.inTime.toString() > last)
+                        last = g.inTime.toString();
+                for (DayRows::General& g : m_rows->general)
+                    if (g.tdate == pair.tdate && !g.inTime.isNull() &&
+                        g.inTime.toString() == last) {
+                        g.outTime = pair.outTime;
+                        g.tdateOut = out;
+                    }
+            }
         }
         return;
     }
@@ -602,11 +642,16 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
                       outDateText == QLatin1String("0") || pair.outTime.isNull() ||
                       outTimeText == QLatin1String("0");
     // One day of leave per day worked, however many pairs the day has.
-    const bool credited =
-        category == 1 &&
-        m_sql->exists(QStringLiteral("SELECT EMP_ID FROM Tbl_Emp_Attn_Log_General "
-                                     "WHERE EMP_ID = ? AND TDATE = ? AND ATT_STATUS = 1"),
-                      {emp, tdate});
+    bool credited = false;
+    if (category == 1 && kept) {
+        for (const DayRows::General& g : std::as_const(m_rows->general))
+            credited = credited || (g.tdate == pair.tdate && g.status == 1);
+    } else if (category == 1) {
+        credited =
+            m_sql->exists(QStringLiteral("SELECT EMP_ID FROM Tbl_Emp_Attn_Log_General "
+                                         "WHERE EMP_ID = ? AND TDATE = ? AND ATT_STATUS = 1"),
+                          {emp, tdate});
+    }
 
     const QVariant remarks = pair.remarks.isNull() ? QVariant(QStringLiteral("")) : pair.remarks;
     m_sql->execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_General (EMP_ID, WORKHOUR_ID, "
@@ -616,6 +661,10 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
                     open ? QVariant(QMetaType::fromType<QString>()) : pair.outTime, verifyText,
                     verifyText, category, open ? tdate : date(dateOf(pair.outDate)), pair.counter,
                     remarks});
+    const QDate dayOut = open ? pair.tdate : dateOf(pair.outDate);
+    if (kept || m_rows->holds(dayOut))
+        m_rows->general.append({pair.tdate, dayOut, pair.inTime, open ? QVariant() : pair.outTime,
+                                pair.counter.toInt(), remarks.toString(), category});
     if (open) {
         m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 0 "
                                       "WHERE Emp_Id = ? AND TDate = ? AND INTime = ?"),
