@@ -1,7 +1,10 @@
 #include "AdminScreens.h"
 
 #include "FrmDeviceMaster.h"
+#include "FrmDownload.h"
+#include "FrmImportUsers.h"
 #include "FrmSuperLogData.h"
+#include "FrmUpload.h"
 #include "FrmUser.h"
 #include "SettingsCommand.h"
 
@@ -25,4 +28,7 @@ void registerAdminScreens(frm2& window)
         screen.exec();
     });
     window.setScreenOpener(QStringLiteral("MnuSettings_Click"), runSettingsCommand);
+    window.setScreenOpener(QStringLiteral("mnuDownloadUserInfo_Click"), &FrmDownload::open);
+    window.setScreenOpener(QStringLiteral("mnuUpload_Click"), &FrmUpload::open);
+    window.setScreenOpener(QStringLiteral("mnuUploadUserInfo_Click"), &FrmImportUsers::open);
 }
