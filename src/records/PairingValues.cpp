@@ -15,13 +15,20 @@ QString timeText(const QTime& time)
 QString amPmText(const QTime& time)
 {
     // Built by hand: Qt's AP follows the locale in some versions, and the backup table's
-    // texts must read the same on every machine.
+    // texts must read the same on every machine. It also runs once per punch of a feed.
     const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    return QStringLiteral("%1:%2:%3 %4")
-        .arg(hour12, 2, 10, QLatin1Char('0'))
-        .arg(time.minute(), 2, 10, QLatin1Char('0'))
-        .arg(time.second(), 2, 10, QLatin1Char('0'))
-        .arg(time.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
+    const QChar text[] = {QLatin1Char(char('0' + hour12 / 10)),
+                          QLatin1Char(char('0' + hour12 % 10)),
+                          QLatin1Char(':'),
+                          QLatin1Char(char('0' + time.minute() / 10)),
+                          QLatin1Char(char('0' + time.minute() % 10)),
+                          QLatin1Char(':'),
+                          QLatin1Char(char('0' + time.second() / 10)),
+                          QLatin1Char(char('0' + time.second() % 10)),
+                          QLatin1Char(' '),
+                          QLatin1Char(time.hour() < 12 ? 'A' : 'P'),
+                          QLatin1Char('M')};
+    return QString(text, 11);
 }
 
 QTime timeFromText(const QString& text)

@@ -8,6 +8,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <numeric>
 
 using namespace PairingValues;
 
@@ -56,7 +57,9 @@ int PunchFeed::CopyDeviceLogToTempBck()
             const QDate day = dateOf(c.storedDate);
             const QTime time = timeFromText(c.storedTime.toString());
             if (day.isValid() && time.isValid()) {
-                c.date = day.toString(QStringLiteral("yyyy-MM-dd"));
+                // SQLite's text is the copy's text already.
+                const QString stored = c.storedDate.toString();
+                c.date = stored.size() == 10 ? stored : day.toString(Qt::ISODate);
                 c.time = amPmText(time);
             }
             copies.append(c);
@@ -86,8 +89,10 @@ int PunchFeed::CopyDeviceLogToTempBck()
     }
     // Numbered in date and time order, stored employee by employee: the pairing then marks
     // one employee's copies on a few neighbouring pages instead of one page per copy.
-    std::stable_sort(fresh.begin(), fresh.end(), [](const Copy& a, const Copy& b) {
-        return a.emp.toLongLong() < b.emp.toLongLong();
+    QVector<qsizetype> order(fresh.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return fresh[a].emp.toLongLong() < fresh[b].emp.toLongLong();
     });
 
     // Filled by position, as the table is laid out.
@@ -105,8 +110,10 @@ int PunchFeed::CopyDeviceLogToTempBck()
             const int wasDone = done;
             return std::function<void()>([&, wasDone] { done = wasDone; });
         });
-    for (const Copy& c : std::as_const(fresh)) {
-        run.record([&] {
+    for (const qsizetype at : std::as_const(order)) {
+        // Run again after a failure, so it holds the copy by its place, not by reference.
+        run.record([&, at] {
+            const Copy& c = fresh[at];
             if (c.date.isEmpty())
                 throw DbError(13, QStringLiteral("Type mismatch: the punch of employee %1 reads "
                                                  "\"%2\" \"%3\", which is no date and time. The "

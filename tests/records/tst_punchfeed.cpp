@@ -124,6 +124,27 @@ private Q_SLOTS:
         QCOMPARE(feed.ScanNewDeviceLogs(), 6);
     }
 
+    // A copy the database refuses is undone alone: the ones stored before it stay, and the
+    // next feed copies the rest once.
+    void feedFailureKeepsThoseBefore()
+    {
+        TempDatabase database;
+        Db& db = database.db();
+        storePunch(db, 4, QStringLiteral("2026-12-01"), QStringLiteral("08:00:00"), 0);
+        storePunch(db, 5, QStringLiteral("2026-12-01"), QStringLiteral("09:00:00"), 0);
+        storePunch(db, 4, QStringLiteral("2026-12-01"), QStringLiteral("17:00:00"), 1);
+        db.execDirect(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON "
+                                     "Tbl_Emp_Attn_Log_Temp_Bck WHEN NEW.EmpID = 5 BEGIN "
+                                     "SELECT RAISE(ABORT, 'refused'); END"));
+        QVERIFY_THROWS_EXCEPTION(DbError, PunchFeed(db).CopyDeviceLogToTempBck());
+        const QString all =
+            QStringLiteral("SELECT EmpID, Indx FROM Tbl_Emp_Attn_Log_Temp_Bck ORDER BY Indx");
+        QCOMPARE(rows(db, all), QStringList({"4|0", "4|2"}));
+        db.execDirect(QStringLiteral("DROP TRIGGER refuse"));
+        QCOMPARE(PunchFeed(db).CopyDeviceLogToTempBck(), 1);
+        QCOMPARE(rows(db, all), QStringList({"4|0", "4|2", "5|3"}));
+    }
+
     void saveUsbLogRecord_data()
     {
         QTest::addColumn<int>("emp");
