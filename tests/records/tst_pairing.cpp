@@ -227,6 +227,32 @@ private Q_SLOTS:
                  QStringList{"1"});
     }
 
+    // A second pair on a day that ends a Double Duty pair takes the place of that pair.
+    void doubleDutyDay()
+    {
+        Db& db = m_database->db();
+        db.execute(
+            QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_General (EMP_ID, WORKHOUR_ID, TDATE, "
+                           "TDATE_OUT, INTIME, OUTTIME, COUNTER, INREMARKS) VALUES "
+                           "(1, 1, '2026-12-06', '2026-12-07', '22:00:00', '06:00:00', 1, "
+                           "'Double Duty')"));
+        db.execute(
+            QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp (Emp_Id, TDate, INTime, OutTIme, "
+                           "OutDate, counter, IsNew, Remarks) VALUES (1, '2026-12-06', "
+                           "'22:00:00', '06:00:00', '2026-12-07', 1, 0, 'Double Duty')"));
+        copy(db, 1,
+             {QStringLiteral("2026-12-07 08:00:00 in"), QStringLiteral("2026-12-07 12:00:00 out"),
+              QStringLiteral("2026-12-07 13:00:00 in")});
+        pair(db, 1);
+        QCOMPARE(dayRows(db, 1), QStringList({"2026-12-07>2026-12-07 08:00:00-12:00:00 #1",
+                                              "2026-12-07>2026-12-07 13:00:00-NULL #1"}));
+        QCOMPARE(
+            column(db,
+                   QStringLiteral(
+                       "SELECT COUNT(*) FROM Tbl_Emp_Attn_Log_Temp WHERE Remarks = 'Double Duty'")),
+            QStringList{"0"});
+    }
+
     void credit_data()
     {
         QTest::addColumn<int>("emp");
