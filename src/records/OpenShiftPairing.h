@@ -71,7 +71,7 @@ public:
     int progressMaximum() const { return m_maximum; }
 
     // Punches handled between two commits (and calls of the progress callback).
-    static constexpr int kStretch = 256;
+    static constexpr int kStretch = 1024;
 
 private:
     struct Punch;
