@@ -1,7 +1,7 @@
 #pragma once
-// Values the open-shift pairing and its punch feed read and write: punch times in their two
-// spellings, dates bound the way the dialect reads them, and a stretch of records run in
-// one transaction with a savepoint each.
+// What the open-shift pairing and its punch feed share: punch times in their two spellings,
+// dates read back from either dialect, statements prepared once, and record loops run in
+// stretches of one transaction each, a failing record undone alone.
 
 #include "shell/Db.h"
 
