@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTreeWidget>
 
 using namespace TemplateWidgets;
@@ -105,10 +106,10 @@ void FrmDownload::Form_Load()
 void FrmDownload::LoadDeviceUsers()
 {
     lsv->clear();
-    const QList<TerminalUser> users = TemplateDownload::listUsers(device(), machineNumber());
     QList<QTreeWidgetItem*> items;
-    items.reserve(users.size());
-    for (const TerminalUser& u : users) {
+    // A bad user number ends the listing; the users listed before it stay.
+    const auto show = qScopeGuard([&] { lsv->addTopLevelItems(items); });
+    TemplateDownload::listUsers(device(), machineNumber(), [&](const TerminalUser& u) {
         auto* item = new QTreeWidgetItem;
         item->setText(EmpId, QString::number(u.number));
         item->setText(Name, u.name);
@@ -117,8 +118,7 @@ void FrmDownload::LoadDeviceUsers()
         item->setText(Status, QString::number(u.enabled ? 1 : 0));
         item->setCheckState(0, Qt::Unchecked);
         items.append(item);
-    }
-    lsv->addTopLevelItems(items);
+    });
 }
 
 void FrmDownload::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift)

@@ -1,9 +1,11 @@
 #include "TemplateDownload.h"
 
+#include "shell/DbError.h"
 #include "terminals/DeviceLink.h"
 #include "terminals/TerminalSdk.h"
 
 #include <array>
+#include <limits>
 
 namespace {
 constexpr int kFingers = 10;
@@ -13,14 +15,26 @@ constexpr int kPreview = 5;
 QList<TerminalUser> TemplateDownload::listUsers(TerminalSdk& sdk, long machineId)
 {
     QList<TerminalUser> users;
+    listUsers(sdk, machineId, [&](const TerminalUser& u) { users.append(u); });
+    return users;
+}
+
+void TemplateDownload::listUsers(TerminalSdk& sdk, long machineId,
+                                 const std::function<void(const TerminalUser&)>& each)
+{
     sdk.SdkReadAllUserInfo(machineId);
     QString number;
     TerminalUser u;
     while (sdk.SdkNextUserInfoStr(machineId, number, u.name, u.password, u.privilege, u.enabled)) {
         u.number = wholeNumber(number, QStringLiteral("user number"));
-        users.append(u);
+        // The store keeps user numbers as 32-bit integers: a larger one would be stored
+        // under another user's number.
+        if (u.number < std::numeric_limits<qint32>::min() ||
+            u.number > std::numeric_limits<qint32>::max())
+            throw DbError(6, QStringLiteral("Overflow: the user number %1 is too large.")
+                                 .arg(number.trimmed()));
+        each(u);
     }
-    return users;
 }
 
 TemplateDownload::TemplateDownload(Db& db, TerminalSdk& sdk, long machineId)

@@ -43,8 +43,13 @@ public:
     };
 
     // Every user the terminal holds, in its order. Throws a type mismatch for a user
-    // number that is not a whole number; a failed read lists nobody.
+    // number that is not a whole number, an overflow for one the store cannot hold; a
+    // failed read lists nobody.
     static QList<TerminalUser> listUsers(TerminalSdk& sdk, long machineId);
+    // The same, handing each user to `each` as it is read, so the users before a bad
+    // number are already handed over when the error is thrown.
+    static void listUsers(TerminalSdk& sdk, long machineId,
+                          const std::function<void(const TerminalUser&)>& each);
 
     TemplateDownload(Db& db, TerminalSdk& sdk, long machineId);
 

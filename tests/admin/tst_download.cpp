@@ -148,6 +148,25 @@ private Q_SLOTS:
         QCOMPARE(cell(screen->lsv, "40000", Password), QStringLiteral("pa'ss\"w0rd"));
     }
 
+    // A user number the store cannot hold ends the listing through the error dialog; the
+    // users listed before it stay.
+    void listingStopsAtABadUserNumber_data()
+    {
+        QTest::addColumn<QString>("bad");
+        QTest::newRow("not a number") << "X2";
+        QTest::newRow("past 32 bits") << "3000000000";
+    }
+
+    void listingStopsAtABadUserNumber()
+    {
+        QFETCH(QString, bad);
+        open({simUser("1", "Ann"), simUser(bad, "Bad"), simUser("3", "Cy")});
+        QCOMPARE(screen->lsv->topLevelItemCount(), 1);
+        QCOMPARE(cell(screen->lsv, "1", Name), QStringLiteral("Ann"));
+        QCOMPARE(f->errors.calls.size(), 1);
+        QCOMPARE(f->errors.calls.first().proc, QStringLiteral("Form_Load()"));
+    }
+
     void nothingCheckedClearsResultsAndWritesNothing()
     {
         open({withFingers(7, QStringLiteral("Ann"), {0})});
