@@ -69,7 +69,8 @@ struct OpenShiftPairing::DayRows
         int status = 0;
     };
     QVector<Temp> temp;       // the pairing rows of the punch date and of the day before
-    QVector<General> general; // the day rows of the punch date, or signing out on it
+    QVector<General> general; // the day rows of the punch date, or signing out on it or the
+                              // day before
     // Kept for the whole call: the rows of these days, or signing out on them.
     QDate first;
     QDate last;
@@ -253,7 +254,7 @@ OpenShiftPairing::DayRows OpenShiftPairing::readDayRows(const QDate& day) const
         if (t.tdate == day || t.tdate == before)
             rows.temp.append(t);
     for (const DayRows::General& g : m_rows->general)
-        if (g.tdate == day || g.tdateOut == day)
+        if (g.tdate == day || g.tdateOut == day || g.tdateOut == before)
             rows.general.append(g);
     return rows;
 }
@@ -340,18 +341,22 @@ bool OpenShiftPairing::handlePunch(int emp, const Punch& punch)
     }
 
     // A second press of the sign-out key would otherwise close a stale row of the day
-    // before or become a sign-in of its own.
-    auto justSignedOut = [&](const QVariant& outTime) {
-        if (isOpenOutTime(outTime))
+    // before or become a sign-in of its own, also when the first press was just before
+    // midnight.
+    auto justSignedOut = [&](const QDate& outDate, const QVariant& outTime) {
+        if (!outDate.isValid() || isOpenOutTime(outTime))
             return false;
         const QTime out = timeFromText(outTime.toString());
-        return out.isValid() && at >= secondsOf(out) && at - secondsOf(out) <= kDoubleSeconds;
+        if (!out.isValid())
+            return false;
+        const qint64 gap = outDate.daysTo(punch.date) * 86400 + at - secondsOf(out);
+        return gap >= 0 && gap <= kDoubleSeconds;
     };
     for (const DayRows::Temp& r : rows.temp)
-        if (r.outDate == punch.date && justSignedOut(r.outTime))
+        if (justSignedOut(r.outDate, r.outTime))
             return false;
     for (const DayRows::General& g : rows.general)
-        if (g.tdateOut == punch.date && justSignedOut(g.outTime))
+        if (justSignedOut(g.tdateOut, g.outTime))
             return false;
     signOut(emp, punch, rows);
     return true;

@@ -155,6 +155,11 @@ private Q_SLOTS:
             << QStringList{"2026-12-07 22:00:00 in", "2026-12-08 06:00:00 out",
                            "2026-12-08 06:01:00 out"}
             << QStringList{"2026-12-07>2026-12-08 22:00:00-06:00:00 #1"} << 2 << QString();
+        QTest::newRow("double press either side of midnight")
+            << 1
+            << QStringList{"2026-12-07 16:00:00 in", "2026-12-07 23:58:00 out",
+                           "2026-12-08 00:01:00 out"}
+            << QStringList{"2026-12-07>2026-12-07 16:00:00-23:58:00 #1"} << 2 << QString();
         QTest::newRow("sign-out 30 s after a finished pair")
             << 1
             << QStringList{"2026-12-07 08:00:00 in", "2026-12-08 08:00:00 in",
