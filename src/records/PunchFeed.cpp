@@ -65,13 +65,18 @@ int PunchFeed::CopyDeviceLogToTempBck()
             copies.append(c);
         }
     }
-    // The employee's punches at a date and time already copied, with the copies' own texts.
+    // The employee's punches at a date and time already copied, in the copies' own texts: a
+    // copy kept in the 24-hour spelling is the same punch.
     QSet<QString> there;
     {
         QSqlQuery q = m_db.exec(
             QStringLiteral("SELECT EmpID, logDate, LogTime FROM Tbl_Emp_Attn_Log_Temp_Bck"));
-        while (q.next())
-            there.insert(copyKey(q.value(0), q.value(1).toString(), q.value(2).toString()));
+        while (q.next()) {
+            const QString stored = q.value(2).toString();
+            const QTime time = timeFromText(stored);
+            there.insert(copyKey(q.value(0), q.value(1).toString(),
+                                 time.isValid() ? amPmText(time) : stored));
+        }
     }
     const QVariant largest =
         m_db.scalar(QStringLiteral("SELECT MAX(Indx) FROM Tbl_Emp_Attn_Log_Temp_Bck"));

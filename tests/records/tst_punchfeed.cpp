@@ -99,6 +99,8 @@ private Q_SLOTS:
         Db& db = database.db();
         db.execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES (7, 3, 1, 0, "
                                   "'2026-12-01', '08:00:00 AM', 0)"));
+        db.execute(QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES (6, 4, 1, 0, "
+                                  "'2026-12-01', '22:15:30', 0)"));
         storePunch(db, 3, QStringLiteral("2026-12-01"), QStringLiteral("08:00:00"), 0);
         storePunch(db, 5, QStringLiteral("2026-12-02"), QStringLiteral("00:00:00"), 1);
         storePunch(db, 4, QStringLiteral("2026-12-01"), QStringLiteral("22:15:30"), 0);
@@ -111,13 +113,13 @@ private Q_SLOTS:
 
         QVector<QPair<int, int>> progress;
         PunchFeed feed(db, [&](int value, int maximum) { progress.append({value, maximum}); });
-        QCOMPARE(feed.CopyDeviceLogToTempBck(), 3);
+        QCOMPARE(feed.CopyDeviceLogToTempBck(), 2);
         const QStringList copied{
-            "7|3|1|0|2026-12-01|08:00:00 AM|0", "8|4|1|1|2026-12-01|01:00:00 PM|1",
-            "9|4|1|0|2026-12-01|10:15:30 PM|1", "10|5|1|1|2026-12-02|12:00:00 AM|1"};
+            "6|4|1|0|2026-12-01|22:15:30|0", "7|3|1|0|2026-12-01|08:00:00 AM|0",
+            "8|4|1|1|2026-12-01|01:00:00 PM|1", "9|5|1|1|2026-12-02|12:00:00 AM|1"};
         const QString all = QStringLiteral("SELECT * FROM Tbl_Emp_Attn_Log_Temp_Bck ORDER BY Indx");
         QCOMPARE(rows(db, all), copied);
-        QCOMPARE(progress.constLast(), qMakePair(3, 3));
+        QCOMPARE(progress.constLast(), qMakePair(2, 2));
 
         QCOMPARE(feed.CopyDeviceLogToTempBck(), 0);
         QCOMPARE(rows(db, all), copied);
