@@ -649,9 +649,24 @@ void frm2::ReloadMachineList()
         for (int gone = i + 1; gone < m_elementDevice.size(); ++gone)
             releaseMovedLink(gone, QString());
         applyViewMode();
-        // The highlighted row stays on the current terminal's row.
-        selectRow(keep >= 1 && keep <= i ? keep : 1);
+        // The highlighted row stays on the current terminal's row. When the register lost
+        // that terminal or moved it to another row, the current terminal is put back on the
+        // row that lists it (or on the first row), so no command goes to a terminal other
+        // than the one the list and the status bar show.
+        const QString currentKey = QStringLiteral("D") + MachineID.toString();
+        int current = keep >= 1 && keep <= i ? keep : 1;
+        const bool moved = keep >= 1 && i > 0 &&
+                           (keep > i || ListItemKey(keep) != currentKey);
+        if (moved) {
+            current = 1;
+            for (int r = 1; r <= i; ++r)
+                if (ListItemKey(r) == currentKey)
+                    current = r;
+        }
+        selectRow(current);
         m_filling = false;
+        if (moved)
+            lvX_Click();
         hourglass.reset();
         setPanel(1, QString());
     });

@@ -125,6 +125,29 @@ private Q_SLOTS:
         QVERIFY(fx->errors.calls.isEmpty());
     }
 
+    void currentTerminalFollowsRegisterChanges()
+    {
+        registerTerminal(2, QStringLiteral("Gate"), 1, QStringLiteral("1"));
+        registerTerminal(5, QStringLiteral("Dock"), 1, QStringLiteral("2"));
+        load();
+
+        // A terminal listed above the current one: the current terminal keeps its terminal.
+        select(2);
+        registerTerminal(1, QStringLiteral("Annex"), 1, QStringLiteral("3"));
+        fx->window->ReloadMachineList();
+        QCOMPARE(fx->window->SelectedItem, 3);
+        QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("5"));
+        QCOMPARE(fx->window->lvX->currentIndex().row(), 2);
+
+        // The current terminal removed: the highlighted first row becomes current.
+        db().exec(QStringLiteral("delete from Tbl_DeviceMaster where DeviceID=5"));
+        fx->window->ReloadMachineList();
+        QCOMPARE(fx->window->SelectedItem, 1);
+        QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("1"));
+        QCOMPARE(fx->window->PanelText(2), QStringLiteral(" Device : Annex"));
+        QVERIFY(fx->errors.calls.isEmpty());
+    }
+
     void emptyTerminalTable()
     {
         load();
