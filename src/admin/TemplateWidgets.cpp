@@ -6,6 +6,8 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace TemplateWidgets {
 
 namespace {
@@ -62,8 +64,10 @@ void setUpList(QTreeWidget* list, const QStringList& headers, const QList<int>& 
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setColumnCount(int(headers.size()));
     list->setHeaderLabels(headers);
+    // A width never cuts its header short: this font runs wider than the one the widths
+    // were chosen for ("Backup Index" does not fit in 1200 twips).
     for (int i = 0; i < twips.size(); ++i)
-        list->setColumnWidth(i, twips.at(i) / 15);
+        list->setColumnWidth(i, std::max(twips.at(i) / 15, list->header()->sectionSizeHint(i)));
     // The first column also holds the check box and the picture.
     if (!twips.isEmpty())
         list->setColumnWidth(0, twips.first() / 15 + 36);

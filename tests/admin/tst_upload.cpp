@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QtTest>
 
 using namespace TemplateRows;
@@ -89,6 +90,9 @@ private Q_SLOTS:
         QCOMPARE(cell(screen->lsv, "8", BackupIndex), QString());
         QCOMPARE(cell(screen->lsv, "40000", Name), QStringLiteral("Jürgen  Weiß"));
         QCOMPARE(cell(screen->lsv, "40000", BackupIndex), QStringLiteral("3"));
+        // Every header reads whole.
+        for (int c = 1; c < screen->lsv->columnCount(); ++c)
+            QVERIFY(screen->lsv->columnWidth(c) >= screen->lsv->header()->sectionSizeHint(c));
         QVERIFY(f->errors.calls.isEmpty());
     }
 
