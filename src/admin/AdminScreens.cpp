@@ -10,21 +10,23 @@
 
 #include "terminals/frm2.h"
 
+// Each screen is the main window's child, so it opens over the main window and cannot be
+// left behind it.
 void registerAdminScreens(frm2& window)
 {
     window.setScreenOpener(QStringLiteral("MnuDeviceMaster_Click"), [](frm2& w) {
-        FrmDeviceMaster screen(w);
+        FrmDeviceMaster screen(w, &w);
         screen.Form_Load();
         screen.exec();
     });
     window.setScreenOpener(QStringLiteral("mnuViewDeviceUsers_Click"), [](frm2& w) {
-        FrmUser screen(w);
+        FrmUser screen(w, &w);
         screen.SelDevice = w.SelectedItem;
         screen.Form_Load();
         screen.exec();
     });
     window.setScreenOpener(QStringLiteral("ShowSuperLogData"), [](frm2& w) {
-        FrmSuperLogData screen(w);
+        FrmSuperLogData screen(w, &w);
         screen.exec();
     });
     window.setScreenOpener(QStringLiteral("MnuSettings_Click"), runSettingsCommand);

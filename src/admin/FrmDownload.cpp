@@ -66,7 +66,7 @@ FrmDownload::FrmDownload(frm2& window, QWidget* parent) : QDialog(parent), m_win
 
 void FrmDownload::open(frm2& window)
 {
-    FrmDownload screen(window);
+    FrmDownload screen(window, &window);
     screen.lblDeviceName->setText(QStringLiteral("Device:") +
                                   window.ListItemText(window.SelectedItem, 1));
     screen.Form_Load();

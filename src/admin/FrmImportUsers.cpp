@@ -114,7 +114,7 @@ FrmImportUsers::~FrmImportUsers() = default;
 
 void FrmImportUsers::open(frm2& window)
 {
-    FrmImportUsers screen(window);
+    FrmImportUsers screen(window, &window);
     screen.Form_Load();
     screen.exec();
 }

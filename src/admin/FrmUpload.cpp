@@ -74,7 +74,7 @@ FrmUpload::FrmUpload(frm2& window, QWidget* parent) : QDialog(parent), m_window(
 
 void FrmUpload::open(frm2& window)
 {
-    FrmUpload screen(window);
+    FrmUpload screen(window, &window);
     screen.Form_Load();
     screen.exec();
 }

@@ -1201,7 +1201,7 @@ void frm2::MnuSettings_Click()
 
 void frm2::MnuScheduler_Click()
 {
-    FrmScheduler dialog;
+    FrmScheduler dialog(this);
     dialog.Form_Load();
     dialog.exec();
 }

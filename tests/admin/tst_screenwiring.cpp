@@ -1,9 +1,11 @@
 // The main window's openers of the administration screens: each applies its guards, then
 // runs the opener registered under its name; one without an opener does nothing.
 
+#include "admin/AdminScreens.h"
 #include "support/WindowFixture.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QtTest>
 
@@ -20,6 +22,7 @@ const QHash<QString, Procedure>& procedures()
         {QStringLiteral("mnuUpload_Click"), &frm2::mnuUpload_Click},
         {QStringLiteral("MnuSettings_Click"), &frm2::MnuSettings_Click},
         {QStringLiteral("ShowSuperLogData"), &frm2::ShowSuperLogData},
+        {QStringLiteral("MnuScheduler_Click"), &frm2::MnuScheduler_Click},
     };
     return table;
 }
@@ -76,6 +79,33 @@ private Q_SLOTS:
         QCOMPARE(f.messages.texts(), listGuard ? QStringList{"Press F5 key to proceed."}
                                                : QStringList{});
         QVERIFY(f.errors.calls.isEmpty());
+    }
+
+    void screensOpenOverTheMainWindow_data()
+    {
+        QTest::addColumn<QString>("procedure");
+        for (const char* name : {"MnuDeviceMaster_Click", "mnuViewDeviceUsers_Click",
+                                 "mnuDownloadUserInfo_Click", "mnuUploadUserInfo_Click",
+                                 "mnuUpload_Click", "ShowSuperLogData", "MnuScheduler_Click"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    // A screen of its own, without the main window as parent, can open behind it.
+    void screensOpenOverTheMainWindow()
+    {
+        QFETCH(QString, procedure);
+        WindowFixture f;
+        f.addTerminal(5, QStringLiteral("Front Gate"), SimState());
+        f.load();
+        registerAdminScreens(*f.window);
+        QVERIFY(f.connectRow(1));
+        QWidget* parent = nullptr;
+        answerNextModal([&parent](QWidget* screen) {
+            parent = screen->parentWidget();
+            qobject_cast<QDialog*>(screen)->reject();
+        });
+        (f.window.get()->*procedures().value(procedure))();
+        QCOMPARE(parent, static_cast<QWidget*>(f.window.get()));
     }
 
     // The menu refuses while a job holds the window.
