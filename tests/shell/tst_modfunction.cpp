@@ -2,13 +2,18 @@
 
 #include "shell/Clock.h"
 #include "shell/FieldBehaviour.h"
+#include "shell/FileDialog.h"
 #include "shell/ModFunction.h"
 #include "shell/Shared.h"
 
 #include <QComboBox>
+#include <QAbstractFileIconProvider>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -269,6 +274,29 @@ private Q_SLOTS:
         QTRY_VERIFY(third->hasFocus());
         // A drop-down list shows the focus colour too: it is drawn in the button colour.
         QCOMPARE(third->palette().color(QPalette::Button), QColor(189, 211, 243));
+    }
+
+    // Telling a type from a file's content opens and closes the file, which drops this
+    // process's locks on it: the open dialog must not do that to the database beside it.
+    void openDialogReadsNoFileContent()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("punches.dat"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("SQLite format 3", 16) + QByteArray(100, '\0'));
+        file.close();
+        QString type;
+        answerNextModal([&](QWidget* shown) {
+            auto* dialog = qobject_cast<QFileDialog*>(shown);
+            type = dialog && dialog->iconProvider() ? dialog->iconProvider()->type(QFileInfo(path))
+                                                    : QStringLiteral("no dialog");
+            shown->close();
+        });
+        QCOMPARE(GetOpenFileName(nullptr, QStringLiteral("Open"), dir.path(),
+                                 QStringLiteral("*.dat (*.dat)")),
+                 QString());
+        QCOMPARE(type, QStringLiteral("DAT File"));
     }
 };
 
