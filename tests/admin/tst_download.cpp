@@ -137,6 +137,7 @@ private Q_SLOTS:
         QCOMPARE(q.value(3).toInt(), 1);
         QCOMPARE(q.value(4).toInt(), 0);
         QCOMPARE(q.value(5).toInt(), 0);
+        q.finish();
         QCOMPARE(f->db()
                      .scalar("Select DeviceUserName From Tbl_UserTemplate Where DeviceUserID=3")
                      .toString(),
