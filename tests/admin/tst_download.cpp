@@ -252,6 +252,22 @@ private Q_SLOTS:
         QVERIFY(screen->CmdDownload->isEnabled());
     }
 
+    // The card column is an int on SQL Server: a larger card is refused by name, and the
+    // users before it stay stored.
+    void cardPastTheColumnIsRefused()
+    {
+        SimUser big = withFingers(2, "B", {0});
+        big.card = QStringLiteral("3000000000");
+        open({withFingers(1, "A", {0}), big});
+        tickAll();
+        screen->CmdDownload_Click();
+
+        QCOMPARE(f->errors.calls.size(), 1);
+        QVERIFY(f->errors.calls.first().error.description.contains("3000000000"));
+        QCOMPARE(rowsOf(f->db(), 1), QStringList{"5:0:" + templ(1, 0)});
+        QCOMPARE(count(f->db(), "DeviceUserID=2"), 0);
+    }
+
     void openerNamesTheCurrentTerminal()
     {
         open({});
