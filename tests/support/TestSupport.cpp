@@ -69,6 +69,8 @@ TempDatabase::TempDatabase(bool withDemo)
     QFile touch(m_path);
     touch.open(QIODevice::WriteOnly);
     touch.close();
+    // As on SQL Server: a statement run while another still has rows to read fails.
+    Db::setOneResultSet(true);
     m_db.openSqliteFile(m_path);
     applySqlFile(m_db, sourcePath(QStringLiteral("db/schema.sqlite.sql")));
     if (withDemo)
