@@ -138,8 +138,9 @@ QString buildScript(const QVector<ScriptRow>& rows, const ScriptProgress& progre
 {
     const int count = int(rows.size());
     QString script;
-    // Each line is about the statement's fixed text and some 30 characters of values.
-    script.reserve(qsizetype(count) * (kLineStart.size() + 40));
+    // Each line is the statement's fixed text and some 40 characters of values and quotes;
+    // reserving too little would copy the whole text once more at the end.
+    script.reserve(qsizetype(count) * (kLineStart.size() + 56));
     LineWriter writer;
     QElapsedTimer clock;
     clock.start();
