@@ -82,6 +82,7 @@ private:
     QDate m_selStart;
     QDate m_selEnd;
     QDate m_anchor;
+    bool m_showingSelection = false; // mvw follows the selection; not the operator's choice
 
     friend class RepairLogModel;
 };

@@ -5,6 +5,8 @@
 #include "shell/MsgBox.h"
 #include "support/WindowFixture.h"
 
+#include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QSqlQuery>
 #include <QtTest>
@@ -157,6 +159,16 @@ private Q_SLOTS:
         QCOMPARE(s->SelEnd(), QDate(2026, 3, 8));
         s->cmdShow_Click();
         QCOMPARE(s->rowCount(), 5);
+        // The arrow keys move the day the query takes, Shift extends the range.
+        s->mvw_Click(QDate(2026, 3, 6), Qt::NoModifier);
+        auto* days = s->findChild<QCalendarWidget*>(QStringLiteral("mvw"))
+                         ->findChild<QAbstractItemView*>();
+        QTest::keyClick(days, Qt::Key_Right);
+        s->cmdShow_Click();
+        QCOMPARE(s->rowCount(), 3);
+        QTest::keyClick(days, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(s->SelStart(), QDate(2026, 3, 7));
+        QCOMPARE(s->SelEnd(), QDate(2026, 3, 8));
     }
 
     void clicksQueueAndExecuteChanges()
