@@ -239,7 +239,7 @@ void UsbPunchFile::parseRecord(QByteArrayView text, const Sink& sink)
         sink(record);
         return;
     }
-    record.dateText = trimmed(fields[1]);
+    record.dateText = fields[1];
     qint64 number = 0;
     if (!parseNumber(fields[0], std::numeric_limits<qint32>::min(),
                      std::numeric_limits<qint32>::max(), number))

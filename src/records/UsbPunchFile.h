@@ -35,8 +35,8 @@ public:
         int InOutMode = 0;  // 16-bit
         QDate LogDate;
         QTime LogTime;
-        // Field 2 exactly as the file holds it (8-bit text), blanks around it removed. Valid
-        // only while the sink runs.
+        // Field 2 exactly as the file holds it (8-bit text), blanks and all. Valid only while
+        // the sink runs.
         QByteArrayView dateText;
 
         bool isPunch() const { return reason.isEmpty(); }

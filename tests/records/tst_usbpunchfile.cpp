@@ -117,7 +117,7 @@ private Q_SLOTS:
                                  "9: bad",
                                  "10: bad",
                                  "11: bad",
-                                 "12: 9 2026-03-07 08:00:00 2 3 [2026-03-07 08:00:00]"}
+                                 "12: 9 2026-03-07 08:00:00 2 3 [ 2026-03-07 08:00:00 ]"}
             << false;
         QTest::newRow("locale's short date, month first")
             << QByteArray(
