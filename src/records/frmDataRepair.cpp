@@ -255,6 +255,11 @@ void frmDataRepair::Form_Load()
     m_deletions = 0;
     m_modifications = 0;
     setSelection(Clock::today(), Clock::today());
+    FillLogTypeCombo();
+}
+
+void frmDataRepair::FillLogTypeCombo()
+{
     cboLogType->clear();
     const QStringList names{QStringLiteral("Check In"),  QStringLiteral("Check Out"),
                             QStringLiteral("Break Out"), QStringLiteral("Break In"),

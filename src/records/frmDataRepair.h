@@ -40,6 +40,8 @@ public:
     void picLogType_Resize();
 
     void SetupRepairGrid();
+    // The in/out modes a row can be given, each with its mode as item data.
+    void FillLogTypeCombo();
     // Fills the grid; throws DbError (the rows appended before a failure stay).
     void LoadRepairLogs(qint64 user, const QDate& first, const QDate& last);
 

@@ -188,6 +188,8 @@ private Q_SLOTS:
         QCOMPARE(s->rowState(0), 1);
         // A mode chosen for a row queues it for that mode.
         auto* modes = s->findChild<QComboBox*>(QStringLiteral("cboLogType"));
+        s->FillLogTypeCombo();
+        QCOMPARE(modes->count(), 6);
         s->GridLogData_Click(1, frmDataRepair::ColLogMode);
         QCOMPARE(modes->currentText(), QStringLiteral("Check In"));
         modes->setCurrentIndex(5);
