@@ -316,3 +316,9 @@ WHERE wh.Emp_ID IN (@empid, 0)
   AND wh.Day_ID = DATEDIFF(day, '19000107', CONVERT(date, @checkdate, 23)) % 7 + 1
 ORDER BY CASE WHEN wh.Emp_ID = @empid THEN 0 ELSE 1 END, wh.WorkHOur_ID
 GO
+
+
+-- The pairing marks each punch copy it has taken by employee, date and time, which is also
+-- how the feed tells a punch copied before.
+CREATE INDEX IX_Emp_Attn_Log_Temp_Bck_Punch ON Tbl_Emp_Attn_Log_Temp_Bck (EmpID, logDate, LogTime);
+GO

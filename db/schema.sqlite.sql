@@ -327,3 +327,8 @@ CREATE INDEX IX_Emp_Attn_Log_Temp_Out ON Tbl_Emp_Attn_Log_Temp (Emp_Id, OutDate)
 -- Tbl_Org_WorkingHrs rows for that weekday that has a Tbl_Org_Working_Hrs row, else the
 -- lowest of the Emp_ID 0 rows, else no row at all (the caller then takes working hours 1).
 -- The check time plays no part because the working-hour tables hold no times.
+
+
+-- The pairing marks each punch copy it has taken by employee, date and time, which is also
+-- how the feed tells a punch copied before.
+CREATE INDEX IX_Emp_Attn_Log_Temp_Bck_Punch ON Tbl_Emp_Attn_Log_Temp_Bck (EmpID, logDate, LogTime);

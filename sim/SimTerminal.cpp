@@ -383,8 +383,14 @@ SimReply SimTerminal::dispatch(const QString& op, const QJsonObject& request, QJ
             textArg(request, "template", templ) && finger >= 0 && finger <= 9 &&
             !number.trimmed().isEmpty()) {
             SimUser* u = s.findUser(number);
+            // An empty template is what a user stored without fingerprints carries: it
+            // must not wipe the finger a terminal already holds.
+            if (templ.isEmpty()) {
+                ok();
+                return {};
+            }
             const std::optional<SimUser> old = u ? std::optional<SimUser>(*u) : std::nullopt;
-            if (!u && !templ.isEmpty()) {
+            if (!u) {
                 SimUser added;
                 added.number = number.trimmed();
                 u = &s.addUser(added);

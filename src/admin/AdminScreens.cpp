@@ -1,8 +1,12 @@
 #include "AdminScreens.h"
 
 #include "FrmDeviceMaster.h"
+#include "FrmDownload.h"
+#include "FrmImportUsers.h"
 #include "FrmSuperLogData.h"
+#include "FrmUpload.h"
 #include "FrmUser.h"
+#include "SettingsCommand.h"
 
 #include "terminals/frm2.h"
 
@@ -23,4 +27,8 @@ void registerAdminScreens(frm2& window)
         FrmSuperLogData screen(w);
         screen.exec();
     });
+    window.setScreenOpener(QStringLiteral("MnuSettings_Click"), runSettingsCommand);
+    window.setScreenOpener(QStringLiteral("mnuDownloadUserInfo_Click"), &FrmDownload::open);
+    window.setScreenOpener(QStringLiteral("mnuUpload_Click"), &FrmUpload::open);
+    window.setScreenOpener(QStringLiteral("mnuUploadUserInfo_Click"), &FrmImportUsers::open);
 }

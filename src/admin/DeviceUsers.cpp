@@ -14,11 +14,10 @@ constexpr long kAllFingers = 12;
 constexpr long kWholeUser = 12;
 } // namespace
 
-QVector<DeviceUsers::Row> DeviceUsers::readAll(TerminalSdk& sdk, long machine)
+void DeviceUsers::readAll(TerminalSdk& sdk, long machine, QVector<Row>& rows)
 {
-    QVector<Row> rows;
     if (!sdk.SdkReadAllUserInfo(machine))
-        return rows;
+        return;
     QString number, name, password;
     long privilege = 0;
     bool enabled = false;
@@ -30,7 +29,6 @@ QVector<DeviceUsers::Row> DeviceUsers::readAll(TerminalSdk& sdk, long machine)
         rows.append(
             Row{QString::number(value), name, sdk.SdkCardNumber(0), password, privilege, enabled});
     }
-    return rows;
 }
 
 qlonglong DeviceUsers::cardNumber(const QString& text)
@@ -41,7 +39,11 @@ qlonglong DeviceUsers::cardNumber(const QString& text)
     if (!match.hasMatch())
         return 0;
     // Halves go to the even neighbour, as the terminal software always rounded.
-    return qlonglong(std::nearbyint(match.captured(1).toDouble()));
+    const double value = std::nearbyint(match.captured(1).toDouble());
+    // A number past the card's range is refused, not wrapped into some other card.
+    if (!(value >= -9223372036854775808.0 && value < 9223372036854775808.0))
+        throw DbError(6, QStringLiteral("Overflow: card number \"%1\"").arg(text.trimmed()));
+    return qlonglong(value);
 }
 
 long DeviceUsers::privilegeCode(const QString& text)

@@ -20,12 +20,14 @@ struct Row
     bool enabled = false;
 };
 
-// Every user with its card, in the terminal's order; empty when the terminal refuses the
-// read. Throws a type mismatch for a user number that is no number.
-QVector<Row> readAll(TerminalSdk& sdk, long machine);
+// Appends every user with its card to `rows`, in the terminal's order; nothing when the
+// terminal refuses the read. Throws a type mismatch at a user number that is no number, the
+// users before it appended.
+void readAll(TerminalSdk& sdk, long machine, QVector<Row>& rows);
 
 // The card field's value: its leading number rounded to a whole number ("0012345abc" is
-// 12345, "12.5" is 12); 0 when the text does not begin with a number.
+// 12345, "12.5" is 12); 0 when the text does not begin with a number. Throws an overflow
+// (DbError 6) for a number no card holds.
 qlonglong cardNumber(const QString& text);
 
 // The number the privilege text begins with: 3 for "3 - Super Administrator".

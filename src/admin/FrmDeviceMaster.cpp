@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -154,6 +155,8 @@ FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent) : QDialog(parent
     installEnterToTab(optCom);
     for (QLineEdit* f : {TxtMacNo, txtDescription, TxtIpAdd, TxtPortNo, TxtComNo, TxtRate})
         f->installEventFilter(this);
+    m_refusal = new FocusRefusal(this);
+    m_refusal->watch(lvX->viewport());
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmDeviceMaster::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmDeviceMaster::CmdEdit_Click);
@@ -283,6 +286,9 @@ void FrmDeviceMaster::DisplayData(int Source)
         }
         txtDescription->setText(description);
         TxtMacNo->setText(number);
+        bool ok = false;
+        const long shown = number.toLong(&ok);
+        m_shown = ok ? std::optional<long>(shown) : std::nullopt;
         TxtComNo->setText(com);
         TxtIpAdd->setText(ip);
         TxtPortNo->setText(port);
@@ -302,6 +308,7 @@ void FrmDeviceMaster::ClearFields()
     for (QLineEdit* f : {TxtComNo, txtDescription, TxtIpAdd, TxtPortNo, TxtMacNo, TxtRate})
         f->clear();
     cboDeviceLogMode->setCurrentIndex(-1);
+    m_shown.reset();
 }
 
 void FrmDeviceMaster::ResetButtons()
@@ -352,6 +359,11 @@ bool FrmDeviceMaster::TxtMacNo_Validate()
         return false;
     if (m_tag.isEmpty())
         return true;
+    return numberFree();
+}
+
+bool FrmDeviceMaster::numberFree()
+{
     bool used = false;
     if (!trapErrors(objectName(), QStringLiteral("TxtMacNo_Validate()"),
                     [&] { used = DeviceMasterStore::exists(shared().Cnxn, TxtMacNo->text()); }))
@@ -399,9 +411,19 @@ bool FrmDeviceMaster::fieldsAccepted()
         return !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank"));
     const bool number =
         m_tag == kNew ? TxtMacNo_Validate()
-                      : !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank"));
+                      : !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank")) &&
+                            !heldByAnother();
     return number && txtDescription_Validate() && TxtIpAdd_Validate() && TxtPortNo_Validate() &&
            TxtComNo_Validate() && TxtRate_Validate();
+}
+
+bool FrmDeviceMaster::heldByAnother()
+{
+    // EDIT replaces every row of the number it saves under: another terminal's number would
+    // take that terminal's row with it.
+    bool ok = false;
+    const long number = TxtMacNo->text().trimmed().toLong(&ok);
+    return ok && number != m_shown && !numberFree();
 }
 
 void FrmDeviceMaster::CmdSave_Click()
@@ -494,23 +516,29 @@ void FrmDeviceMaster::keyPressEvent(QKeyEvent* event)
 bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut && isVisible()) {
-        // Leaving for Cancel, the picker or another window tests nothing; Ok tests the
-        // fields itself, so leaving for it would show a refusal twice.
+        // Leaving for Cancel, a mode button, the picker or another window tests nothing (New
+        // clears the very field that would refuse it); Ok tests the fields itself, so leaving
+        // for it would show a refusal twice.
         QWidget* next = QApplication::focusWidget();
-        if (next && next != CmdCancel && next != CmdSave && next != DumpMachine &&
-            isAncestorOf(next)) {
+        const QList<QWidget*> untested = {CmdCancel, CmdSave,   CmdNew,
+                                          CmdEdit,   CmdDelete, DumpMachine};
+        if (!m_validating && next && !untested.contains(next) && isAncestorOf(next)) {
+            const QScopedValueRollback<bool> validating(m_validating, true);
+            bool accepted = true;
             if (watched == TxtMacNo)
-                TxtMacNo_Validate();
+                accepted = TxtMacNo_Validate();
             else if (watched == txtDescription)
-                txtDescription_Validate();
+                accepted = txtDescription_Validate();
             else if (watched == TxtIpAdd)
-                TxtIpAdd_Validate();
+                accepted = TxtIpAdd_Validate();
             else if (watched == TxtPortNo)
-                TxtPortNo_Validate();
+                accepted = TxtPortNo_Validate();
             else if (watched == TxtComNo)
-                TxtComNo_Validate();
+                accepted = TxtComNo_Validate();
             else if (watched == TxtRate)
-                TxtRate_Validate();
+                accepted = TxtRate_Validate();
+            if (!accepted)
+                m_refusal->refusedFor(next);
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -6,6 +6,9 @@
 
 #include <QDialog>
 
+#include <optional>
+
+class FocusRefusal;
 class frm2;
 class QComboBox;
 class QGroupBox;
@@ -63,9 +66,18 @@ private:
     bool blankRefused(QLineEdit* field, const QString& message);
     // The tests of the mode's fields, run again by Ok.
     bool fieldsAccepted();
+    // The duplicate test: false (refused, or its look-up failed) when a row holds Machine No.
+    bool numberFree();
+    // EDIT's Ok: true (refused) when Machine No names a terminal other than the one shown.
+    bool heldByAnother();
 
     frm2& m_window;
     QString m_tag;
+    // A refusal puts the focus back: the field it had reached must not be tested for that.
+    bool m_validating = false;
+    FocusRefusal* m_refusal;
+    // The number of the row the fields were filled from; none after they were cleared.
+    std::optional<long> m_shown;
 
     QGroupBox* Frame1;
     QGroupBox* Frame2;

@@ -22,12 +22,31 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionProgressBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
 // The list, the bar and the caption move at most this often while the log is read.
 constexpr qint64 kStepMs = 100;
+
+// A bar whose maximum is 0 shows empty: the style's busy animation would say that a reading
+// is under way.
+class ProgressBar : public QProgressBar
+{
+public:
+    using QProgressBar::QProgressBar;
+
+protected:
+    void initStyleOption(QStyleOptionProgressBar* option) const override
+    {
+        QProgressBar::initStyleOption(option);
+        if (option->minimum == 0 && option->maximum == 0) {
+            option->maximum = 1;
+            option->progress = 0;
+        }
+    }
+};
 } // namespace
 
 FrmSuperLogData::FrmSuperLogData(frm2& window, QWidget* parent)
@@ -39,7 +58,7 @@ FrmSuperLogData::FrmSuperLogData(frm2& window, QWidget* parent)
 
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    PrgBar = new QProgressBar(Frame1);
+    PrgBar = new ProgressBar(Frame1);
     PrgBar->setObjectName(QStringLiteral("PrgBar"));
     PrgBar->setRange(0, 0);
     PrgBar->setTextVisible(false);
@@ -131,18 +150,24 @@ void FrmSuperLogData::CmdViewLogs_Click()
             PrgBar->setValue(int(qMin<long>(running, maximum)));
             Frame1->setTitle(QStringLiteral("%1 Of %2").arg(running).arg(count));
         };
-        while (sdk.SdkNextSuperLogRecord(machine, values)) {
-            auto name = names.constFind(values[1]);
-            if (name == names.constEnd())
-                name = names.insert(values[1], GetEmployeeName(values[1]));
-            batch.append(SuperLogModel::Row{++running, values, *name});
-            if (!step.isValid() || step.elapsed() >= kStepMs) {
-                show();
-                QCoreApplication::processEvents();
-                step.restart();
-                if (m_stop)
-                    break;
+        try {
+            while (sdk.SdkNextSuperLogRecord(machine, values)) {
+                auto name = names.constFind(values[1]);
+                if (name == names.constEnd())
+                    name = names.insert(values[1], GetEmployeeName(values[1]));
+                batch.append(SuperLogModel::Row{++running, values, *name});
+                if (!step.isValid() || step.elapsed() >= kStepMs) {
+                    show();
+                    QCoreApplication::processEvents();
+                    step.restart();
+                    if (m_stop)
+                        break;
+                }
             }
+        } catch (...) {
+            // The rows read before the failure stay listed.
+            show();
+            throw;
         }
         if (running > 0)
             show();

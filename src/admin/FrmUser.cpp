@@ -69,6 +69,13 @@ QLineEdit* field(QWidget* parent, const char* name)
     return edit;
 }
 
+QLabel* label(QWidget* parent, const char* name, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
 QToolButton* picker(QWidget* parent, const char* name)
 {
     auto* b = new QToolButton(parent);
@@ -98,7 +105,7 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
 
     auto* Frame1 = new QGroupBox(QStringLiteral("Available Users"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* Label4 = new QLabel(QStringLiteral("Users in selected device"), Frame1);
+    auto* Label4 = label(Frame1, "Label4", QStringLiteral("Users in selected device"));
     lvwUserInformation = new QTreeWidget(Frame1);
     lvwUserInformation->setObjectName(QStringLiteral("lvwUserInformation"));
     lvwUserInformation->setRootIsDecorated(false);
@@ -129,6 +136,8 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     txtPaw = field(frainformation, "txtPaw");
     txtPaw->setMaxLength(kTextColumn);
     txtPaw->setEchoMode(QLineEdit::Password);
+    // One "*" per character, whatever the style would mask with.
+    txtPaw->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     txtRFID = field(frainformation, "txtRFID");
     CboPrivilege = new QComboBox(frainformation);
     CboPrivilege->setObjectName(QStringLiteral("CboPrivilege"));
@@ -145,23 +154,26 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     DumpEmployee = picker(frainformation, "DumpEmployee");
 
     auto* grid = new QGridLayout(frainformation);
-    grid->addWidget(new QLabel(QStringLiteral("Device User ID"), frainformation), 0, 0);
+    grid->addWidget(label(frainformation, "labEnrollNum", QStringLiteral("Device User ID")), 0, 0);
     grid->addWidget(txtEnrollNum, 0, 1);
     grid->addWidget(DumpUser, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Device User Name"), frainformation), 1, 0);
+    grid->addWidget(label(frainformation, "labName", QStringLiteral("Device User Name")), 1, 0);
     grid->addWidget(txtName, 1, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Password"), frainformation), 2, 0);
+    grid->addWidget(label(frainformation, "labPaw", QStringLiteral("Password")), 2, 0);
     grid->addWidget(txtPaw, 2, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("ID Card in Device"), frainformation), 3, 0);
+    grid->addWidget(label(frainformation, "Label3", QStringLiteral("ID Card in Device")), 3, 0);
     grid->addWidget(txtRFID, 3, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Privilege"), frainformation), 4, 0);
+    grid->addWidget(label(frainformation, "Label2", QStringLiteral("Privilege")), 4, 0);
     grid->addWidget(CboPrivilege, 4, 1, 1, 2);
     grid->addWidget(ChkEnable, 5, 1, 1, 2);
-    auto* Label1 = new QLabel(QStringLiteral("Assign Employee"), frainformation);
+    auto* Label1 = label(frainformation, "Label1", QStringLiteral("Assign Employee"));
     Label1->setEnabled(false);
     grid->addWidget(Label1, 6, 0);
     grid->addWidget(txtDescription, 6, 1);
     grid->addWidget(DumpEmployee, 6, 2);
+    auto* labMacNum = label(frainformation, "labMacNum", QStringLiteral("Machine No"));
+    labMacNum->hide();
+    grid->addWidget(labMacNum, 7, 0);
     grid->addWidget(txtMacNum, 7, 1);
     grid->addWidget(DumpMachine, 7, 2);
     grid->setRowStretch(8, 1);
@@ -206,6 +218,8 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     // Installed last so that it sees Enter in the user number before the field behaviour.
     for (QLineEdit* f : {txtEnrollNum, txtMacNum, txtDescription})
         f->installEventFilter(this);
+    m_refusal = new FocusRefusal(this);
+    m_refusal->watch(lvwUserInformation->viewport());
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmUser::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmUser::CmdEdit_Click);
@@ -256,21 +270,31 @@ void FrmUser::fillUsers()
 {
     lvwUserInformation->setSortingEnabled(false);
     lvwUserInformation->clear();
-    const QVector<DeviceUsers::Row> users = DeviceUsers::readAll(device(), machine());
-    const QIcon icon = TerminalIcons::icon(QStringLiteral("positive"));
-    QList<QTreeWidgetItem*> items;
-    items.reserve(users.size());
-    for (const DeviceUsers::Row& u : users) {
-        auto* item = new UserItem(
-            QStringList{u.number, u.name, u.card, u.password, QString::number(u.privilege),
-                        u.enabled ? QStringLiteral("True") : QStringLiteral("False")});
-        item->setIcon(0, icon);
-        items.append(item);
+    QVector<DeviceUsers::Row> users;
+    auto show = [&] {
+        const QIcon icon = TerminalIcons::icon(QStringLiteral("positive"));
+        QList<QTreeWidgetItem*> items;
+        items.reserve(users.size());
+        for (const DeviceUsers::Row& u : users) {
+            auto* item = new UserItem(
+                QStringList{u.number, u.name, u.card, u.password, QString::number(u.privilege),
+                            u.enabled ? QStringLiteral("True") : QStringLiteral("False")});
+            item->setIcon(0, icon);
+            items.append(item);
+        }
+        lvwUserInformation->addTopLevelItems(items);
+        // One sort of the whole list once it is filled, in the order last asked for.
+        if (m_sortColumn >= 0)
+            lvwUserInformation->sortItems(m_sortColumn, Qt::AscendingOrder);
+    };
+    try {
+        DeviceUsers::readAll(device(), machine(), users);
+    } catch (...) {
+        // The users read before the failure stay listed.
+        show();
+        throw;
     }
-    lvwUserInformation->addTopLevelItems(items);
-    // One sort of the whole list once it is filled, in the order last asked for.
-    if (m_sortColumn >= 0)
-        lvwUserInformation->sortItems(m_sortColumn, Qt::AscendingOrder);
+    show();
 }
 
 void FrmUser::lvwUserInformation_ColumnClick(int column)
@@ -563,17 +587,21 @@ bool FrmUser::eventFilter(QObject* watched, QEvent* event)
             LblStatus->setText(QStringLiteral("Press F1 For Employee List"));
     } else if (type == QEvent::FocusOut && isVisible()) {
         LblStatus->clear();
-        // Leaving for Close, a picker or another window tests nothing; Ok tests the user
-        // number itself.
+        // Leaving for Close, a mode button, a picker or another window tests nothing; Ok
+        // tests the user number itself.
         QWidget* next = QApplication::focusWidget();
-        if (next && next != CmdCancel && next != cmdCancelProcess && next != CmdOk &&
-            isAncestorOf(next)) {
+        const QList<QWidget*> untested = {CmdCancel, cmdCancelProcess, CmdOk,
+                                          CmdNew,    CmdEdit,          CmdDelete};
+        if (next && !untested.contains(next) && isAncestorOf(next)) {
+            bool accepted = true;
             if (watched == txtEnrollNum)
-                txtEnrollNum_Validate();
+                accepted = txtEnrollNum_Validate();
             else if (watched == txtMacNum)
-                txtMacNum_Validate();
+                accepted = txtMacNum_Validate();
             else if (watched == txtDescription)
-                txtDescription_Validate();
+                accepted = txtDescription_Validate();
+            if (!accepted)
+                m_refusal->refusedFor(next);
         }
     }
     return QDialog::eventFilter(watched, event);

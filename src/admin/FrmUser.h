@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class FocusRefusal;
 class frm2;
 class QCheckBox;
 class QComboBox;
@@ -63,6 +64,7 @@ private:
 
     frm2& m_window;
     QString m_tag;
+    FocusRefusal* m_refusal;
     int m_employee = 0;
     int m_sortColumn = -1;
 

@@ -235,10 +235,6 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
     try {
         for (int i = 0; i < items.size(); ++i) {
             const Item& item = items[i];
-            if (item.day < signInDay) {
-                outcome.refused.append(i);
-                continue;
-            }
             bool found = false;
             QString firstIn;
             Db::run(find, {empId, day});
@@ -248,9 +244,11 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
                 if (!in.isEmpty() && (firstIn.isEmpty() || in < firstIn))
                     firstIn = in;
             });
+            // A day without rows has no sign-in to refuse against: nothing is assigned.
             if (!found)
                 continue;
-            if (item.day == signInDay && !firstIn.isEmpty() && item.time < firstIn) {
+            if (item.day < signInDay ||
+                (item.day == signInDay && !firstIn.isEmpty() && item.time < firstIn)) {
                 outcome.refused.append(i);
                 continue;
             }
@@ -452,7 +450,8 @@ void fillMissingSignOuts(Db& db, const QDate& from, const QDate& to, const Progr
         QStringLiteral("Update Tbl_Emp_Attn_Log_General Set OUTTIME=?, OUTMODE=?, TDATE_OUT=?"
                        " Where EMP_ID=? And TDATE=? And (OUTTIME='' or OUTTIME IS NULL)"
                        " And (INTIME IS NULL Or INTIME<?)"));
-    QHash<qint64, QString> lines; // the log line of each changed day, by its position
+    // The log line of each changed day and the rows it closed, by employee and day.
+    QHash<qint64, QPair<QString, int>> lines;
     auto key = [](const DayKey& d) { return qint64(d.empId) << 32 | quint32(d.day.toJulianDay()); };
     fillDays(
         db, days, progress, committed,
@@ -470,16 +469,22 @@ void fillMissingSignOuts(Db& db, const QDate& from, const QDate& to, const Progr
             const QString time = last[1].toString();
             Db::run(update, {time, GetVerifyMode(last[2]), dialect.dateValue(punchDay), d.empId,
                              day, time});
-            if (update.numRowsAffected() <= 0)
+            const int closed = update.numRowsAffected();
+            if (closed <= 0)
                 return false;
-            lines.insert(key(d), QString(7, QLatin1Char(' ')) + shortDateText(punchDay) +
-                                     QString(6, QLatin1Char(' ')) + time +
-                                     QStringLiteral(" Updated."));
+            lines.insert(key(d), {QString(7, QLatin1Char(' ')) + shortDateText(punchDay) +
+                                      QString(6, QLatin1Char(' ')) + time +
+                                      QStringLiteral(" Updated."),
+                                  closed});
             return true;
         },
         [&](const DayKey& d) {
-            WriteSchedulerLog(GetEmployeeName(d.empId) + QStringLiteral(" (") +
-                              QString::number(d.empId) + QLatin1Char(')') + lines.take(key(d)));
+            // One line per row closed, as each row is a sign-in of its own.
+            const QPair<QString, int> line = lines.take(key(d));
+            const QString text = GetEmployeeName(d.empId) + QStringLiteral(" (") +
+                                 QString::number(d.empId) + QLatin1Char(')') + line.first;
+            for (int row = 0; row < line.second; ++row)
+                WriteSchedulerLog(text);
         });
 }
 

@@ -69,7 +69,7 @@ void makeOut(Db& db, const QDate& from, const QDate& to, const Progress& progres
 
 // Missing Sign Out: for each employee and day from `from` to `to` with rows lacking a
 // sign-out, the day's latest sign-out punch (InOutMode 1) closes the rows that signed in
-// before it, and one line per day goes to the scheduler log once committed.
+// before it, and one line per row closed goes to the scheduler log once committed.
 void fillMissingSignOuts(Db& db, const QDate& from, const QDate& to, const Progress& progress,
                          int& committed);
 

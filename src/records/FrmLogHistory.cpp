@@ -311,7 +311,10 @@ bool FrmLogHistory::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
-    const int shift = key->modifiers().testFlag(Qt::ControlModifier) ? 2 : 0;
+    const Qt::KeyboardModifiers modifiers = key->modifiers();
+    const int shift = (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+                      (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
+                      (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
     if (key->key() == Qt::Key_N && shift == 2) {
         Form_KeyDown(78, shift);
         return true;
@@ -330,6 +333,16 @@ bool FrmLogHistory::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void FrmLogHistory::keyPressEvent(QKeyEvent* event)
+{
+    // Esc closes the screen from the Cancel button only (seen there by the event filter).
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void FrmLogHistory::Form_KeyDown(int keyCode, int shift)
@@ -364,6 +377,18 @@ QString FrmLogHistory::selectedTag() const
 {
     const QTreeWidgetItem* node = TreeView1->currentItem();
     return node ? node->data(0, TagRole).toString() : QString();
+}
+
+QString FrmLogHistory::listedTag(QString& nodeText) const
+{
+    // The search and the arrow keys move the selection without listing: the checked punches
+    // still belong to the employee listed.
+    if (!m_listedTag.isEmpty()) {
+        nodeText = m_listedText;
+        return m_listedTag;
+    }
+    nodeText = TreeView1->currentItem() ? TreeView1->currentItem()->text(0) : QString();
+    return selectedTag();
 }
 
 void FrmLogHistory::TreeView1_Click()
@@ -408,6 +433,8 @@ void FrmLogHistory::HistoryLog(long EmpID)
             m_reader->read(int(EmpID), DTPicker1->date(), DTPicker2->date());
         m_filling = true;
         lsv->clear();
+        m_listedTag = QString::number(EmpID);
+        m_listedText = TreeView1->currentItem()->text(0);
         for (const HistoryStore::Punch& p : punches) {
             auto* item = new QTreeWidgetItem(lsv, {p.day.toString(kDateFormat), p.time,
                                                    Corrections::GetVerifyMode(p.verifyMode),
@@ -522,14 +549,16 @@ void FrmLogHistory::CmdSignIn_Click()
     if (m_running || selectedTag().isEmpty())
         return;
     const QList<QTreeWidgetItem*> checked = checkedItems();
+    QString nodeText;
+    const int empId = listedTag(nodeText).toInt();
     int committed = 0;
     const bool ok = trapErrors(kForm, QStringLiteral("CmdSignIn_Click()"), [&] {
-        Corrections::signIn(shared().Cnxn, selectedTag().toInt(), itemsOf(checked), committed);
+        Corrections::signIn(shared().Cnxn, empId, itemsOf(checked), committed);
     });
     for (int i = 0; i < committed; ++i)
         uncheck(checked[i]);
     if (ok)
-        MsgBox(QStringLiteral("Sign in Time assigned for ") + TreeView1->currentItem()->text(0), 0);
+        MsgBox(QStringLiteral("Sign in Time assigned for ") + nodeText, 0);
 }
 
 void FrmLogHistory::CmdSignOut_Click()
@@ -538,17 +567,19 @@ void FrmLogHistory::CmdSignOut_Click()
         return;
     const QList<QTreeWidgetItem*> checked = checkedItems();
     const int counter = cmbShift->currentIndex() >= 0 ? cmbShift->currentData().toInt() : 1;
+    QString nodeText;
+    const int empId = listedTag(nodeText).toInt();
     Corrections::SignOutOutcome outcome;
     const bool ok = trapErrors(kForm, QStringLiteral("CmdSignOut_Click()"), [&] {
-        Corrections::signOut(shared().Cnxn, selectedTag().toInt(), itemsOf(checked),
-                             DTPicker3->date(), counter, outcome);
+        Corrections::signOut(shared().Cnxn, empId, itemsOf(checked), DTPicker3->date(), counter,
+                             outcome);
     });
     for (const int i : std::as_const(outcome.assigned))
         uncheck(checked[i]);
     if (!ok)
         return;
     if (!outcome.assigned.isEmpty())
-        MsgBox(QStringLiteral("Sign Out Time Assigned To ") + TreeView1->currentItem()->text(0), 0);
+        MsgBox(QStringLiteral("Sign Out Time Assigned To ") + nodeText, 0);
     if (!outcome.refused.isEmpty())
         MsgBox(QStringLiteral("Sign out not assigned to punches before the sign in of that day. "
                               "For a shift past midnight, set the day back."),

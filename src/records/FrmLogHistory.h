@@ -15,6 +15,7 @@ class QComboBox;
 class QDateEdit;
 class QFrame;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -76,12 +77,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildTree();
     void setPicture(QTreeWidgetItem* node, int picture);
     // The selected node's tag; empty when no employee is selected.
     QString selectedTag() const;
+    // The employee whose punches the list shows (tag and node text), whom Sign In and Sign Out
+    // write for; the selected node's while nothing is listed.
+    QString listedTag(QString& nodeText) const;
     // Checked list items in list order.
     QList<QTreeWidgetItem*> checkedItems() const;
     void uncheck(QTreeWidgetItem* item);
@@ -93,6 +98,8 @@ private:
     std::unique_ptr<HistoryStore::PunchReader> m_reader;
     bool m_running = false;
     bool m_filling = false; // the list is changed by the program, not the operator
+    QString m_listedTag;
+    QString m_listedText;
 
     QFrame* FrmTreeview;
     QTreeWidget* TreeView1;

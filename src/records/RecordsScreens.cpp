@@ -1,6 +1,7 @@
 #include "RecordsScreens.h"
 
 #include "FrmLogHistory.h"
+#include "OpenShiftRoutines.h"
 #include "frmDataRepair.h"
 #include "frmUSBDataImport.h"
 #include "terminals/frm2.h"
@@ -20,4 +21,5 @@ void registerRecordsScreens(frm2& window)
         frmUSBDataImport screen(&w, &w);
         screen.exec();
     });
+    registerOpenShiftRoutines(window);
 }

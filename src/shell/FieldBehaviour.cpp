@@ -17,8 +17,12 @@ void setBackground(QWidget* field, const QColor& colour)
 {
     QPalette p = field->palette();
     p.setColor(QPalette::Base, colour);
+    auto* combo = qobject_cast<QComboBox*>(field);
+    // A drop-down list without a text field is drawn in the button colour.
+    if (combo && !combo->isEditable())
+        p.setColor(QPalette::Button, colour);
     field->setPalette(p);
-    if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
+    if (combo && combo->lineEdit())
         combo->lineEdit()->setPalette(p);
 }
 

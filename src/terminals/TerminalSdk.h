@@ -70,7 +70,7 @@ public:
     bool SdkDeleteEnrollData(long m, long userNo, long m2, long backupNumber);
     // finger 0-9, or 12 for every finger. True when the terminal holds the user.
     bool SdkDeleteFingerTemplate(long m, long userNo, long finger);
-    // An empty template removes the finger's template. A user the terminal does not hold is
+    // An empty template changes nothing and is accepted. A user the terminal does not hold is
     // created, bare, for a template to belong to.
     bool SdkWriteUserTemplate(long m, long userNo, long finger, const QString& templ);
     bool SdkReadUserTemplate(long m, const QString& userNo, long finger, QString& templ,

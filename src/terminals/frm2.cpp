@@ -1200,3 +1200,42 @@ void frm2::ShowSuperLogData()
 {
     openScreen(QStringLiteral("ShowSuperLogData"));
 }
+
+// ---------------------------------------------------------------------------------------
+// The open-shift pairing and its punch feed
+
+void frm2::setOpenShiftPairing(EmployeeRoutine routine)
+{
+    m_openShiftPairing = std::move(routine);
+}
+
+void frm2::ExtDataToDBOpenShift(int EmpID)
+{
+    if (!isBusy() && m_openShiftPairing)
+        m_openShiftPairing(*this, EmpID);
+}
+
+void frm2::CopyDeviceLogToTempBck()
+{
+    if (!isBusy())
+        openScreen(QStringLiteral("CopyDeviceLogToTempBck"));
+}
+
+void frm2::ScanNewDeviceLogs()
+{
+    if (!isBusy())
+        openScreen(QStringLiteral("ScanNewDeviceLogs"));
+}
+
+void frm2::NotifyNormalModeUnsupported()
+{
+    MsgBox(QStringLiteral("Sorry System Currently not Configured to Handle Normal Attendance Mode"),
+           64, QStringLiteral("Notification"));
+}
+
+frmProgressBar& frm2::ProgressWindow()
+{
+    if (!m_progressWindow)
+        m_progressWindow = new frmProgressBar(this);
+    return *m_progressWindow;
+}

@@ -18,6 +18,7 @@
 #include <memory>
 
 class LogListModel;
+class frmProgressBar;
 class MinuteTrigger;
 class QLineEdit;
 class QTimer;
@@ -147,6 +148,21 @@ public:
     // Opens the operation-log viewer; no command is bound to it.
     void ShowSuperLogData();
 
+    // Routines no command runs: the open-shift pairing of one employee and the punch feed
+    // and scan around it. Their logic lives with the attendance records, which hand it over
+    // at start; the pairing under setOpenShiftPairing, the other two as openers named after
+    // their procedures. Each is refused while a job holds the window.
+    using EmployeeRoutine = std::function<void(frm2& window, int EmpID)>;
+    void setOpenShiftPairing(EmployeeRoutine routine);
+    void ExtDataToDBOpenShift(int EmpID);
+    void CopyDeviceLogToTempBck();
+    void ScanNewDeviceLogs();
+    void NotifyNormalModeUnsupported();
+    // The window's own progress window, made on first use; the window never shows it.
+    frmProgressBar& ProgressWindow();
+    // Writes status bar panel 1, 2 or 3.
+    void setPanelText(int panel, const QString& text) { setPanel(panel, text); }
+
     // The scheduler pass, raised by Timer2 once in each minute through the hidden txtTime.
     void txtTime_Change();
     void Timer2_Timer();
@@ -211,6 +227,8 @@ private:
     long m_viewMode = 3;
     int m_busy = 0; // BusyGuards held
     QHash<QString, ScreenOpener> m_openers;
+    EmployeeRoutine m_openShiftPairing;
+    frmProgressBar* m_progressWindow = nullptr;
     bool m_filling = false; // the list is being refilled: selection changes are no clicks
     bool m_unloaded = false;
     QVector<QString> m_elementDevice; // DeviceID each element's row listed last

@@ -167,6 +167,47 @@ private Q_SLOTS:
         QCOMPARE(f.messages.shown.value(0).second, message.isEmpty() ? 0 : 64);
     }
 
+    // Enter on a refused number: one refusal, and the blank field the focus had reached is not
+    // tested when the focus goes back. A row clicked while the number refuses is not shown.
+    void refusalTakesTheFocusBack()
+    {
+        WindowFixture f;
+        f.registerTerminal(5, QStringLiteral("Front Gate"), 1, QStringLiteral("4370"));
+        f.load();
+        FrmDeviceMaster screen(*f.window);
+        screen.Form_Load();
+        screen.show();
+        QApplication::setActiveWindow(&screen);
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        screen.CmdNew_Click();
+        QLineEdit* number = edit(screen, "TxtMacNo");
+        number->setText(QStringLiteral("5"));
+        QTest::keyClick(number, Qt::Key_Return);
+        QCOMPARE(f.messages.texts(), QStringList{kInUse});
+        QCOMPARE(QApplication::focusWidget(), number);
+        auto* list = screen.findChild<QTreeWidget*>(QStringLiteral("lvX"));
+        const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        QCOMPARE(f.messages.texts(), (QStringList{kInUse, kInUse}));
+        QVERIFY(edit(screen, "txtDescription")->text().isEmpty());
+    }
+
+    // On an empty register the focus starts in a blank Machine No: New still works.
+    void newFromABlankNumber()
+    {
+        WindowFixture f;
+        f.load();
+        FrmDeviceMaster screen(*f.window);
+        screen.Form_Load();
+        screen.show();
+        QApplication::setActiveWindow(&screen);
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        edit(screen, "TxtMacNo")->setFocus();
+        QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("CmdNew")), Qt::LeftButton);
+        QCOMPARE(screen.Tag(), QStringLiteral("NEW"));
+        QVERIFY(f.messages.shown.isEmpty());
+    }
+
     // NEW adds a terminal the main window can connect; its Ok tests the fields again, so a
     // number already registered, or one that is no number, writes nothing.
     void newTerminal()
@@ -204,6 +245,24 @@ private Q_SLOTS:
         QCOMPARE(f.window->TermCtl1.size(), 3);
         QCOMPARE(f.window->ListItemText(2, 1), QStringLiteral("Gate 4"));
         QVERIFY(f.connectRow(2));
+    }
+
+    // EDIT saved straight from a changed Machine No: another terminal's number is refused,
+    // so that terminal's row is not replaced.
+    void editRefusesAnotherTerminalsNumber()
+    {
+        WindowFixture f;
+        f.registerTerminal(5, QStringLiteral("Front Gate"), 1, QStringLiteral("4370"));
+        f.registerTerminal(6, QStringLiteral("Back Door"), 1, QStringLiteral("4371"));
+        f.load();
+        FrmDeviceMaster screen(*f.window);
+        screen.Form_Load();
+        const QStringList before = registerRows(f.db());
+        screen.CmdEdit_Click();
+        edit(screen, "TxtMacNo")->setText(QStringLiteral("6"));
+        screen.CmdSave_Click();
+        QCOMPARE(f.messages.texts(), QStringList{kInUse});
+        QCOMPARE(registerRows(f.db()), before);
     }
 
     // EDIT's delete and insert stand or fall together.

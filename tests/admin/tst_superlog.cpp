@@ -105,6 +105,26 @@ private Q_SLOTS:
         QCOMPARE(x.caption(), QString());
         QCOMPARE(x.f.messages.texts(), messages);
         QVERIFY(x.f.errors.calls.isEmpty());
+        // Maximum 0 shows as an empty bar, not as the busy animation.
+        const QImage shown = x.bar()->grab().toImage();
+        x.bar()->setRange(0, 1);
+        QCOMPARE(x.bar()->grab().toImage(), shown);
+    }
+
+    // A name look-up that fails stops the listing; the rows read before it stay listed.
+    void failedNameKeepsTheRowsBefore()
+    {
+        Fixture x({operation(1, 1, 0), operation(1, 2, 0), operation(1, 3, 0), operation(2, 4, 0)});
+        x.f.db().execDirect(QStringLiteral("drop table Tbl_Emp_Info"));
+        x.f.db().execDirect(QStringLiteral(
+            "create view Tbl_Emp_Info as select 1 as Emp_ID, 'A' as Emp_FirstName, 'B' as "
+            "Emp_MiddleName, 'C' as Emp_LastName union all select 2, abs(-9223372036854775807 "
+            "- 1), '', ''"));
+        x.screen->CmdViewLogs_Click();
+        QCOMPARE(x.f.errors.calls.size(), 1);
+        QCOMPARE(x.f.errors.calls[0].proc, QStringLiteral("CmdViewLogs_Click()"));
+        QCOMPARE(x.screen->rows().rowCount(), 3);
+        QCOMPARE(x.caption(), QStringLiteral("3 Of 4"));
     }
 
     // Cancel while the log is listed stops the listing first, then closes the screen; until

@@ -5,11 +5,13 @@
 #include "SimTerminal.h"
 #include "admin/DeviceUsers.h"
 #include "admin/FrmUser.h"
+#include "shell/DbError.h"
 #include "shell/MsgBox.h"
 #include "support/WindowFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
@@ -128,7 +130,42 @@ private Q_SLOTS:
         QVERIFY(x.f.errors.calls.isEmpty());
     }
 
-    // The card written is the field's leading number, rounded; 0 without one.
+    // A row clicked while a blank user number refuses to let the focus go is not shown.
+    void refusedNumberKeepsTheRowClick()
+    {
+        Fixture x;
+        FrmUser& screen = *x.screen;
+        screen.show();
+        QApplication::setActiveWindow(&screen);
+        QVERIFY(QTest::qWaitForWindowActive(&screen));
+        screen.CmdNew_Click();
+        QTreeWidget* list = users(screen);
+        const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        QCOMPARE(x.f.messages.texts(), QStringList{"Enroll No Cannot Left Blank "});
+        QCOMPARE(screen.Tag(), QStringLiteral("NEW"));
+        QVERIFY(edit(screen, "txtEnrollNum")->text().isEmpty());
+    }
+
+    // A user number that is no number stops the listing; the users before it stay listed.
+    void userNumberNoNumber()
+    {
+        WindowFixture f;
+        SimState s;
+        s.machine = 5;
+        s.users = {simUser("9", "Ann"), simUser("A1", "Bo"), simUser("100", "Cy")};
+        f.addTerminal(5, QStringLiteral("Front Gate"), s);
+        f.load();
+        QVERIFY(f.connectRow(1));
+        FrmUser screen(*f.window);
+        screen.Form_Load();
+        QCOMPARE(f.errors.calls.size(), 1);
+        QCOMPARE(f.errors.calls[0].proc, QStringLiteral("Form_Load()"));
+        QCOMPARE(column(screen, 0), QStringList{"9"});
+    }
+
+    // The card written is the field's leading number, rounded; 0 without one (-1 below: the
+    // number is refused).
     void cardNumber_data()
     {
         QTest::addColumn<QString>("text");
@@ -139,13 +176,17 @@ private Q_SLOTS:
         QTest::newRow("blank before") << "  42" << 42LL;
         QTest::newRow("half to even") << "12.5" << 12LL;
         QTest::newRow("half up to even") << "13.5x" << 14LL;
+        QTest::newRow("past any card, refused") << "99999999999999999999" << -1LL;
     }
 
     void cardNumber()
     {
         QFETCH(QString, text);
         QFETCH(qlonglong, card);
-        QCOMPARE(DeviceUsers::cardNumber(text), card);
+        if (card < 0)
+            QVERIFY_THROWS_EXCEPTION(DbError, DeviceUsers::cardNumber(text));
+        else
+            QCOMPARE(DeviceUsers::cardNumber(text), card);
     }
 
     void editKeepsAnAdministrator()
@@ -202,6 +243,25 @@ private Q_SLOTS:
         // The list shows what it showed until F5.
         QCOMPARE(column(*x.screen, 0).size(), 3);
         QVERIFY(x.f.errors.calls.isEmpty());
+    }
+
+    // The labels carry their names; the password shows one "*" per character.
+    void labelsAndPassword()
+    {
+        Fixture x;
+        const QList<QPair<const char*, QString>> labels = {
+            {"Label4", "Users in selected device"}, {"labEnrollNum", "Device User ID"},
+            {"labName", "Device User Name"},        {"labPaw", "Password"},
+            {"Label3", "ID Card in Device"},        {"Label2", "Privilege"},
+            {"Label1", "Assign Employee"},          {"labMacNum", "Machine No"}};
+        for (const auto& [name, text] : labels) {
+            const QLabel* label = x.screen->findChild<QLabel*>(QLatin1String(name));
+            QVERIFY2(label, name);
+            QCOMPARE(label->text(), text);
+        }
+        QLineEdit* password = edit(*x.screen, "txtPaw");
+        password->setText(QStringLiteral("pw1"));
+        QCOMPARE(password->displayText(), QStringLiteral("***"));
     }
 
     void okAfterTheLinkDropped()

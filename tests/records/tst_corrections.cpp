@@ -169,8 +169,9 @@ private Q_SLOTS:
         QCOMPARE(rows(f.db(), 16),
                  QStringList({"2026-03-07 2026-03-08 22:00:00 FPrint 06:10:00 FPrint 1"}));
 
-        Corrections::signOut(f.db(), 16, {item(kDay.addDays(2), "06:00:00")}, kDay.addDays(2), 1,
-                             outcome);
+        Corrections::signOut(f.db(), 16,
+                             {item(kDay.addDays(1), "06:00:00"), item(kDay.addDays(2), "06:00:00")},
+                             kDay.addDays(2), 1, outcome);
         QVERIFY(outcome.assigned.isEmpty());
         QVERIFY(outcome.refused.isEmpty());
     }
@@ -237,10 +238,11 @@ private Q_SLOTS:
         QCOMPARE(rows(f.db(), 16), QStringList({row}));
     }
 
-    void missingSignOutsWriteOneLinePerCommittedDay()
+    void missingSignOutsWriteOneLinePerCommittedRow()
     {
         WindowFixture f(true);
         dayRow(f.db(), 3, kDay, "08:00:00");
+        dayRow(f.db(), 3, kDay, "13:00:00"); // a second pair of the day
         dayRow(f.db(), 16, kDay, "22:00:00");
         dayRow(f.db(), 4, kDay, "08:00:00");
         punch(f.db(), 3, kDay, "17:00:00", 2, 1);
@@ -255,12 +257,14 @@ private Q_SLOTS:
         QCOMPARE(committed, 3);
         QCOMPARE(progress, QVector<int>({16}));
         QCOMPARE(rows(f.db(), 3),
-                 QStringList({"2026-03-07 2026-03-07 08:00:00 FPrint 17:20:00 FPrint 7"}));
+                 QStringList({"2026-03-07 2026-03-07 08:00:00 FPrint 17:20:00 FPrint 7",
+                              "2026-03-07 2026-03-07 13:00:00 FPrint 17:20:00 FPrint 7"}));
         QCOMPARE(rows(f.db(), 16), QStringList({"2026-03-07 - 22:00:00 FPrint - - 7"}));
         QFile log(f.env.homeDir() + "/SchedulerLOG.txt");
         QVERIFY(log.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(log.readAll()),
-                 QString("Siobhan Mary O'Brien (3)       07/03/2026      17:20:00 Updated.\r\n"));
+                 QString("Siobhan Mary O'Brien (3)       07/03/2026      17:20:00 Updated.\r\n")
+                     .repeated(2));
     }
 
     // A disk that refuses writes half-way: what was done before stands whole, nothing of

@@ -143,6 +143,8 @@ private Q_SLOTS:
         QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(s.tree->currentItem()->text(0), found);
         QVERIFY(f.messages.shown.isEmpty());
+        QTest::keyClick(s.tree, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(field->text(), text);
         QTest::keyClick(s.tree, Qt::Key_N, Qt::ControlModifier);
         QVERIFY(field->text().isEmpty());
     }
@@ -217,7 +219,14 @@ private Q_SLOTS:
                  qMakePair(QString("Sign in Time assigned for Siobhan Mary O'Brien (3)"), 0));
         QCOMPARE(f.db().scalar("select count(*) from Tbl_Emp_Attn_Log_General").toInt(), 0);
         s.list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        // The arrow keys move the selection without listing: the punches stay Siobhan's.
+        s.tree->setCurrentItem(s.node("Amelia Jane Hart (1)"));
         s.screen.CmdSignIn_Click();
+        QCOMPARE(f.messages.shown.value(1).first,
+                 QString("Sign in Time assigned for Siobhan Mary O'Brien (3)"));
+        QCOMPARE(f.db().scalar("select count(*) from Tbl_Emp_Attn_Log_General where EMP_ID=3")
+                     .toInt(),
+                 1);
         s.list->topLevelItem(0)->setCheckState(0, Qt::Checked);
         s.list->topLevelItem(2)->setCheckState(0, Qt::Checked);
         s.screen.findChild<QDateEdit*>("DTPicker3")->setDate(kDay);
@@ -262,13 +271,18 @@ private Q_SLOTS:
         f.load();
         registerRecordsScreens(*f.window);
         bool opened = false;
+        bool escInSearchKeptIt = false;
         answerNextModal([&](QWidget* modal) {
             opened = modal->objectName() == "FrmLogHistory" &&
                      modal->windowTitle() == "Attendance Log History";
-            QTest::keyClick(modal, Qt::Key_Escape);
+            // Esc closes from the Cancel button only.
+            QTest::keyClick(modal->findChild<QLineEdit*>("TxtSearch"), Qt::Key_Escape);
+            escInSearchKeptIt = modal->isVisible();
+            QTest::keyClick(modal->findChild<QPushButton*>("CmdCancel"), Qt::Key_Escape);
         });
         f.window->findChild<QAction*>("MnuLogHistory")->trigger();
         QVERIFY(opened);
+        QVERIFY(escInSearchKeptIt);
     }
 };
 

@@ -16,9 +16,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("procedure");
         QTest::addColumn<QString>("menuItem");
-        QTest::newRow("log history") << "MnuLogHistory_Click" << "MnuLogHistory";
-        QTest::newRow("repair") << "mnuRepairData_Click" << "mnuRepairData";
-        QTest::newRow("usb import") << "MnuUSBLogImport_Click" << "MnuUSBLogImport";
+        QTest::newRow("log history") << "MnuLogHistory_Click"
+                                     << "MnuLogHistory";
+        QTest::newRow("repair") << "mnuRepairData_Click"
+                                << "mnuRepairData";
+        QTest::newRow("usb import") << "MnuUSBLogImport_Click"
+                                    << "MnuUSBLogImport";
     }
 
     void openWithoutGuard()
@@ -28,7 +31,8 @@ private Q_SLOTS:
         WindowFixture f;
         f.load();
         QString openedBy;
-        f.window->setScreenOpener(procedure, [&openedBy, procedure](frm2&) { openedBy = procedure; });
+        f.window->setScreenOpener(procedure,
+                                  [&openedBy, procedure](frm2&) { openedBy = procedure; });
         f.window->LblDescriptions->setProperty("Tag", QStringLiteral("L"));
         auto* item = f.window->findChild<QAction*>(menuItem);
         QVERIFY(item);

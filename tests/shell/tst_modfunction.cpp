@@ -242,7 +242,8 @@ private Q_SLOTS:
         auto* layout = new QVBoxLayout(&form);
         auto* first = new QLineEdit("one", &form);
         auto* second = new QLineEdit("two", &form);
-        auto* third = new QLineEdit("three", &form);
+        auto* third = new QComboBox(&form);
+        third->addItems({"0 - User", "3 - Supervisor"});
         layout->addWidget(first);
         layout->addWidget(second);
         layout->addWidget(third);
@@ -266,6 +267,8 @@ private Q_SLOTS:
         QVERIFY(second->hasFocus());
         QTest::keyClick(second, Qt::Key_Enter);
         QTRY_VERIFY(third->hasFocus());
+        // A drop-down list shows the focus colour too: it is drawn in the button colour.
+        QCOMPARE(third->palette().color(QPalette::Button), QColor(189, 211, 243));
     }
 };
 

@@ -342,11 +342,14 @@ void TestTerminalSdk::templatesAndDeletion()
     QVERIFY(!m_sdk->SdkReadUserTemplate(1, QStringLiteral("30"), 0, templ, length));
     QVERIFY(!m_sdk->SdkDeleteFingerTemplate(1, 31, 12));
 
-    // An empty template removes the finger; a template for an unknown user brings it in.
+    // An empty template changes nothing (a user stored without fingerprints sends one);
+    // a template for an unknown user brings it in.
     QVERIFY(m_sdk->SdkWriteUserTemplate(1, 30, 2, QStringLiteral("TWO")));
     QVERIFY(m_sdk->SdkWriteUserTemplate(1, 30, 2, QString()));
-    QVERIFY(!m_sdk->SdkReadUserTemplate(1, QStringLiteral("30"), 2, templ, length));
-    QVERIFY(!m_sdk->SdkWriteUserTemplate(1, 32, 0, QString()));
+    QVERIFY(m_sdk->SdkReadUserTemplate(1, QStringLiteral("30"), 2, templ, length));
+    QCOMPARE(templ, QStringLiteral("TWO"));
+    QVERIFY(m_sdk->SdkWriteUserTemplate(1, 32, 0, QString()));
+    QVERIFY(!m_sim->state().findUser(QStringLiteral("32")));
     QVERIFY(m_sdk->SdkWriteUserTemplate(1, 32, 0, QStringLiteral("NEW")));
     QVERIFY(m_sim->state().findUser(QStringLiteral("32")));
 

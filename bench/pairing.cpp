@@ -1,0 +1,202 @@
+// The punch feed and the open-shift pairing of 100,000 punches of 500 employees over 60
+// days in a file-backed SQLite database, against this machine's own limit: the same rows
+// inserted into Tbl_Emp_Attn_Log_Temp by one prepared statement inside one transaction.
+//
+// The line before the last gives the processor seconds of both, which other work on a
+// shared machine disturbs less than the clock.
+// Last line: pairing punches=N seconds=S per_s=R limit_per_s=L ratio=X
+
+#include "records/OpenShiftPairing.h"
+#include "records/PunchFeed.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlQuery>
+
+#include <cstdio>
+
+#include <sys/resource.h>
+
+namespace {
+constexpr int kPunches = 100000;
+constexpr int kEmployees = 500;
+constexpr int kDays = 60;
+const QDate kFirst(2026, 3, 1); // a Sunday
+
+// Processor seconds of this process so far, user and system.
+double processorSeconds()
+{
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return use.ru_utime.tv_sec + use.ru_utime.tv_usec / 1e6 + use.ru_stime.tv_sec +
+           use.ru_stime.tv_usec / 1e6;
+}
+
+struct Punch
+{
+    int emp;
+    QDate day;
+    QTime time;
+    int inOut;
+};
+
+// 200 punches per employee: day pairs, two pairs on some days, night shifts, shifts ending
+// at midnight, double presses seconds apart and days with a single punch.
+QVector<Punch> punches()
+{
+    QVector<Punch> all;
+    all.reserve(kPunches);
+    const int each = kPunches / kEmployees;
+    for (int emp = 1; emp <= kEmployees; ++emp) {
+        QVector<Punch> mine;
+        for (int d = 0; mine.size() < each; d = (d + 1) % kDays) {
+            const QDate day = kFirst.addDays(d);
+            const int round = d + emp;
+            const int minute = emp % 50;
+            auto add = [&](const QDate& on, int h, int m, int s, int inOut) {
+                if (mine.size() < each)
+                    mine.append({emp, on, QTime(h, m, s), inOut});
+            };
+            switch (round % 6) {
+            case 0: // two pairs
+                add(day, 7, minute, 0, 0);
+                add(day, 11, minute, 0, 1);
+                add(day, 12, minute, 0, 0);
+                add(day, 16, minute, 0, 1);
+                break;
+            case 1: // a morning pair, then a night shift
+                add(day, 7, minute, 0, 0);
+                add(day, 11, minute, 0, 1);
+                add(day, 22, minute, 0, 0);
+                add(day.addDays(1), 6, minute, 0, 1);
+                break;
+            case 2: // a morning pair, then a shift ending at midnight
+                add(day, 8, 0, 0, 0);
+                add(day, 12, 0, 0, 1);
+                add(day, 16, 0, 0, 0);
+                add(day.addDays(1), 0, 0, 0, 1);
+                break;
+            case 3: // double presses
+                add(day, 8, minute, 0, 0);
+                add(day, 8, minute, 20, 0);
+                add(day, 17, minute, 0, 1);
+                add(day, 17, minute, 40, 1);
+                break;
+            case 4: // a single punch
+                add(day, 9, minute, 0, 0);
+                break;
+            default: // in, out, in, out with a lunch break
+                add(day, 8, minute, 0, 0);
+                add(day, 13, 0, 0, 1);
+                add(day, 13, 45, 0, 0);
+                add(day, 17, minute, 0, 1);
+                break;
+            }
+            if (d == kDays - 1)
+                break;
+        }
+        // Anything short of 200 is made up by day pairs on the days after.
+        for (int extra = 0; mine.size() < each; ++extra) {
+            const QDate day = kFirst.addDays(kDays + extra);
+            mine.append({emp, day, QTime(8, 0, 0), 0});
+            if (mine.size() < each)
+                mine.append({emp, day, QTime(17, 0, 0), 1});
+        }
+        all += mine;
+    }
+    return all;
+}
+
+void prepare(Db& db, const QVector<Punch>& all)
+{
+    Transaction transaction(db);
+    for (int id : {1, 2})
+        db.execute(QStringLiteral("INSERT INTO Tbl_Org_Working_Hrs (Work_ID) VALUES (?)"), {id});
+    for (int day = 1; day <= 7; ++day)
+        db.execute(QStringLiteral("INSERT INTO Tbl_Org_WorkingHrs VALUES (0, ?, ?)"),
+                   {day == 7 ? 2 : 1, day});
+    // A holiday on a Saturday, and the usual weekend.
+    db.execute(QStringLiteral("INSERT INTO Tbl_Org_Holiday VALUES (1, '2026-03-07')"));
+    db.execute(QStringLiteral("INSERT INTO Tbl_Org_WeekEnd (emp_id, sun, sat) VALUES (0, 1, 1)"));
+    for (int emp = 1; emp <= kEmployees; ++emp) {
+        db.execute(
+            QStringLiteral("INSERT INTO Tbl_Emp_Info (Emp_ID, Emp_FirstName) VALUES (?, 'E')"),
+            {emp});
+        db.execute(QStringLiteral("INSERT INTO Tbl_Emp_Off_Info VALUES (?, ?, 1, ?, ?)"),
+                   {emp, emp, emp % 3, emp % 7 == 0 ? 1 : 0});
+        db.execute(QStringLiteral("INSERT INTO Tbl_Emp_DBID VALUES (?, ?)"), {emp, emp});
+    }
+    QSqlQuery insert = db.prepare(QStringLiteral(
+        "INSERT INTO Tbl_DeviceAttenLog (Emp_ID, VerifyMode, InOutMode, LogDate, LogTime, "
+        "ExtractedFrom, isnew) VALUES (?, 1, ?, ?, ?, 1, 1)"));
+    for (const Punch& p : all)
+        Db::run(insert, {p.emp, p.inOut, p.day.toString(QStringLiteral("yyyy-MM-dd")),
+                         p.time.toString(QStringLiteral("HH:mm:ss"))});
+    transaction.commit();
+}
+
+double limitSeconds(const QVector<Punch>& all, double& processor)
+{
+    TempDatabase database;
+    Db& db = database.db();
+    QElapsedTimer timer;
+    timer.start();
+    processor = processorSeconds();
+    Transaction transaction(db);
+    QSqlQuery insert = db.prepare(QStringLiteral(
+        "INSERT INTO Tbl_Emp_Attn_Log_Temp (Emp_Id, TDate, INTime, Verify, SignInBranch, "
+        "counter, IsNew) VALUES (?, ?, ?, 1, 1, 1, 1)"));
+    for (const Punch& p : all)
+        Db::run(insert, {p.emp, p.day.toString(QStringLiteral("yyyy-MM-dd")),
+                         p.time.toString(QStringLiteral("HH:mm:ss"))});
+    transaction.commit();
+    processor = processorSeconds() - processor;
+    return timer.nsecsElapsed() / 1e9;
+}
+
+double pairingSeconds(const QVector<Punch>& all, double& processor)
+{
+    TempDatabase database;
+    Db& db = database.db();
+    prepare(db, all);
+    QElapsedTimer timer;
+    timer.start();
+    processor = processorSeconds();
+    const int copied = PunchFeed(db).CopyDeviceLogToTempBck();
+    const double feed = timer.nsecsElapsed() / 1e9;
+    for (int emp = 1; emp <= kEmployees; ++emp)
+        OpenShiftPairing(db, 1).ExtDataToDBOpenShift(emp);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    processor = processorSeconds() - processor;
+
+    const int left = db.scalar(QStringLiteral("SELECT COUNT(*) FROM Tbl_Emp_Attn_Log_Temp_Bck "
+                                              "WHERE IsNew = 1"))
+                         .toInt();
+    const int posted =
+        db.scalar(QStringLiteral("SELECT COUNT(*) FROM Tbl_Emp_Attn_Log_General")).toInt();
+    if (copied != kPunches || left != 0 || posted == 0)
+        qFatal("fed %d punches, %d left unpaired, %d day rows", copied, left, posted);
+    std::printf("feed seconds=%.3f pairing seconds=%.3f day_rows=%d\n", feed, seconds - feed,
+                posted);
+    return seconds;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    TestEnvironment environment;
+    const QVector<Punch> all = punches();
+    double limitProcessor = 0;
+    double processor = 0;
+    const double limit = limitSeconds(all, limitProcessor);
+    const double seconds = pairingSeconds(all, processor);
+    std::printf("processor seconds=%.3f limit_seconds=%.3f ratio=%.2f\n", processor, limitProcessor,
+                processor / limitProcessor);
+    const double perSecond = kPunches / seconds;
+    const double limitPerSecond = kPunches / limit;
+    std::printf("pairing punches=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
+                kPunches, seconds, perSecond, limitPerSecond, limitPerSecond / perSecond);
+    return 0;
+}

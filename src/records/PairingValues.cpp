@@ -1,0 +1,295 @@
+#include "PairingValues.h"
+
+#include <QDateTime>
+#include <QSqlRecord>
+
+#include <exception>
+
+namespace PairingValues {
+
+QString timeText(const QTime& time)
+{
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString amPmText(const QTime& time)
+{
+    // Built by hand: Qt's AP follows the locale in some versions, and the backup table's
+    // texts must read the same on every machine. It also runs once per punch of a feed.
+    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    const QChar text[] = {QLatin1Char(char('0' + hour12 / 10)),
+                          QLatin1Char(char('0' + hour12 % 10)),
+                          QLatin1Char(':'),
+                          QLatin1Char(char('0' + time.minute() / 10)),
+                          QLatin1Char(char('0' + time.minute() % 10)),
+                          QLatin1Char(':'),
+                          QLatin1Char(char('0' + time.second() / 10)),
+                          QLatin1Char(char('0' + time.second() % 10)),
+                          QLatin1Char(' '),
+                          QLatin1Char(time.hour() < 12 ? 'A' : 'P'),
+                          QLatin1Char('M')};
+    return QString(text, 11);
+}
+
+QTime timeFromText(const QString& text)
+{
+    // Read by hand: it runs for every punch of a feed and a pairing.
+    const QString t = text.trimmed();
+    int at = 0;
+    auto number = [&](int maxDigits) {
+        int value = 0;
+        int digits = 0;
+        while (at < t.size() && digits < maxDigits && t[at].isDigit()) {
+            value = value * 10 + t[at].digitValue();
+            ++at;
+            ++digits;
+        }
+        return digits == 0 ? -1 : value;
+    };
+    auto colon = [&] {
+        if (at < t.size() && t[at] == QLatin1Char(':')) {
+            ++at;
+            return true;
+        }
+        return false;
+    };
+    int hour = number(2);
+    if (hour < 0 || !colon())
+        return {};
+    const int minuteAt = at;
+    const int minute = number(2);
+    if (minute < 0 || at - minuteAt != 2)
+        return {};
+    int second = 0;
+    if (colon()) {
+        const int before = at;
+        second = number(2);
+        if (second < 0 || at - before != 2)
+            return {};
+    }
+    while (at < t.size() && t[at].isSpace())
+        ++at;
+    const QString half = t.mid(at).toUpper();
+    if (half == QLatin1String("AM") || half == QLatin1String("PM")) {
+        if (hour < 1 || hour > 12)
+            return {};
+        hour = hour % 12 + (half == QLatin1String("PM") ? 12 : 0);
+    } else if (!half.isEmpty()) {
+        return {};
+    }
+    return QTime(hour, minute, second);
+}
+
+int minuteBoundaries(const QTime& a, const QTime& b)
+{
+    return (b.hour() * 60 + b.minute()) - (a.hour() * 60 + a.minute());
+}
+
+QDate dateOf(const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return value.toDate();
+    case QMetaType::QDateTime:
+        return value.toDateTime().date();
+    default:
+        break;
+    }
+    // "yyyy-MM-dd", read by hand for speed; a time after it is ignored.
+    const QString t = value.toString().trimmed();
+    if (t.size() < 10 || t[4] != QLatin1Char('-') || t[7] != QLatin1Char('-') ||
+        (t.size() > 10 && !t[10].isSpace() && t[10] != QLatin1Char('T')))
+        return {};
+    bool y = false, m = false, d = false;
+    const QDate date(t.left(4).toInt(&y), t.mid(5, 2).toInt(&m), t.mid(8, 2).toInt(&d));
+    return y && m && d ? date : QDate();
+}
+
+bool isOpenOutTime(const QVariant& outTime)
+{
+    if (outTime.isNull())
+        return true;
+    // Exactly what the statements' own test for an open pair matches.
+    const QString text = outTime.toString();
+    return text.isEmpty() || text == QLatin1String("0") ||
+           text == QLatin1String("Jan  1 1900 12:00AM");
+}
+
+} // namespace PairingValues
+
+namespace {
+const QString kStretchPoint = QStringLiteral("quorvane_stretch");
+const QString kUnitPoint = QStringLiteral("quorvane_unit");
+
+// Undoes what ran since the savepoint was set; false when the transaction itself is gone.
+bool undoTo(Db& db, const QString& name) noexcept
+{
+    try {
+        db.rollbackToSavepoint(name);
+        db.releaseSavepoint(name);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+} // namespace
+
+void PairingValues::atomically(Db& db, const std::function<void()>& body)
+{
+    if (!db.inTransaction()) {
+        Transaction transaction(db);
+        body();
+        transaction.commit();
+        return;
+    }
+    db.savepoint(kUnitPoint);
+    try {
+        body();
+        db.releaseSavepoint(kUnitPoint);
+    } catch (...) {
+        undoTo(db, kUnitPoint);
+        throw;
+    }
+}
+
+QSqlQuery& Statements::run(const QString& sql, const QVariantList& params)
+{
+    auto it = m_queries.find(sql);
+    if (it == m_queries.end())
+        it = m_queries.emplace(sql, m_db.prepare(sql)).first;
+    Db::run(it->second, params);
+    return it->second;
+}
+
+QVector<QVariantList> Statements::rows(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    QVector<QVariantList> rows;
+    const int columns = q.record().count();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i)
+            row.append(q.value(i));
+        rows.append(row);
+    }
+    q.finish();
+    return rows;
+}
+
+bool Statements::exists(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    const bool found = q.next();
+    q.finish();
+    return found;
+}
+
+QVariant Statements::scalar(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    const QVariant value = q.next() ? q.value(0) : QVariant();
+    q.finish();
+    return value;
+}
+
+int Statements::execute(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    const int affected = q.numRowsAffected();
+    q.finish();
+    return affected;
+}
+
+QVariant Statements::insert(const QString& sql, const QVariantList& params)
+{
+    QSqlQuery& q = run(sql, params);
+    const QVariant key = q.lastInsertId();
+    q.finish();
+    return key;
+}
+
+RecordRun::RecordRun(Db& db, int stretch, std::function<void()> between, Mark mark)
+    : m_db(db), m_points(db), m_stretch(qMax(1, stretch)), m_between(std::move(between)),
+      m_mark(std::move(mark))
+{
+}
+
+RecordRun::~RecordRun()
+{
+    if (m_open)
+        m_db.rollback();
+}
+
+void RecordRun::commit()
+{
+    m_open = false;
+    m_done.clear();
+    m_db.commit();
+}
+
+bool RecordRun::undoStretch() noexcept
+{
+    try {
+        m_points.execute(m_db.dialect().rollbackToSavepoint(kStretchPoint));
+        if (m_restore)
+            m_restore();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void RecordRun::record(std::function<void()> body)
+{
+    if (!m_open) {
+        m_db.beginTransaction();
+        m_open = true;
+    }
+    if (m_done.isEmpty()) {
+        m_points.execute(m_db.dialect().savepoint(kStretchPoint));
+        m_restore = m_mark ? m_mark() : std::function<void()>();
+    }
+    try {
+        body();
+    } catch (...) {
+        const std::exception_ptr failure = std::current_exception();
+        bool kept = undoStretch();
+        if (kept) {
+            try {
+                for (const auto& done : std::as_const(m_done))
+                    done();
+            } catch (...) {
+                kept = undoStretch();
+            }
+        }
+        if (kept) {
+            // The records before this one stay; the error is still the one reported.
+            try {
+                commit();
+            } catch (...) {
+            }
+        } else {
+            m_open = false;
+            m_done.clear();
+            m_db.rollback();
+        }
+        std::rethrow_exception(failure);
+    }
+    m_done.append(std::move(body));
+    if (m_done.size() >= m_stretch) {
+        commit();
+        if (m_between)
+            m_between();
+    }
+}
+
+void RecordRun::finish()
+{
+    if (m_open)
+        commit();
+    if (m_between)
+        m_between();
+}

@@ -1,0 +1,203 @@
+#include "PunchFeed.h"
+
+#include "PairingValues.h"
+#include "shell/Db.h"
+
+#include <QSet>
+#include <QSqlQuery>
+#include <QVector>
+
+#include <algorithm>
+#include <numeric>
+
+using namespace PairingValues;
+
+namespace {
+// Punches before this day are not fed to the pairing.
+const QDate kFeedStart(2008, 11, 10);
+
+// A punch to copy: as stored, and as the copy writes it (empty when it is no date and time).
+struct Copy
+{
+    QVariant emp;
+    QVariant inOut;
+    QVariant verify;
+    QVariant storedDate;
+    QVariant storedTime;
+    QString date;
+    QString time;
+    qint64 indx = 0;
+};
+
+QString copyKey(const QVariant& emp, const QString& date, const QString& time)
+{
+    return QString::number(emp.toLongLong()) + QLatin1Char('|') + date + QLatin1Char('|') + time;
+}
+} // namespace
+
+PunchFeed::PunchFeed(Db& db, Progress progress) : m_db(db), m_progress(std::move(progress)) {}
+
+int PunchFeed::CopyDeviceLogToTempBck()
+{
+    QVector<Copy> copies;
+    {
+        // Ordered by the stored date and time: both sort as what they stand for in either
+        // dialect, where a cast of SQLite's texts would not.
+        QSqlQuery q = m_db.exec(QStringLiteral("SELECT DISTINCT Emp_ID, InOutMode, VerifyMode, "
+                                               "LogDate, LogTime FROM Tbl_DeviceAttenLog "
+                                               "WHERE LogDate >= ? ORDER BY LogDate, LogTime"),
+                                {m_db.dialect().dateValue(kFeedStart)});
+        while (q.next()) {
+            Copy c;
+            c.emp = q.value(0);
+            c.inOut = q.value(1);
+            c.verify = q.value(2);
+            c.storedDate = q.value(3);
+            c.storedTime = q.value(4);
+            const QDate day = dateOf(c.storedDate);
+            const QTime time = timeFromText(c.storedTime.toString());
+            if (day.isValid() && time.isValid()) {
+                // SQLite's text is the copy's text already.
+                const QString stored = c.storedDate.toString();
+                c.date = stored.size() == 10 ? stored : day.toString(Qt::ISODate);
+                c.time = amPmText(time);
+            }
+            copies.append(c);
+        }
+    }
+    // The employee's punches at a date and time already copied, with the copies' own texts.
+    QSet<QString> there;
+    {
+        QSqlQuery q = m_db.exec(
+            QStringLiteral("SELECT EmpID, logDate, LogTime FROM Tbl_Emp_Attn_Log_Temp_Bck"));
+        while (q.next())
+            there.insert(copyKey(q.value(0), q.value(1).toString(), q.value(2).toString()));
+    }
+    const QVariant largest =
+        m_db.scalar(QStringLiteral("SELECT MAX(Indx) FROM Tbl_Emp_Attn_Log_Temp_Bck"));
+    qint64 next = largest.isNull() ? 0 : largest.toLongLong() + 1;
+    QVector<Copy> fresh;
+    for (Copy& c : copies) {
+        if (!c.date.isEmpty()) {
+            const QString key = copyKey(c.emp, c.date, c.time);
+            if (there.contains(key))
+                continue;
+            there.insert(key);
+            c.indx = next++;
+        }
+        fresh.append(c);
+    }
+    // Numbered in date and time order, stored employee by employee: the pairing then marks
+    // one employee's copies on a few neighbouring pages instead of one page per copy.
+    QVector<qsizetype> order(fresh.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return fresh[a].emp.toLongLong() < fresh[b].emp.toLongLong();
+    });
+
+    // Filled by position, as the table is laid out.
+    QSqlQuery insert = m_db.prepare(
+        QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES (?, ?, ?, ?, ?, ?, 1)"));
+    const int total = int(fresh.size());
+    int done = 0;
+    RecordRun run(
+        m_db, kStretch,
+        [&] {
+            if (m_progress)
+                m_progress(done, total);
+        },
+        [&] {
+            const int wasDone = done;
+            return std::function<void()>([&, wasDone] { done = wasDone; });
+        });
+    for (const qsizetype at : std::as_const(order)) {
+        // Run again after a failure, so it holds the copy by its place, not by reference.
+        run.record([&, at] {
+            const Copy& c = fresh[at];
+            if (c.date.isEmpty())
+                throw DbError(13, QStringLiteral("Type mismatch: the punch of employee %1 reads "
+                                                 "\"%2\" \"%3\", which is no date and time. The "
+                                                 "punches before it are copied.")
+                                      .arg(c.emp.toString(), c.storedDate.toString(),
+                                           c.storedTime.toString()));
+            Db::run(insert, {c.indx, c.emp, c.verify, c.inOut, c.date, c.time});
+            ++done;
+        });
+    }
+    run.finish();
+    return done;
+}
+
+int PunchFeed::ScanNewDeviceLogs()
+{
+    QSqlQuery q = m_db.exec(QStringLiteral(
+        "SELECT * FROM Tbl_DeviceAttenLog WHERE isnew = 1 ORDER BY Emp_ID, LogDate, LogTime"));
+    int rows = 0;
+    while (q.next())
+        ++rows;
+    return rows;
+}
+
+void PunchFeed::SaveUsbLogRecord(int EmpId, const QDateTime& punch, int verifyCode, int inOutCode)
+{
+    if (!punch.isValid())
+        throw DbError(13, QStringLiteral("Type mismatch: the punch of employee %1 has no date "
+                                         "and time.")
+                              .arg(EmpId));
+    const QVariant day = m_db.dialect().dateValue(punch.date());
+    const QString time = timeText(punch.time());
+    atomically(m_db, [&] {
+        const QVariant indx = m_db.scalar(
+            QStringLiteral("SELECT %1 + 1 FROM Tbl_DeviceAttenLog")
+                .arg(m_db.dialect().isNull(QStringLiteral("MAX(indx)"), QStringLiteral("0"))));
+        m_db.execute(QStringLiteral("DELETE FROM Tbl_DeviceAttenLog "
+                                    "WHERE Emp_ID = ? AND LogDate = ? AND LogTime = ?"),
+                     {EmpId, day, time});
+        m_db.execute(QStringLiteral("INSERT INTO Tbl_DeviceAttenLog (indx, Emp_ID, VerifyMode, "
+                                    "InOutMode, LogDate, LogTime, ExtractedFrom) "
+                                    "VALUES (?, ?, ?, ?, ?, ?, 1)"),
+                     {indx, EmpId, verifyCode, inOutCode, day, time});
+    });
+}
+
+QDateTime PunchFeed::punchFromText(const QString& text)
+{
+    QString t = text.trimmed();
+    t.replace(QLatin1Char('/'), QLatin1Char('-'));
+    t.replace(QLatin1Char('T'), QLatin1Char(' '));
+    for (const char* form :
+         {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-M-d H:mm:ss", "yyyy-M-d H:mm"}) {
+        const QDateTime at = QDateTime::fromString(t, QLatin1String(form));
+        if (at.isValid())
+            return at;
+    }
+    return {};
+}
+
+bool PunchFeed::isIntegrityViolation(const Db& db, const DbError& error)
+{
+    // The provider's own number for it, whichever way it reaches us.
+    if (error.number() == -2147217873L)
+        return true;
+    if (db.dialect().kind() == Dialect::Sqlite)
+        return (error.number() & 0xff) == 19; // SQLITE_CONSTRAINT and its extended codes
+    // SQL Server: a reference or check (547), a key (2627, 2601), a NULL refused (515).
+    // The ODBC driver may hand several numbers at once, which arrive as its generic one, so
+    // the server's wording decides then.
+    switch (error.number()) {
+    case 547:
+    case 2627:
+    case 2601:
+    case 515:
+        return true;
+    default:
+        break;
+    }
+    const QString text = error.text();
+    for (const char* words :
+         {"conflicted with the", "Violation of PRIMARY KEY", "Violation of UNIQUE KEY",
+          "Cannot insert duplicate key", "Cannot insert the value NULL"})
+        if (text.contains(QLatin1String(words), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
