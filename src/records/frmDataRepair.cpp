@@ -238,6 +238,11 @@ frmDataRepair::frmDataRepair(frm2* window, QWidget* parent) : QDialog(parent)
     connect(cboLogType, &QComboBox::activated, this, [this] { cboLogType_Click(); });
     connect(mvw, &QCalendarWidget::clicked, this,
             [this](const QDate& date) { mvw_Click(date, QGuiApplication::keyboardModifiers()); });
+    // The arrow keys move the day as a click does; the query must take the day shown.
+    connect(mvw, &QCalendarWidget::selectionChanged, this, [this] {
+        if (!m_showingSelection)
+            mvw_Click(mvw->selectedDate(), QGuiApplication::keyboardModifiers());
+    });
 
     Form_Load();
 }
@@ -250,6 +255,11 @@ void frmDataRepair::Form_Load()
     m_deletions = 0;
     m_modifications = 0;
     setSelection(Clock::today(), Clock::today());
+    FillLogTypeCombo();
+}
+
+void frmDataRepair::FillLogTypeCombo()
+{
     cboLogType->clear();
     const QStringList names{QStringLiteral("Check In"),  QStringLiteral("Check Out"),
                             QStringLiteral("Break Out"), QStringLiteral("Break In"),
@@ -407,7 +417,9 @@ void frmDataRepair::showSelection()
     marked.setForeground(palette().highlightedText());
     for (QDate d = m_selStart; d.isValid() && d <= m_selEnd; d = d.addDays(1))
         mvw->setDateTextFormat(d, marked);
+    m_showingSelection = true;
     mvw->setSelectedDate(m_selEnd);
+    m_showingSelection = false;
 }
 
 int frmDataRepair::rowCount() const
