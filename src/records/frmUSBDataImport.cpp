@@ -110,11 +110,14 @@ void frmUSBDataImport::Form_Load()
         lsv->setColumnWidth(c, twips(widths[c]));
     trapErrors(kForm, QStringLiteral("Form_Load()"), [this] {
         m_connection.open(GetConnectionString());
-        QSqlQuery q = m_connection.exec(
-            QStringLiteral("Select deviceid,devicedescription from tbl_devicemaster"));
-        cboExtractedFrom->clear();
-        while (q.next())
-            cboExtractedFrom->addItem(q.value(1).toString(), q.value(0).toInt());
+        {
+            // The statement goes before its connection does.
+            QSqlQuery q = m_connection.exec(
+                QStringLiteral("Select deviceid,devicedescription from tbl_devicemaster"));
+            cboExtractedFrom->clear();
+            while (q.next())
+                cboExtractedFrom->addItem(q.value(1).toString(), q.value(0).toInt());
+        }
         if (cboExtractedFrom->count() > 0)
             cboExtractedFrom->setCurrentIndex(0);
         m_connection.close();
