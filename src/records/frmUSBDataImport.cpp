@@ -6,6 +6,7 @@
 #include "shell/MsgBox.h"
 #include "shell/MySysPath.h"
 #include "shell/Startup.h"
+#include "shell/WaitCursor.h"
 #include "terminals/frm2.h"
 
 #include <QApplication>
@@ -43,13 +44,6 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text)
     return b;
 }
 
-// The hourglass for the length of a run, back to the arrow however it ends.
-class Hourglass
-{
-public:
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-};
 } // namespace
 
 frmUSBDataImport::frmUSBDataImport(frm2* window, QWidget* parent)
@@ -178,7 +172,7 @@ void frmUSBDataImport::run(bool extract)
     // Taken once: the choice cannot change under a run.
     const int deviceId = cboExtractedFrom->currentData().toInt();
     std::optional<frm2::BusyGuard> busy;
-    std::optional<Hourglass> hourglass;
+    std::optional<WaitCursor> hourglass;
     if (extract) {
         if (m_window)
             busy.emplace(*m_window);
