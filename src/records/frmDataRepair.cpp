@@ -55,13 +55,6 @@ QString logModeText(int mode)
     return mode >= -1 && mode <= 6 ? RepairLogModeNames::name(mode) : QString::number(mode);
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 } // namespace
 
 // The grid's rows: the query's punches with their states, drawn by state.
@@ -192,8 +185,8 @@ frmDataRepair::frmDataRepair(frm2* window, QWidget* parent) : QDialog(parent)
     dateLayout->addWidget(Label2);
     dateLayout->addWidget(mvw);
 
-    cmdShow = button(this, "cmdShow", QStringLiteral("Query Data"));
-    cmdExecute = button(this, "cmdExecute", QStringLiteral("Execute"));
+    cmdShow = makeCommandButton(this, "cmdShow", QStringLiteral("Query Data"));
+    cmdExecute = makeCommandButton(this, "cmdExecute", QStringLiteral("Execute"));
 
     fraLogDetail = new QGroupBox(QStringLiteral("Attendance Log"), this);
     fraLogDetail->setObjectName(QStringLiteral("fraLogDetail"));

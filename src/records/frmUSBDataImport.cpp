@@ -36,14 +36,6 @@ int twips(int value)
     return value / 15;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 frmUSBDataImport::frmUSBDataImport(frm2* window, QWidget* parent)
@@ -56,14 +48,14 @@ frmUSBDataImport::frmUSBDataImport(frm2* window, QWidget* parent)
     Frame1->setObjectName(QStringLiteral("Frame1"));
     txtfile = new QLineEdit(Frame1);
     txtfile->setObjectName(QStringLiteral("txtfile"));
-    cmdBrowse = button(Frame1, "cmdBrowse", QStringLiteral("Browse"));
+    cmdBrowse = makeCommandButton(Frame1, "cmdBrowse", QStringLiteral("Browse"));
     Label1 = new QLabel(QStringLiteral("Device"), Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     cboExtractedFrom = new QComboBox(Frame1);
     cboExtractedFrom->setObjectName(QStringLiteral("cboExtractedFrom"));
     cboExtractedFrom->setEditable(false);
-    cmdView = button(Frame1, "cmdView", QStringLiteral("View"));
-    cmdExtract = button(Frame1, "cmdExtract", QStringLiteral("Extract"));
+    cmdView = makeCommandButton(Frame1, "cmdView", QStringLiteral("View"));
+    cmdExtract = makeCommandButton(Frame1, "cmdExtract", QStringLiteral("Extract"));
     auto* frameLayout = new QGridLayout(Frame1);
     frameLayout->addWidget(txtfile, 0, 0, 1, 3);
     frameLayout->addWidget(cmdBrowse, 0, 3);
