@@ -159,11 +159,7 @@ private Q_SLOTS:
         QFETCH(int, failAt);
         const QString path = writeFile(punchFile(lines));
         // The second table refuses once it holds failAt rows, after the first took the punch.
-        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
-                                       "when (select count(*) from tbl_attendancelog) >= %1 "
-                                       "begin select raise(abort, 'attempt to write a readonly "
-                                       "database'); end")
-                            .arg(failAt));
+        refuseInsertsFrom(db(), QStringLiteral("tbl_attendancelog"), failAt);
         UsbPunchList list;
         try {
             UsbImport::extract(db(), path, 1, list, [&] { QVERIFY(!db().inTransaction()); });
@@ -177,7 +173,7 @@ private Q_SLOTS:
         QCOMPARE(count(db(), kTables[1]), failAt);
         QCOMPARE(unmatched(db()), 0);
 
-        db().execDirect(QStringLiteral("drop trigger refuse"));
+        allowInsertsAgain(db());
         QCOMPARE(UsbImport::extract(db(), path, 1, list).stored, lines);
         for (const QString& table : kTables)
             QCOMPARE(count(db(), table), lines);
@@ -288,10 +284,7 @@ private Q_SLOTS:
         f->registerTerminal(3, QStringLiteral("Gate"), 1, QStringLiteral("4370"));
         f->load();
         const QString path = writeFile(punchFile(9000));
-        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
-                                       "when (select count(*) from tbl_attendancelog) >= 8500 "
-                                       "begin select raise(abort, 'attempt to write a readonly "
-                                       "database'); end"));
+        refuseInsertsFrom(db(), QStringLiteral("tbl_attendancelog"), 8500);
         frmUSBDataImport screen(f->window.get());
         screen.show();
         screen.findChild<QLineEdit*>(QStringLiteral("txtfile"))->setText(path);

@@ -79,6 +79,21 @@ TempDatabase::TempDatabase(bool withDemo)
 
 void TempDatabase::openShared() { shared().Cnxn.openSqliteFile(m_path); }
 
+void refuseInsertsFrom(Db& db, const QString& table, int rows)
+{
+    db.execDirect(QStringLiteral("create trigger refuse before insert on %1 "
+                                 "when (select count(*) from %1) >= %2 "
+                                 "begin select raise(abort, 'attempt to write a readonly "
+                                 "database'); end")
+                      .arg(table)
+                      .arg(rows));
+}
+
+void allowInsertsAgain(Db& db)
+{
+    db.execDirect(QStringLiteral("drop trigger refuse"));
+}
+
 MsgBoxRecorder::MsgBoxRecorder()
 {
     MsgBox::setHandler([this](const QString& text, int style, const QString& title) {

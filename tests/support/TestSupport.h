@@ -58,6 +58,11 @@ private:
     Db m_db;
 };
 
+// From the moment `table` holds `rows` rows, each further insert into it fails as on a
+// database file that turned read-only, until allowInsertsAgain.
+void refuseInsertsFrom(Db& db, const QString& table, int rows);
+void allowInsertsAgain(Db& db);
+
 // Records every message box and answers with scripted answers (default: OK / Yes).
 class MsgBoxRecorder
 {

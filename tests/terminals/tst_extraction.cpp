@@ -329,11 +329,7 @@ private Q_SLOTS:
         startTerminal(manyPunches(punches));
         // The second table refuses writes once it holds failAt rows, after the first table
         // took the failing punch: only a rollback of the whole punch keeps the tables equal.
-        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
-                                       "when (select count(*) from tbl_attendancelog) >= %1 "
-                                       "begin select raise(abort, 'attempt to write a readonly "
-                                       "database'); end")
-                            .arg(failAt));
+        refuseInsertsFrom(db(), QStringLiteral("tbl_attendancelog"), failAt);
 
         try {
             Extraction::run(db(), *sdk, kMachine);
@@ -347,7 +343,7 @@ private Q_SLOTS:
         QCOMPARE(punchesOnTerminal(), punches);
         QVERIFY(IsDeviceConnected(*sdk));
 
-        db().execDirect(QStringLiteral("drop trigger refuse"));
+        allowInsertsAgain(db());
         QCOMPARE(Extraction::run(db(), *sdk, kMachine).stored, punches);
         QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), punches);
         QCOMPARE(distinctPunches(db(), QStringLiteral("tbl_attendancelog")), punches);
