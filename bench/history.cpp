@@ -4,15 +4,14 @@
 //
 // Last line: history-browse rows=N seconds=S per_s=R limit_per_s=L ratio=X
 
+#include "BenchSupport.h"
 #include "history_data.h"
 
 #include "records/FrmLogHistory.h"
 #include "records/HistoryStore.h"
-#include "shell/Shared.h"
 
 #include <QApplication>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -34,21 +33,17 @@ QVector<int> departmentEmployees()
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::preferOffscreen();
     QApplication app(argc, argv);
-    TestEnvironment env;
-    TempDatabase database;
-    HistoryBench::build(database.db());
-    database.openShared();
-    Db& db = shared().Cnxn;
+    HistoryBench::Store store;
+    Db& db = store.db();
     const QVector<int> employees = departmentEmployees();
 
-    QElapsedTimer timer;
-    timer.start();
+    Bench::Stopwatch timer;
     FrmLogHistory screen;
     screen.Form_Load();
-    std::printf("history-open employees=%d ms=%lld\n", HistoryBench::kEmployees, timer.elapsed());
+    std::printf("history-open employees=%d ms=%lld\n", HistoryBench::kEmployees,
+                timer.milliseconds());
 
     auto* tree = screen.findChild<QTreeWidget*>("TreeView1");
     auto* list = screen.findChild<QTreeWidget*>("lsv");
@@ -66,8 +61,7 @@ int main(int argc, char* argv[])
         listed += list->topLevelItemCount();
     }
     std::printf("history-click clicks=%lld rows=%ld ms_per_click=%.2f\n",
-                qlonglong(employees.size()), listed,
-                double(timer.nsecsElapsed()) / 1e6 / employees.size());
+                qlonglong(employees.size()), listed, timer.seconds() * 1e3 / employees.size());
 
     const QVariant from = db.dialect().dateValue(kMonthStart);
     const QVariant to = db.dialect().dateValue(kMonthEnd);
@@ -81,7 +75,7 @@ int main(int argc, char* argv[])
             while (plain.next())
                 ++limitRows;
         }
-    const double limitSeconds = timer.nsecsElapsed() / 1e9;
+    const double limitSeconds = timer.seconds();
 
     long rows = 0;
     timer.restart();
@@ -89,11 +83,8 @@ int main(int argc, char* argv[])
     for (int r = 0; r < kRounds; ++r)
         for (const int e : employees)
             rows += reader.read(e, kMonthStart, kMonthEnd).size();
-    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double seconds = timer.seconds();
 
-    const double perS = rows / seconds;
-    const double limitPerS = limitRows / limitSeconds;
-    std::printf("history-browse rows=%ld seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
-                rows, seconds, perS, limitPerS, limitPerS / perS);
+    Bench::printRate("history-browse", "rows", rows, seconds, limitRows, limitSeconds);
     return 0;
 }

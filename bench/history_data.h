@@ -3,6 +3,7 @@
 // employees in 20 departments, each with two punches (on-duty, off-duty) on 250 days spread
 // over 2024 and 2025: 1,000,000 punches.
 
+#include "shell/Shared.h"
 #include "support/TestSupport.h"
 
 #include <QDate>
@@ -53,5 +54,19 @@ inline void build(Db& db)
     }
     t.commit();
 }
+
+// A private environment and the database above in a temporary file, with shared().Cnxn
+// open on it as the screens and the corrections expect.
+struct Store
+{
+    TestEnvironment environment;
+    TempDatabase database;
+    Store()
+    {
+        build(database.db());
+        database.openShared();
+    }
+    Db& db() { return shared().Cnxn; }
+};
 
 } // namespace HistoryBench

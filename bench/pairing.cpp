@@ -6,12 +6,12 @@
 // shared machine disturbs less than the clock.
 // Last line: pairing punches=N seconds=S per_s=R limit_per_s=L ratio=X
 
+#include "BenchSupport.h"
 #include "records/OpenShiftPairing.h"
 #include "records/PunchFeed.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSqlQuery>
 
 #include <cstdio>
@@ -140,8 +140,7 @@ double limitSeconds(const QVector<Punch>& all, double& processor)
 {
     TempDatabase database;
     Db& db = database.db();
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     processor = processorSeconds();
     Transaction transaction(db);
     QSqlQuery insert = db.prepare(QStringLiteral(
@@ -152,7 +151,7 @@ double limitSeconds(const QVector<Punch>& all, double& processor)
                          p.time.toString(QStringLiteral("HH:mm:ss"))});
     transaction.commit();
     processor = processorSeconds() - processor;
-    return timer.nsecsElapsed() / 1e9;
+    return timer.seconds();
 }
 
 double pairingSeconds(const QVector<Punch>& all, double& processor)
@@ -160,14 +159,13 @@ double pairingSeconds(const QVector<Punch>& all, double& processor)
     TempDatabase database;
     Db& db = database.db();
     prepare(db, all);
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     processor = processorSeconds();
     const int copied = PunchFeed(db).CopyDeviceLogToTempBck();
-    const double feed = timer.nsecsElapsed() / 1e9;
+    const double feed = timer.seconds();
     for (int emp = 1; emp <= kEmployees; ++emp)
         OpenShiftPairing(db, 1).ExtDataToDBOpenShift(emp);
-    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double seconds = timer.seconds();
     processor = processorSeconds() - processor;
 
     const int left = db.scalar(QStringLiteral("SELECT COUNT(*) FROM Tbl_Emp_Attn_Log_Temp_Bck "
@@ -194,9 +192,6 @@ int main(int argc, char* argv[])
     const double seconds = pairingSeconds(all, processor);
     std::printf("processor seconds=%.3f limit_seconds=%.3f ratio=%.2f\n", processor, limitProcessor,
                 processor / limitProcessor);
-    const double perSecond = kPunches / seconds;
-    const double limitPerSecond = kPunches / limit;
-    std::printf("pairing punches=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
-                kPunches, seconds, perSecond, limitPerSecond, limitPerSecond / perSecond);
+    Bench::printRate("pairing", "punches", kPunches, seconds, limit);
     return 0;
 }

@@ -4,14 +4,13 @@
 //
 // Last line: range-pairing days=N seconds=S per_s=R limit_per_s=L ratio=X
 
+#include "BenchSupport.h"
 #include "history_data.h"
 
 #include "records/Corrections.h"
 #include "records/HistoryStore.h"
-#include "shell/Shared.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <cstdio>
 
@@ -22,8 +21,7 @@ const QDate kMonthEnd(2025, 3, 31);
 // The least any pairing must do: read the punches, write one row per day.
 double limitSeconds(Db& db, int& days)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     Transaction t(db);
     QSqlQuery read = db.exec("select Emp_ID, LogDate, LogTime, VerifyMode from Tbl_DeviceAttenLog"
                              " where LogDate between ? and ?",
@@ -46,18 +44,15 @@ double limitSeconds(Db& db, int& days)
                  QDate::fromJulianDay(it.key() & 0xffffffff).toString(Qt::ISODate), it.value()});
     t.commit();
     days = int(firstOfDay.size());
-    return timer.nsecsElapsed() / 1e9;
+    return timer.seconds();
 }
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    TestEnvironment env;
-    TempDatabase database;
-    HistoryBench::build(database.db());
-    database.openShared();
-    Db& db = shared().Cnxn;
+    HistoryBench::Store store;
+    Db& db = store.db();
 
     int limitDays = 0;
     const double limit = limitSeconds(db, limitDays);
@@ -67,22 +62,18 @@ int main(int argc, char* argv[])
     for (int e = 1; e <= HistoryBench::kEmployees; ++e)
         employees.append(e);
     int days = 0;
-    QElapsedTimer timer;
-    timer.start();
+    Bench::Stopwatch timer;
     Corrections::pairRange(db, employees, kMonthStart, kMonthEnd, days);
-    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double seconds = timer.seconds();
 
     db.exec("update Tbl_Emp_Attn_Log_General set OUTTIME = NULL");
     int filled = 0;
     timer.restart();
     Corrections::fillMissingSignOuts(db, kMonthStart, kMonthEnd, {}, filled);
-    const double fillSeconds = timer.nsecsElapsed() / 1e9;
+    const double fillSeconds = timer.seconds();
     std::printf("missing-sign-out days=%d seconds=%.3f per_s=%.0f\n", filled, fillSeconds,
                 filled / fillSeconds);
 
-    const double perS = days / seconds;
-    const double limitPerS = limitDays / limit;
-    std::printf("range-pairing days=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n", days,
-                seconds, perS, limitPerS, limitPerS / perS);
+    Bench::printRate("range-pairing", "days", days, seconds, limitDays, limit);
     return 0;
 }

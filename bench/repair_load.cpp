@@ -3,14 +3,12 @@
 //
 // Last line: repair-load rows=N seconds=S per_s=R limit_per_s=L ratio=X
 
+#include "BenchSupport.h"
+#include "LinkedWindow.h"
 #include "records/frmDataRepair.h"
-#include "support/WindowFixture.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QSqlQuery>
-
-#include <cstdio>
 
 namespace {
 constexpr int kPunches = 100000;
@@ -37,8 +35,7 @@ void storePunches(Db& db)
 
 double selectSeconds(Db& db)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     QSqlQuery q = db.exec(QStringLiteral("Select emp_id,verifymode,inoutmode,logdate,logtime "
                                          "from tbl_attendancelog where logdate between ? and ? "
                                          "order by emp_id,logdate,logtime"),
@@ -51,36 +48,30 @@ double selectSeconds(Db& db)
     }
     if (rows != kPunches)
         qFatal("the select walked %d rows", rows);
-    return timer.nsecsElapsed() / 1e9;
+    return timer.seconds();
 }
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::preferOffscreen();
     QApplication app(argc, argv);
     WindowFixture f;
     SimState state;
     state.machine = 1;
     for (int user = 1; user <= kUsers; ++user)
         state.users.append(simUser(QString::number(user), QStringLiteral("User %1").arg(user)));
-    f.addTerminal(1, QStringLiteral("Gate"), state);
-    f.load();
-    if (!f.connectRow(1))
-        qFatal("cannot reach the simulated terminal");
+    Bench::linkTerminal(f, QStringLiteral("Gate"), state);
     storePunches(f.db());
 
     const double limit = selectSeconds(f.db());
     frmDataRepair screen(f.window.get());
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     screen.LoadRepairLogs(0, kFirst, kLast);
-    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double seconds = timer.seconds();
     if (screen.rowCount() != kPunches ||
         screen.TextMatrix(kPunches - 1, 1) != QLatin1String("User 500"))
         qFatal("the grid holds %d rows", screen.rowCount());
-    std::printf("repair-load rows=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
-                kPunches, seconds, kPunches / seconds, kPunches / limit, seconds / limit);
+    Bench::printRate("repair-load", "rows", kPunches, seconds, limit);
     return 0;
 }

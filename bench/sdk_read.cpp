@@ -1,9 +1,10 @@
 // Reads a terminal's whole attendance log through TerminalSdk: the simulator (on its own
 // thread, over loopback TCP) holds 100,000 punches; the time covers the read and the walk
 // over every record. Five rounds; the last line gives the median, and beside it the limit:
-// the same answer read from memory, without a link (parse, decode, walk), and the ratio of
-// the two.
+// the same answer read from memory, without a link (parse, decode, walk), and the linked
+// read's time over the limit's, as every benchmark reports its ratio.
 
+#include "BenchSupport.h"
 #include "SimGenerator.h"
 #include "SimTerminal.h"
 #include "SimThread.h"
@@ -12,7 +13,6 @@
 #include "terminals/TerminalSdk.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QJsonObject>
 
 #include <algorithm>
@@ -22,12 +22,6 @@
 namespace {
 
 volatile long g_sink = 0;
-
-double median(std::vector<double> seconds)
-{
-    std::sort(seconds.begin(), seconds.end());
-    return seconds[seconds.size() / 2];
-}
 
 // What TerminalSdk does with the answer once its last byte is in: read the line, decode
 // every row, and hand each record out.
@@ -65,13 +59,12 @@ int main(int argc, char* argv[])
     line.chop(1);
     std::vector<double> limits;
     for (int round = 0; round < 5; ++round) {
-        QElapsedTimer timer;
-        timer.start();
+        const Bench::Stopwatch timer;
         if (!readFromMemory(line, records)) {
             std::fprintf(stderr, "sdk-read: the answer does not read from memory\n");
             return 1;
         }
-        limits.push_back(double(timer.nsecsElapsed()) / 1e9);
+        limits.push_back(timer.seconds());
     }
 
     SimThread sim(state);
@@ -83,8 +76,7 @@ int main(int argc, char* argv[])
 
     std::vector<double> seconds;
     for (int round = 0; round < 5; ++round) {
-        QElapsedTimer timer;
-        timer.start();
+        const Bench::Stopwatch timer;
         if (!sdk.SdkReadAttendanceLog(1)) {
             std::fprintf(stderr, "sdk-read: read failed\n");
             return 1;
@@ -94,7 +86,7 @@ int main(int argc, char* argv[])
         long read = 0;
         while (sdk.SdkNextAttendanceRecord(1, user, v, io, y, mo, d, h, mi, s, w))
             ++read;
-        const double elapsed = double(timer.nsecsElapsed()) / 1e9;
+        const double elapsed = timer.seconds();
         if (read != records) {
             std::fprintf(stderr, "sdk-read: %ld records instead of %d\n", read, records);
             return 1;
@@ -102,9 +94,8 @@ int main(int argc, char* argv[])
         seconds.push_back(elapsed);
         std::printf("round %d: %.3f s\n", round + 1, elapsed);
     }
-    const double linked = median(seconds);
-    const double limit = median(limits);
-    std::printf("sdk-read records=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
-                records, linked, double(records) / linked, double(records) / limit, limit / linked);
+    const double linked = Bench::median(seconds);
+    const double limit = Bench::median(limits);
+    Bench::printRate("sdk-read", "records", records, linked, limit);
     return 0;
 }

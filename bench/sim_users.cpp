@@ -3,11 +3,11 @@
 // straight from SimTerminal (no link) with a state file, as the simulator serves them.
 // Prints the time per request and how often the state file was written.
 
+#include "BenchSupport.h"
 #include "SimGenerator.h"
 #include "SimTerminal.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -16,14 +16,13 @@ namespace {
 
 double perRequestUs(SimTerminal& terminal, int users, const char* pattern, int count)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     for (int i = 0; i < count; ++i) {
         const QByteArray request = QString::asprintf(pattern, i, 1 + i % users, i % 10, i).toUtf8();
         if (terminal.answer(request).bytes.isEmpty())
             return -1;
     }
-    return double(timer.nsecsElapsed()) / 1e3 / count;
+    return timer.seconds() * 1e6 / count;
 }
 
 } // namespace

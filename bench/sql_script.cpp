@@ -5,6 +5,7 @@
 //
 // Last line: sql-script rows=N seconds=S per_s=R limit_per_s=L ratio=X
 
+#include "BenchSupport.h"
 #include "admin/FrmUtilities.h"
 #include "records/SqlScriptExport.h"
 #include "shell/ModFunction.h"
@@ -16,7 +17,6 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -58,19 +58,17 @@ void storeAttendance(Db& db)
 
 double writeSeconds(const QByteArray& bytes, const QString& path)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
     file.close();
-    return timer.nsecsElapsed() / 1e9;
+    return timer.seconds();
 }
 
 double bareReadSeconds(Db& db)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     QSqlQuery query = db.exec(
         QStringLiteral("select Emp_ID, TDATE, INTIME, OUTTIME from Tbl_Emp_Attn_Log_General "
                        "where TDATE >= ? and TDATE < ?"),
@@ -84,14 +82,13 @@ double bareReadSeconds(Db& db)
     }
     if (rows != kRows || sum == 0)
         qFatal("the bare query read %d rows", rows);
-    return timer.nsecsElapsed() / 1e9;
+    return timer.seconds();
 }
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::preferOffscreen();
     QApplication app(argc, argv);
     TestEnvironment environment;
     TempDatabase database;
@@ -121,10 +118,9 @@ int main(int argc, char* argv[])
         form.TxtPath->setText(scripts.path());
         yields = 0;
         counter.start();
-        QElapsedTimer timer;
-        timer.start();
+        const Bench::Stopwatch timer;
         form.CmdGenerate_Click();
-        seconds = std::min(seconds, timer.nsecsElapsed() / 1e9);
+        seconds = std::min(seconds, timer.seconds());
         counter.stop();
 
         const QStringList files = QDir(scripts.path()).entryList(QDir::Files);
@@ -141,26 +137,22 @@ int main(int argc, char* argv[])
         read = std::min(read, bareReadSeconds(cnxn));
 
         // The export's own steps one by one.
-        QElapsedTimer step;
-        step.start();
+        Bench::Stopwatch step;
         const QVector<ScriptRow> rows = readScriptRows(cnxn, kFirst, kFirst.addDays(kDays - 1));
-        phases[0] = std::min(phases[0], step.nsecsElapsed() / 1e9);
+        phases[0] = std::min(phases[0], step.seconds());
         step.restart();
         const QString text = buildScript(rows);
-        phases[1] = std::min(phases[1], step.nsecsElapsed() / 1e9);
+        phases[1] = std::min(phases[1], step.seconds());
         step.restart();
         QString folder = scripts.path() + QStringLiteral("/steps");
         if (!QDir().mkpath(folder) || !WriteTimestampedFile(text, folder))
             qFatal("cannot write the script into %s", qPrintable(folder));
-        phases[2] = std::min(phases[2], step.nsecsElapsed() / 1e9);
+        phases[2] = std::min(phases[2], step.seconds());
     }
     std::printf("sql-script steps read_seconds=%.3f lines_seconds=%.3f write_seconds=%.3f\n",
                 phases[0], phases[1], phases[2]);
     std::printf("sql-script bytes=%lld write_seconds=%.3f bare_read_seconds=%.3f yields=%d\n",
                 qlonglong(bytes.size()), write, read, yields);
-    const double perSecond = kRows / seconds;
-    const double limitPerSecond = kRows / (read + write);
-    std::printf("sql-script rows=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n", kRows,
-                seconds, perSecond, limitPerSecond, limitPerSecond / perSecond);
+    Bench::printRate("sql-script", "rows", kRows, seconds, read + write);
     return 0;
 }

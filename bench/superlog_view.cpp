@@ -3,16 +3,14 @@
 //
 // Last line: superlog-view records=N seconds=S per_s=R limit_per_s=L ratio=X
 
+#include "BenchSupport.h"
+#include "LinkedWindow.h"
 #include "admin/FrmSuperLogData.h"
 #include "admin/SuperLogModel.h"
-#include "support/WindowFixture.h"
 #include "terminals/TerminalSdk.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QSqlQuery>
-
-#include <cstdio>
 
 namespace {
 constexpr int kRecords = 100000;
@@ -43,8 +41,7 @@ void storeOperators(Db& db)
 
 double limitSeconds(TerminalSdk& sdk, long machine)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     if (!sdk.SdkReadSuperLog(machine))
         qFatal("the terminal refused the log read");
     std::array<long, 12> values{};
@@ -53,35 +50,27 @@ double limitSeconds(TerminalSdk& sdk, long machine)
         ++walked;
     if (walked != kRecords)
         qFatal("walked %d records", walked);
-    return timer.nsecsElapsed() / 1e9;
+    return timer.seconds();
 }
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::preferOffscreen();
     QApplication app(argc, argv);
     WindowFixture f;
     storeOperators(f.db());
-    f.addTerminal(1, QStringLiteral("Front Gate"), terminal());
-    f.load();
-    if (!f.connectRow(1))
-        qFatal("cannot reach the simulated terminal");
+    Bench::linkTerminal(f, QStringLiteral("Front Gate"), terminal());
 
     const double limit = limitSeconds(*f.window->TermCtl1.at(1), 1);
     FrmSuperLogData screen(*f.window);
     screen.show();
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     screen.CmdViewLogs_Click();
-    const double seconds = timer.nsecsElapsed() / 1e9;
+    const double seconds = timer.seconds();
     if (screen.rows().rowCount() != kRecords)
         qFatal("listed %d records", screen.rows().rowCount());
 
-    const double perSecond = kRecords / seconds;
-    const double limitPerSecond = kRecords / limit;
-    std::printf("superlog-view records=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n",
-                kRecords, seconds, perSecond, limitPerSecond, limitPerSecond / perSecond);
+    Bench::printRate("superlog-view", "records", kRecords, seconds, limit);
     return 0;
 }

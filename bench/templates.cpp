@@ -10,6 +10,7 @@
 //   <phase> rows=30000 seconds=S per_s=R limit_per_s=L ratio=X
 //   templates rows=90000 seconds=S per_s=R limit_per_s=L ratio=X     (the sum)
 
+#include "BenchSupport.h"
 #include "SimState.h"
 #include "SimThread.h"
 #include "admin/TemplateDownload.h"
@@ -19,7 +20,6 @@
 #include "terminals/TerminalSdk.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -98,10 +98,13 @@ void connect(TerminalSdk& sdk, SimThread& sim)
         qFatal("cannot reach the simulated terminal");
 }
 
-double since(const QElapsedTimer& timer)
+// A terminal with no users yet, linked.
+struct LinkedEmptyTerminal
 {
-    return double(timer.nsecsElapsed()) / 1e9;
-}
+    SimThread sim{emptyTerminal()};
+    TerminalSdk sdk;
+    LinkedEmptyTerminal() { connect(sdk, sim); }
+};
 
 struct Phase
 {
@@ -112,9 +115,7 @@ struct Phase
 
 void print(const Phase& p, int rows)
 {
-    std::printf("%s rows=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n", p.name, rows,
-                p.seconds, rows / p.seconds, rows / p.limit, p.seconds / p.limit);
-    std::fflush(stdout);
+    Bench::printRate(p.name, "rows", rows, p.seconds, p.limit);
 }
 
 int rowsOf(Db& db, int device)
@@ -126,10 +127,9 @@ int rowsOf(Db& db, int device)
 
 void userRead(TerminalSdk& sdk)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     const QList<TerminalUser> users = TemplateDownload::listUsers(sdk, kSource);
-    const double seconds = since(timer);
+    const double seconds = timer.seconds();
     if (users.size() != kUsers)
         qFatal("the bulk read returned %d users", int(users.size()));
     std::printf("user-read users=%d seconds=%.3f per_s=%.0f\n", kUsers, seconds, kUsers / seconds);
@@ -139,8 +139,7 @@ Phase download(Db& db, TerminalSdk& sdk)
 {
     Phase p{"template-download"};
     // The limit: the terminal reads alone, then the rows by one prepared insert.
-    QElapsedTimer timer;
-    timer.start();
+    Bench::Stopwatch timer;
     QList<std::array<QString, kFingers>> read(kUsers);
     QString name, password, templ;
     long privilege = 0;
@@ -154,7 +153,7 @@ Phase download(Db& db, TerminalSdk& sdk)
             read[n - 1][size_t(f)] = templ;
         }
     }
-    p.limit = since(timer);
+    p.limit = timer.seconds();
     {
         TempDatabase scratch;
         fillStore(scratch.db());
@@ -166,7 +165,7 @@ Phase download(Db& db, TerminalSdk& sdk)
                 Db::run(insert, {n, name, f, read[n - 1][size_t(f)], kSource, 0, password,
                                  int(privilege), 1, 0});
         transaction.commit();
-        p.limit += since(timer);
+        p.limit += timer.seconds();
     }
 
     db.exec(QStringLiteral("Delete From Tbl_UserTemplate Where DeviceID=?"), {kSource});
@@ -177,7 +176,7 @@ Phase download(Db& db, TerminalSdk& sdk)
         if (job.download(n, false).outcome != TemplateDownload::Outcome::Stored)
             qFatal("user %d was not downloaded", n);
     job.finish();
-    p.seconds = since(timer);
+    p.seconds = timer.seconds();
     if (rowsOf(db, kSource) != kRows)
         qFatal("the download stored %d rows", rowsOf(db, kSource));
     return p;
@@ -186,8 +185,7 @@ Phase download(Db& db, TerminalSdk& sdk)
 // One read of every row the job below reads.
 double readRows(Db& db)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     QSqlQuery q =
         db.exec(QStringLiteral("Select * From Tbl_UserTemplate Where DeviceID=?"), {kSource});
     int rows = 0;
@@ -195,36 +193,30 @@ double readRows(Db& db)
         rows += q.value(3).toString().isEmpty() ? 0 : 1;
     if (rows != kRows)
         qFatal("read %d rows", rows);
-    return since(timer);
+    return timer.seconds();
 }
 
 Phase upload(Db& db)
 {
     Phase p{"template-upload"};
     {
-        SimThread sim(emptyTerminal());
-        TerminalSdk sdk;
-        connect(sdk, sim);
-        QElapsedTimer timer;
-        timer.start();
+        LinkedEmptyTerminal terminal;
+        const Bench::Stopwatch timer;
         for (int n = 1; n <= kUsers; ++n)
             for (int f = 0; f < kFingers; ++f)
-                sdk.SdkWriteUserTemplate(kSource, n, f, templateText(n, f));
-        p.limit = since(timer) + readRows(db);
+                terminal.sdk.SdkWriteUserTemplate(kSource, n, f, templateText(n, f));
+        p.limit = timer.seconds() + readRows(db);
     }
-    SimThread sim(emptyTerminal());
-    TerminalSdk sdk;
-    connect(sdk, sim);
-    QElapsedTimer timer;
-    timer.start();
+    LinkedEmptyTerminal terminal;
+    const Bench::Stopwatch timer;
     const QList<EmployeeTemplates> list = TemplateUpload::listEmployees(db, kSource);
-    TemplateUpload job(db, sdk, kSource);
+    TemplateUpload job(db, terminal.sdk, kSource);
     for (const EmployeeTemplates& e : list)
         if (job.upload(e.empId) != TemplateUpload::Outcome::Sent)
             qFatal("employee %lld was not uploaded", e.empId);
-    p.seconds = since(timer);
-    if (sim.state().users.size() != kUsers)
-        qFatal("the terminal holds %d users", int(sim.state().users.size()));
+    p.seconds = timer.seconds();
+    if (terminal.sim.state().users.size() != kUsers)
+        qFatal("the terminal holds %d users", int(terminal.sim.state().users.size()));
     return p;
 }
 
@@ -232,11 +224,9 @@ Phase copy(Db& db)
 {
     Phase p{"user-copy"};
     {
-        SimThread sim(emptyTerminal());
-        TerminalSdk sdk;
-        connect(sdk, sim);
-        QElapsedTimer timer;
-        timer.start();
+        LinkedEmptyTerminal terminal;
+        TerminalSdk& sdk = terminal.sdk;
+        const Bench::Stopwatch timer;
         for (int n = 1; n <= kUsers; ++n) {
             sdk.setSdkCardNumber(0, QString::number(500000 + n));
             sdk.SdkSetUserInfo(kSource, n, QStringLiteral("User %1").arg(n).left(8),
@@ -246,25 +236,22 @@ Phase copy(Db& db)
                 sdk.SdkWriteUserTemplate(kSource, n, f, templateText(n, f));
         }
         sdk.SdkRefreshData(kSource);
-        p.limit = since(timer) + readRows(db);
+        p.limit = timer.seconds() + readRows(db);
     }
-    SimThread sim(emptyTerminal());
-    TerminalSdk sdk;
-    connect(sdk, sim);
-    QElapsedTimer timer;
-    timer.start();
+    LinkedEmptyTerminal terminal;
+    const Bench::Stopwatch timer;
     const QList<StoredUser> list = UserCopy::listUsers(db, kSource);
-    UserCopy job(db, sdk, kSource, kSource);
+    UserCopy job(db, terminal.sdk, kSource, kSource);
     for (const StoredUser& u : list) {
         QCoreApplication::processEvents();
         if (job.copy(u.number, u.card, u.password, u.privilege) != UserCopy::Outcome::Copied)
             qFatal("user %lld was not copied", u.number);
     }
     job.finish();
-    sdk.SdkRefreshData(kSource);
-    p.seconds = since(timer);
-    if (sim.state().users.size() != kUsers)
-        qFatal("the terminal holds %d users", int(sim.state().users.size()));
+    terminal.sdk.SdkRefreshData(kSource);
+    p.seconds = timer.seconds();
+    if (terminal.sim.state().users.size() != kUsers)
+        qFatal("the terminal holds %d users", int(terminal.sim.state().users.size()));
     return p;
 }
 } // namespace
@@ -292,10 +279,8 @@ int main(int argc, char* argv[])
             seconds.push_back(p.seconds);
             limits.push_back(p.limit);
         }
-        std::sort(seconds.begin(), seconds.end());
-        std::sort(limits.begin(), limits.end());
-        p.seconds = seconds[seconds.size() / 2];
-        p.limit = limits[limits.size() / 2];
+        p.seconds = Bench::median(seconds);
+        p.limit = Bench::median(limits);
         print(p, kRows);
         total.seconds += p.seconds;
         total.limit += p.limit;

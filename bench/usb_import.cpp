@@ -9,14 +9,13 @@
 // bench_usb_import --view FILE: lists FILE as View does and reports rows, seconds and the
 // list's bytes per row (run it under /usr/bin/time -v for the peak memory).
 
+#include "BenchSupport.h"
 #include "records/UsbImport.h"
 #include "shell/Db.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QSqlQuery>
 
 #include <cstdio>
 
@@ -24,10 +23,6 @@ namespace {
 constexpr int kLines = 100000;
 constexpr int kUsers = 500;
 constexpr int kDays = 60;
-
-const QString kInsert = QStringLiteral(
-    "insert into %1 (emp_id,verifymode,inoutmode,logdate,logtime,extractedfrom,isnew,emp_name) "
-    "values(?,?,?,?,?,?,?,?)");
 
 struct Line
 {
@@ -70,74 +65,36 @@ void writeFile(const QString& path, const QList<Line>& lines)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// 100,000 punches of the year before, stored earlier.
-void storeOtherPunches(Db& db)
-{
-    Transaction transaction(db);
-    QSqlQuery device = db.prepare(kInsert.arg(QStringLiteral("Tbl_DeviceAttenLog")));
-    QSqlQuery log = db.prepare(kInsert.arg(QStringLiteral("tbl_attendancelog")));
-    for (int i = 0; i < kLines; ++i) {
-        const int round = i / kUsers;
-        const QVariantList row{i % kUsers + 1,
-                               1,
-                               0,
-                               QDate(2025, 1, 1).addDays(round % 300).toString(Qt::ISODate),
-                               QTime(6, 0)
-                                   .addSecs(round / 300 * 3600 + i % kUsers * 7)
-                                   .toString(QStringLiteral("HH:mm:ss")),
-                               2,
-                               1,
-                               QString()};
-        Db::run(device, row);
-        Db::run(log, row);
-    }
-    transaction.commit();
-}
-
 double limitSeconds(const QList<Line>& lines)
 {
     TempDatabase database;
     Db& db = database.db();
-    storeOtherPunches(db);
-    QElapsedTimer timer;
-    timer.start();
-    Transaction transaction(db);
-    QSqlQuery device = db.prepare(kInsert.arg(QStringLiteral("Tbl_DeviceAttenLog")));
-    QSqlQuery log = db.prepare(kInsert.arg(QStringLiteral("tbl_attendancelog")));
-    for (const Line& l : lines) {
-        const QVariantList row{l.user,
-                               l.verify,
-                               l.inOut,
-                               l.day.toString(QStringLiteral("yyyy-MM-dd")),
-                               l.time.toString(QStringLiteral("HH:mm:ss")),
-                               1,
-                               1,
-                               QStringLiteral("USB")};
-        Db::run(device, row);
-        Db::run(log, row);
-    }
-    transaction.commit();
-    return timer.nsecsElapsed() / 1e9;
-}
-
-void report(const char* name, double seconds, double limit)
-{
-    std::printf("%s lines=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n", name, kLines,
-                seconds, kLines / seconds, kLines / limit, seconds / limit);
+    Bench::storeEarlierPunches(db, kLines, kUsers, QString());
+    const Bench::Stopwatch timer;
+    Bench::insertPunchRows(db, int(lines.size()), [&](int i) {
+        const Line& l = lines[i];
+        return QVariantList{l.user,
+                            l.verify,
+                            l.inOut,
+                            l.day.toString(QStringLiteral("yyyy-MM-dd")),
+                            l.time.toString(QStringLiteral("HH:mm:ss")),
+                            1,
+                            1,
+                            QStringLiteral("USB")};
+    });
+    return timer.seconds();
 }
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::preferOffscreen();
     QApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], "--view") == 0) {
         UsbPunchList list;
-        QElapsedTimer timer;
-        timer.start();
+        const Bench::Stopwatch timer;
         const UsbImport::Result result = UsbImport::view(QString::fromLocal8Bit(argv[2]), list);
-        const double seconds = timer.nsecsElapsed() / 1e9;
+        const double seconds = timer.seconds();
         std::printf("usb-view rows=%lld malformed=%lld seconds=%.1f bytes_per_row=%.1f\n",
                     qlonglong(result.punches), qlonglong(result.malformed), seconds,
                     double(list.bytesHeld()) / qMax<qint64>(1, result.punches));
@@ -152,14 +109,13 @@ int main(int argc, char* argv[])
 
     TempDatabase database;
     Db& db = database.db();
-    storeOtherPunches(db);
+    Bench::storeEarlierPunches(db, kLines, kUsers, QString());
     UsbPunchList list;
     double seconds[2] = {0, 0};
     for (double& run : seconds) {
-        QElapsedTimer timer;
-        timer.start();
+        const Bench::Stopwatch timer;
         const UsbImport::Result result = UsbImport::extract(db, path, 1, list);
-        run = timer.nsecsElapsed() / 1e9;
+        run = timer.seconds();
         const int rows =
             db.scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt();
         if (result.stored != kLines || rows != 2 * kLines || list.rowCount() != kLines)
@@ -167,7 +123,7 @@ int main(int argc, char* argv[])
                    qlonglong(result.stored), rows, list.rowCount(), kLines);
     }
     std::printf("usb-import list: %.1f bytes per row\n", double(list.bytesHeld()) / kLines);
-    report("usb-import-again", seconds[1], limit);
-    report("usb-import", seconds[0], limit);
+    Bench::printRate("usb-import-again", "lines", kLines, seconds[1], limit);
+    Bench::printRate("usb-import", "lines", kLines, seconds[0], limit);
     return 0;
 }

@@ -3,15 +3,13 @@
 //
 // Last line: users-list users=N seconds=S per_s=R limit_per_s=L ratio=X
 
+#include "BenchSupport.h"
+#include "LinkedWindow.h"
 #include "admin/FrmUser.h"
-#include "support/WindowFixture.h"
 #include "terminals/TerminalSdk.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTreeWidget>
-
-#include <cstdio>
 
 namespace {
 constexpr int kUsers = 10000;
@@ -34,8 +32,7 @@ SimState terminal()
 // The bulk read and the walk alone, with every value the list takes.
 double limitSeconds(TerminalSdk& sdk, long machine)
 {
-    QElapsedTimer timer;
-    timer.start();
+    const Bench::Stopwatch timer;
     if (!sdk.SdkReadAllUserInfo(machine))
         qFatal("the terminal refused the user read");
     QString number, name, password, card;
@@ -48,20 +45,16 @@ double limitSeconds(TerminalSdk& sdk, long machine)
     }
     if (walked != kUsers)
         qFatal("walked %d users", walked);
-    return timer.nsecsElapsed() / 1e9;
+    return timer.seconds();
 }
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::preferOffscreen();
     QApplication app(argc, argv);
     WindowFixture f;
-    f.addTerminal(1, QStringLiteral("Front Gate"), terminal());
-    f.load();
-    if (!f.connectRow(1))
-        qFatal("cannot reach the simulated terminal");
+    Bench::linkTerminal(f, QStringLiteral("Front Gate"), terminal());
     FrmUser screen(*f.window);
     screen.Form_Load();
     auto* list = screen.findChild<QTreeWidget*>(QStringLiteral("lvwUserInformation"));
@@ -69,16 +62,12 @@ int main(int argc, char* argv[])
     double limit = 1e9, seconds = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         limit = std::min(limit, limitSeconds(*f.window->TermCtl1.at(1), 1));
-        QElapsedTimer timer;
-        timer.start();
+        const Bench::Stopwatch timer;
         screen.LoadDeviceUsers();
-        seconds = std::min(seconds, timer.nsecsElapsed() / 1e9);
+        seconds = std::min(seconds, timer.seconds());
         if (list->topLevelItemCount() != kUsers)
             qFatal("listed %d users", list->topLevelItemCount());
     }
-    const double perSecond = kUsers / seconds;
-    const double limitPerSecond = kUsers / limit;
-    std::printf("users-list users=%d seconds=%.3f per_s=%.0f limit_per_s=%.0f ratio=%.2f\n", kUsers,
-                seconds, perSecond, limitPerSecond, limitPerSecond / perSecond);
+    Bench::printRate("users-list", "users", kUsers, seconds, limit);
     return 0;
 }

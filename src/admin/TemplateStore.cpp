@@ -4,6 +4,8 @@
 
 #include <QVariant>
 
+#include <limits>
+
 namespace {
 const QString kUserPoint = QStringLiteral("quorvane_template_user");
 
@@ -21,7 +23,13 @@ QVariant text(const QString& value)
 QVariant card(const QString& value)
 {
     const QString trimmed = value.trimmed();
-    return number(trimmed.isEmpty() ? 0 : wholeNumber(trimmed, QStringLiteral("card number")));
+    const qint64 card = trimmed.isEmpty() ? 0 : wholeNumber(trimmed, QStringLiteral("card number"));
+    // The column is an int on SQL Server, where a larger number fails as an arithmetic
+    // overflow; refused alike on every database, with the number named.
+    if (card < std::numeric_limits<qint32>::min() || card > std::numeric_limits<qint32>::max())
+        throw DbError(6, QStringLiteral("Overflow: the card number %1 is too large to store.")
+                             .arg(trimmed));
+    return number(card);
 }
 } // namespace
 

@@ -4,6 +4,8 @@
 #include "terminals/DeviceLink.h"
 #include "terminals/TerminalSdk.h"
 
+#include <QVector>
+
 namespace {
 constexpr int kPreview = 6;
 } // namespace
@@ -17,28 +19,41 @@ QList<EmployeeTemplates> TemplateUpload::listEmployees(Db& db, qint64 deviceId)
     const QString name = d.concat({d.isNull(QStringLiteral("Emp_FirstName"), none), blank,
                                    d.isNull(QStringLiteral("Emp_MiddleName"), none), blank,
                                    d.isNull(QStringLiteral("Emp_LastName"), none)});
+    // The stored side is read whole first: SQL Server serves one result set at a time on a
+    // connection, so the two cannot be walked side by side. Both come by number, so one
+    // pass over each pairs them.
+    struct Stored
+    {
+        qint64 user;
+        QString finger;
+        QString preview;
+    };
+    QVector<Stored> stored;
+    {
+        QSqlQuery q = db.exec(QStringLiteral("Select DeviceUserID, FingerIndex, FTemplate From "
+                                             "Tbl_UserTemplate Where DeviceID=? "
+                                             "Order By DeviceUserID, FingerIndex"),
+                              {QVariant::fromValue<qlonglong>(deviceId)});
+        while (q.next())
+            stored.append({q.value(0).toLongLong(), q.value(1).toString(),
+                           TemplateStore::preview(q.value(2).toString(), kPreview)});
+    }
     QSqlQuery employees = db.exec(
         QStringLiteral("Select Emp_ID, %1 As FName From Tbl_Emp_Info Order By Emp_ID").arg(name));
-    // Both sides come by number, so one pass over each pairs them.
-    QSqlQuery stored = db.exec(QStringLiteral("Select DeviceUserID, FingerIndex, FTemplate From "
-                                              "Tbl_UserTemplate Where DeviceID=? "
-                                              "Order By DeviceUserID, FingerIndex"),
-                               {QVariant::fromValue<qlonglong>(deviceId)});
-    bool more = stored.next();
 
     QList<EmployeeTemplates> list;
+    qsizetype next = 0;
     while (employees.next()) {
         EmployeeTemplates e;
         e.empId = employees.value(0).toLongLong();
         e.name = employees.value(1).toString();
-        while (more && stored.value(0).toLongLong() < e.empId)
-            more = stored.next();
-        while (more && stored.value(0).toLongLong() == e.empId) {
+        while (next < stored.size() && stored[next].user < e.empId)
+            ++next;
+        for (; next < stored.size() && stored[next].user == e.empId; ++next) {
             if (!e.backupIndex.isEmpty())
                 e.backupIndex += QLatin1Char(',');
-            e.backupIndex += stored.value(1).toString();
-            e.previews += TemplateStore::preview(stored.value(2).toString(), kPreview);
-            more = stored.next();
+            e.backupIndex += stored[next].finger;
+            e.previews += stored[next].preview;
         }
         list.append(e);
     }

@@ -196,8 +196,11 @@ void OpenShiftPairing::pairPunches(int EmpID, RecordRun& run)
 
 void OpenShiftPairing::pairPunch(int EmpID, const Punch& punch)
 {
-    if (!punch.date.isValid() || !punch.time.isValid() || punch.verify.isNull() ||
-        punch.inOut.isNull())
+    // The pairing table keeps the verify code in a byte (tinyint on SQL Server).
+    bool verifyRead = false;
+    const int verify = punch.verify.toInt(&verifyRead);
+    if (!punch.date.isValid() || !punch.time.isValid() || !verifyRead || verify < 0 ||
+        verify > 255 || punch.inOut.isNull())
         throw DbError(13, QStringLiteral("Type mismatch: the punch copy %1 of employee %2 reads "
                                          "\"%3\" \"%4\", which is no date and time with its "
                                          "codes. The punches before it are paired; it and those "

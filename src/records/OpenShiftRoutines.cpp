@@ -5,6 +5,7 @@
 #include "shell/ErrorTrap.h"
 #include "shell/MsgBox.h"
 #include "shell/Startup.h"
+#include "shell/WaitCursor.h"
 #include "terminals/frm2.h"
 #include "terminals/frmProgressBar.h"
 
@@ -13,23 +14,6 @@
 #include <QProgressBar>
 
 namespace {
-// The hourglass until released or the scope ends, whatever ends it.
-class Hourglass
-{
-public:
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { release(); }
-    void release()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
-
 void yield(int, int)
 {
     QCoreApplication::processEvents();
@@ -38,7 +22,7 @@ void yield(int, int)
 void runPairing(frm2& window, int EmpID)
 {
     frm2::BusyGuard hold(window);
-    Hourglass hourglass;
+    WaitCursor hourglass;
     window.setPanelText(1, QStringLiteral(" Extracting Data..."));
     frmProgressBar& progress = window.ProgressWindow();
     QVector<OpenShiftPairing::HelperError> helperErrors;
@@ -92,7 +76,7 @@ void runFeed(frm2& window)
 
 void runScan(frm2&)
 {
-    Hourglass hourglass;
+    WaitCursor hourglass;
     try {
         Db db;
         db.open(GetConnectionString());

@@ -11,16 +11,6 @@
 #include <limits>
 #include <optional>
 
-namespace {
-QVariant dateValue(const Db& db, const QDate& date)
-{
-    // SQL Server reads date text by the login's date format; SQLite keeps ISO text.
-    return db.dialect().kind() == Dialect::SqlServer
-               ? QVariant(date)
-               : QVariant(date.toString(QStringLiteral("yyyy-MM-dd")));
-}
-} // namespace
-
 QString RepairRow::dateText() const
 {
     const QString text = LogDate.toString();
@@ -53,7 +43,7 @@ void PunchRepair::load(Db& db, TerminalSdk* sdk, long machineId, qint64 user, co
         params << user;
     }
     sql += QStringLiteral("logdate between ? and ? order by emp_id,logdate,logtime");
-    params << dateValue(db, first) << dateValue(db, last);
+    params << db.dialect().dateValue(first) << db.dialect().dateValue(last);
 
     QSqlQuery q = db.exec(sql, params);
     int lastUser = 0;

@@ -113,10 +113,18 @@ QVector<ScriptRow> readScriptRows(Db& db, const QDate& from, const QDate& to)
         return rows;
     // The upper end is the day after To, so a row of the last day that carries a time of
     // day is still inside; BETWEEN would compare it with To's midnight.
+    // The pickers' last day (31 December 9999) has no day after it that a date column can
+    // hold: then there is no upper end at all.
+    const QDate after = to.addDays(1);
+    const bool bounded = after.year() <= 9999;
+    QVariantList bounds{db.dialect().dateValue(from)};
+    if (bounded)
+        bounds << db.dialect().dateValue(after);
     QSqlQuery query = db.exec(
         QStringLiteral("Select Emp_ID,TDATE,INTIME,OUTTIME From Tbl_Emp_Attn_Log_General "
-                       "Where TDATE >= ? And TDATE < ? Order By Emp_ID,TDATE,INTIME,OUTTIME"),
-        {db.dialect().dateValue(from), db.dialect().dateValue(to.addDays(1))});
+                       "Where TDATE >= ?%1 Order By Emp_ID,TDATE,INTIME,OUTTIME")
+            .arg(bounded ? QStringLiteral(" And TDATE < ?") : QString()),
+        bounds);
     // Sorted on all four columns, equal rows come together: dropping a row equal to the one
     // before gives the distinct rows without the database's second sort for DISTINCT.
     while (query.next()) {
@@ -138,8 +146,9 @@ QString buildScript(const QVector<ScriptRow>& rows, const ScriptProgress& progre
 {
     const int count = int(rows.size());
     QString script;
-    // Each line is about the statement's fixed text and some 30 characters of values.
-    script.reserve(qsizetype(count) * (kLineStart.size() + 40));
+    // Each line is the statement's fixed text and some 40 characters of values and quotes;
+    // reserving too little would copy the whole text once more at the end.
+    script.reserve(qsizetype(count) * (kLineStart.size() + 56));
     LineWriter writer;
     QElapsedTimer clock;
     clock.start();

@@ -127,9 +127,8 @@ UsbImport::Result readFile(Db* db, const QString& path, int deviceId, UsbPunchLi
         list.add(r);
         if (store)
             store->store(punch, r.line);
-        // A chunk is as large as the writer's batch, so that each transaction holds one
-        // batch: a savepoint opened after other writes of its transaction costs SQLite a
-        // copy of every page they touched.
+        // A chunk is as large as the writer's batch, which it commits in a transaction of
+        // its own: the screen yields after each batch, none split across two commits.
         if (++listedSinceBreak == UsbImport::kChunk)
             chunkBreak();
     };

@@ -191,7 +191,7 @@ void UsbPunchFile::scan(QByteArrayView bytes, const Sink& sink)
             begin = i + 1;
             continue;
         }
-        m_record.append(bytes.sliced(begin, i - begin));
+        keep(bytes.sliced(begin, i - begin));
         endRecord(sink);
         begin = i + 1;
         m_afterCr = c == '\r';
@@ -199,9 +199,28 @@ void UsbPunchFile::scan(QByteArrayView bytes, const Sink& sink)
             ++m_line;
     }
     if (begin < bytes.size()) {
-        m_record.append(bytes.sliced(begin));
+        keep(bytes.sliced(begin));
         m_afterCr = false;
     }
+}
+
+void UsbPunchFile::keep(QByteArrayView text)
+{
+    // Spaces at the start of a record are dropped here, so that they take no room.
+    if (m_record.isEmpty() && !m_recordCut) {
+        qsizetype blanks = 0;
+        while (blanks < text.size() && isBlank(text[blanks]))
+            ++blanks;
+        text = text.sliced(blanks);
+    }
+    // A file without line ends must not be held whole: the first bytes of a record hold
+    // its four fields, the rest is fields that are ignored.
+    const qsizetype room = kLongestRecord - m_record.size();
+    if (text.size() > room) {
+        m_recordCut = true;
+        text = text.first(room);
+    }
+    m_record.append(text);
 }
 
 void UsbPunchFile::endRecord(const Sink& sink)
@@ -209,22 +228,17 @@ void UsbPunchFile::endRecord(const Sink& sink)
     if (!m_record.isEmpty())
         parseRecord(m_record, sink);
     m_record.clear();
+    m_recordCut = false;
 }
 
 void UsbPunchFile::parseRecord(QByteArrayView text, const Sink& sink)
 {
-    qsizetype start = 0;
-    while (start < text.size() && isBlank(text[start]))
-        ++start;
-    if (start == text.size())
-        return;
-    text = text.sliced(start);
-
     QByteArrayView fields[4];
     int count = 0;
     qsizetype begin = 0;
+    qsizetype tab = -1;
     while (count < 4) {
-        const qsizetype tab = text.indexOf('\t', begin);
+        tab = text.indexOf('\t', begin);
         fields[count++] = text.sliced(begin, (tab < 0 ? text.size() : tab) - begin);
         if (tab < 0)
             break;
@@ -233,13 +247,19 @@ void UsbPunchFile::parseRecord(QByteArrayView text, const Sink& sink)
 
     Record record;
     record.line = m_line;
+    if (m_recordCut && tab < 0) {
+        // The four fields do not end within the bytes kept.
+        record.reason = QStringLiteral("it is longer than %1 bytes").arg(kLongestRecord);
+        sink(record);
+        return;
+    }
     if (count < 4) {
         record.reason = count == 1 ? QStringLiteral("it has 1 field; four are needed")
                                    : QStringLiteral("it has %1 fields; four are needed").arg(count);
         sink(record);
         return;
     }
-    record.dateText = trimmed(fields[1]);
+    record.dateText = fields[1];
     qint64 number = 0;
     if (!parseNumber(fields[0], std::numeric_limits<qint32>::min(),
                      std::numeric_limits<qint32>::max(), number))

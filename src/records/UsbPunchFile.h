@@ -35,8 +35,8 @@ public:
         int InOutMode = 0;  // 16-bit
         QDate LogDate;
         QTime LogTime;
-        // Field 2 exactly as the file holds it (8-bit text), blanks around it removed. Valid
-        // only while the sink runs.
+        // Field 2 exactly as the file holds it (8-bit text), blanks and all. Valid only while
+        // the sink runs.
         QByteArrayView dateText;
 
         bool isPunch() const { return reason.isEmpty(); }
@@ -46,6 +46,9 @@ public:
     // The file is refused when a NUL byte stands in this many first bytes: it is UTF-16 or
     // binary, not a punch file. Records come out only once these bytes have been seen.
     static constexpr qsizetype kProbeBytes = 64 * 1024;
+    // The bytes of a record kept after its leading spaces; a record whose four fields do
+    // not end within them is no punch.
+    static constexpr qsizetype kLongestRecord = 64 * 1024;
 
     // Dates in field 2 that are not year first are read in the order of `locale`'s short
     // date.
@@ -60,6 +63,9 @@ public:
     // True once a NUL byte was seen among the first kProbeBytes: nothing came out and
     // nothing more will.
     bool refused() const { return m_refused; }
+    // Bytes held between calls: the head of the file until it is probed, then at most
+    // kLongestRecord of the record being read.
+    qsizetype bytesHeld() const { return m_probe.size() + m_record.size(); }
 
     // Reads field 2 ("2026-03-07 08:05:03", "2026/3/7 8:05 PM", or the locale's short date
     // and a time). False for text that is no date and time or names one that does not
@@ -71,6 +77,7 @@ public:
 
 private:
     void scan(QByteArrayView bytes, const Sink& sink);
+    void keep(QByteArrayView text);
     void endRecord(const Sink& sink);
     void parseRecord(QByteArrayView text, const Sink& sink);
     bool parseDate(QByteArrayView text, QDate& date) const;
@@ -84,5 +91,6 @@ private:
     bool m_atStart = true;  // nothing of the file scanned yet (a BOM may follow)
     bool m_afterCr = false; // the last byte was CR: an LF now ends no further line
     qint64 m_line = 1;
-    QByteArray m_record; // the record being read
+    QByteArray m_record;      // the record being read, without its leading spaces
+    bool m_recordCut = false; // more of the record came than m_record keeps
 };

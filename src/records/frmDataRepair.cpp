@@ -55,13 +55,6 @@ QString logModeText(int mode)
     return mode >= -1 && mode <= 6 ? RepairLogModeNames::name(mode) : QString::number(mode);
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 } // namespace
 
 // The grid's rows: the query's punches with their states, drawn by state.
@@ -192,8 +185,8 @@ frmDataRepair::frmDataRepair(frm2* window, QWidget* parent) : QDialog(parent)
     dateLayout->addWidget(Label2);
     dateLayout->addWidget(mvw);
 
-    cmdShow = button(this, "cmdShow", QStringLiteral("Query Data"));
-    cmdExecute = button(this, "cmdExecute", QStringLiteral("Execute"));
+    cmdShow = makeCommandButton(this, "cmdShow", QStringLiteral("Query Data"));
+    cmdExecute = makeCommandButton(this, "cmdExecute", QStringLiteral("Execute"));
 
     fraLogDetail = new QGroupBox(QStringLiteral("Attendance Log"), this);
     fraLogDetail->setObjectName(QStringLiteral("fraLogDetail"));
@@ -238,6 +231,11 @@ frmDataRepair::frmDataRepair(frm2* window, QWidget* parent) : QDialog(parent)
     connect(cboLogType, &QComboBox::activated, this, [this] { cboLogType_Click(); });
     connect(mvw, &QCalendarWidget::clicked, this,
             [this](const QDate& date) { mvw_Click(date, QGuiApplication::keyboardModifiers()); });
+    // The arrow keys move the day as a click does; the query must take the day shown.
+    connect(mvw, &QCalendarWidget::selectionChanged, this, [this] {
+        if (!m_showingSelection)
+            mvw_Click(mvw->selectedDate(), QGuiApplication::keyboardModifiers());
+    });
 
     Form_Load();
 }
@@ -250,6 +248,11 @@ void frmDataRepair::Form_Load()
     m_deletions = 0;
     m_modifications = 0;
     setSelection(Clock::today(), Clock::today());
+    FillLogTypeCombo();
+}
+
+void frmDataRepair::FillLogTypeCombo()
+{
     cboLogType->clear();
     const QStringList names{QStringLiteral("Check In"),  QStringLiteral("Check Out"),
                             QStringLiteral("Break Out"), QStringLiteral("Break In"),
@@ -407,7 +410,9 @@ void frmDataRepair::showSelection()
     marked.setForeground(palette().highlightedText());
     for (QDate d = m_selStart; d.isValid() && d <= m_selEnd; d = d.addDays(1))
         mvw->setDateTextFormat(d, marked);
+    m_showingSelection = true;
     mvw->setSelectedDate(m_selEnd);
+    m_showingSelection = false;
 }
 
 int frmDataRepair::rowCount() const

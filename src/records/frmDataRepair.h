@@ -40,6 +40,8 @@ public:
     void picLogType_Resize();
 
     void SetupRepairGrid();
+    // The in/out modes a row can be given, each with its mode as item data.
+    void FillLogTypeCombo();
     // Fills the grid; throws DbError (the rows appended before a failure stay).
     void LoadRepairLogs(qint64 user, const QDate& first, const QDate& last);
 
@@ -82,6 +84,7 @@ private:
     QDate m_selStart;
     QDate m_selEnd;
     QDate m_anchor;
+    bool m_showingSelection = false; // mvw follows the selection; not the operator's choice
 
     friend class RepairLogModel;
 };

@@ -6,6 +6,7 @@
 #include "shell/MsgBox.h"
 #include "shell/MySysPath.h"
 #include "shell/Startup.h"
+#include "shell/WaitCursor.h"
 #include "terminals/frm2.h"
 
 #include <QApplication>
@@ -35,21 +36,6 @@ int twips(int value)
     return value / 15;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-// The hourglass for the length of a run, back to the arrow however it ends.
-class Hourglass
-{
-public:
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-};
 } // namespace
 
 frmUSBDataImport::frmUSBDataImport(frm2* window, QWidget* parent)
@@ -62,14 +48,14 @@ frmUSBDataImport::frmUSBDataImport(frm2* window, QWidget* parent)
     Frame1->setObjectName(QStringLiteral("Frame1"));
     txtfile = new QLineEdit(Frame1);
     txtfile->setObjectName(QStringLiteral("txtfile"));
-    cmdBrowse = button(Frame1, "cmdBrowse", QStringLiteral("Browse"));
+    cmdBrowse = makeCommandButton(Frame1, "cmdBrowse", QStringLiteral("Browse"));
     Label1 = new QLabel(QStringLiteral("Device"), Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     cboExtractedFrom = new QComboBox(Frame1);
     cboExtractedFrom->setObjectName(QStringLiteral("cboExtractedFrom"));
     cboExtractedFrom->setEditable(false);
-    cmdView = button(Frame1, "cmdView", QStringLiteral("View"));
-    cmdExtract = button(Frame1, "cmdExtract", QStringLiteral("Extract"));
+    cmdView = makeCommandButton(Frame1, "cmdView", QStringLiteral("View"));
+    cmdExtract = makeCommandButton(Frame1, "cmdExtract", QStringLiteral("Extract"));
     auto* frameLayout = new QGridLayout(Frame1);
     frameLayout->addWidget(txtfile, 0, 0, 1, 3);
     frameLayout->addWidget(cmdBrowse, 0, 3);
@@ -110,11 +96,14 @@ void frmUSBDataImport::Form_Load()
         lsv->setColumnWidth(c, twips(widths[c]));
     trapErrors(kForm, QStringLiteral("Form_Load()"), [this] {
         m_connection.open(GetConnectionString());
-        QSqlQuery q = m_connection.exec(
-            QStringLiteral("Select deviceid,devicedescription from tbl_devicemaster"));
-        cboExtractedFrom->clear();
-        while (q.next())
-            cboExtractedFrom->addItem(q.value(1).toString(), q.value(0).toInt());
+        {
+            // The statement goes before its connection does.
+            QSqlQuery q = m_connection.exec(
+                QStringLiteral("Select deviceid,devicedescription from tbl_devicemaster"));
+            cboExtractedFrom->clear();
+            while (q.next())
+                cboExtractedFrom->addItem(q.value(1).toString(), q.value(0).toInt());
+        }
         if (cboExtractedFrom->count() > 0)
             cboExtractedFrom->setCurrentIndex(0);
         m_connection.close();
@@ -175,7 +164,7 @@ void frmUSBDataImport::run(bool extract)
     // Taken once: the choice cannot change under a run.
     const int deviceId = cboExtractedFrom->currentData().toInt();
     std::optional<frm2::BusyGuard> busy;
-    std::optional<Hourglass> hourglass;
+    std::optional<WaitCursor> hourglass;
     if (extract) {
         if (m_window)
             busy.emplace(*m_window);

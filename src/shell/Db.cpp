@@ -6,11 +6,13 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QSqlResult>
 
 #include <sqlite3.h>
 
 namespace {
 QAtomicInt g_counter;
+QAtomicInt g_oneResultSet;
 
 // SQL name of the case folding that SQLite lacks beyond A-Z.
 constexpr char FoldFunction[] = "quorvane_fold";
@@ -40,6 +42,30 @@ bool addFoldFunction(const QSqlDatabase& db)
            sqlite3_create_function_v2(connection, FoldFunction, 1,
                                       SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr, foldText,
                                       nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// Throws when a statement of the query's SQLite connection other than the query's own has
+// been stepped and neither read to its end nor reset: the server would be busy with it.
+void refuseSecondResultSet(const QSqlQuery& query)
+{
+    if (!g_oneResultSet.loadRelaxed() || !query.driver())
+        return;
+    const QVariant handle = query.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    auto* connection = *static_cast<sqlite3* const*>(handle.data());
+    const QVariant own = query.result() ? query.result()->handle() : QVariant();
+    sqlite3_stmt* self = qstrcmp(own.typeName(), "sqlite3_stmt*") == 0
+                             ? *static_cast<sqlite3_stmt* const*>(own.data())
+                             : nullptr;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(connection, nullptr); s;
+         s = sqlite3_next_stmt(connection, s)) {
+        if (s != self && sqlite3_stmt_busy(s))
+            throw DbError(-2147217900L,
+                          QStringLiteral("Connection is busy with results for another command "
+                                         "(%1)")
+                              .arg(QString::fromUtf8(sqlite3_sql(s))));
+    }
 }
 
 QString between(const QString& text, const QString& from, const QString& to)
@@ -228,8 +254,11 @@ QSqlQuery Db::prepare(const QString& sql)
     return q;
 }
 
+void Db::setOneResultSet(bool on) { g_oneResultSet.storeRelaxed(on ? 1 : 0); }
+
 void Db::run(QSqlQuery& query, const QVariantList& params)
 {
+    refuseSecondResultSet(query);
     for (int i = 0; i < params.size(); ++i)
         query.bindValue(i, params[i]);
     if (!query.exec())
@@ -248,6 +277,7 @@ void Db::execDirect(const QString& sql)
     if (!isOpen())
         throw DbError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
     QSqlQuery q(database());
+    refuseSecondResultSet(q);
     if (!q.exec(sql))
         throw errorOf(q.lastError());
 }

@@ -48,6 +48,11 @@ public:
     // on SQLite, whose LIKE does so for A-Z only, both sides are case-folded first.
     QString likeIgnoringCase(const QString& column) const;
     QSqlDatabase database() const;
+    // SQL Server through FreeTDS serves one result set at a time on a connection: a
+    // statement run while another of the same connection still has rows to read fails
+    // there. When on (it is off unless asked for), every SQLite connection of the process
+    // refuses the same with a DbError, so that such a walk fails on SQLite as well.
+    static void setOneResultSet(bool on);
 
     // Prepares once; bind and run it as often as needed with run().
     QSqlQuery prepare(const QString& sql);

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -133,4 +134,12 @@ void SelectAllText(QWidget* form)
         text->selectAll();
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(active))
         plain->selectAll();
+}
+
+QPushButton* makeCommandButton(QWidget* parent, const char* name, const QString& text)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
 }

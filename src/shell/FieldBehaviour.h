@@ -3,8 +3,11 @@
 // most select their whole text), a field without focus is white, Enter moves to the next
 // field, and F1 opens the field's list picker where it has one.
 
+#include <QString>
+
 #include <functional>
 
+class QPushButton;
 class QWidget;
 
 // Installs the behaviour on one field. onF1, when given, runs on F1.
@@ -19,3 +22,6 @@ void SendTabKey(QWidget* from = nullptr);
 
 // Selects the whole text of the form's focused field; anything else is left alone.
 void SelectAllText(QWidget* form);
+
+// A command button that Enter in a field never clicks: Enter moves the focus on instead.
+QPushButton* makeCommandButton(QWidget* parent, const char* name, const QString& text);

@@ -14,6 +14,8 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 constexpr int kInformation = 64;
 
@@ -183,17 +185,37 @@ QString timestampedFileStem(const QDateTime& when)
                .arg(t.hour() < 12 ? QStringLiteral("Am") : QStringLiteral("Pm"));
 }
 
+namespace {
+// Writes text as UTF-8 and CR LF a piece at a time: the piece's bytes stay in the cache
+// and no copy of the whole text is made. A piece never ends on the first half of a
+// surrogate pair, so the bytes are those of converting the text at once.
+bool writeUtf8Line(QFileDevice& file, const QString& text)
+{
+    constexpr qsizetype kPiece = 64 * 1024;
+    const QStringView all(text);
+    for (qsizetype at = 0; at < all.size();) {
+        qsizetype length = std::min(kPiece, all.size() - at);
+        if (at + length < all.size() && all.at(at + length - 1).isHighSurrogate())
+            --length;
+        const QByteArray bytes = all.mid(at, length).toUtf8();
+        if (file.write(bytes) != bytes.size())
+            return false;
+        at += length;
+    }
+    return file.write("\r\n", 2) == 2;
+}
+} // namespace
+
 bool WriteTimestampedFile(const QString& text, QString& folder)
 {
     folder = folder + QLatin1Char('/') + timestampedFileStem(Clock::now()) + QStringLiteral(".txt");
     shared().LastTextFilePath = folder;
-    const QByteArray bytes = text.toUtf8() + "\r\n";
     if (!QFileInfo::exists(folder)) {
         // A new file appears whole or not at all: a half-written script would load half.
         QSaveFile file(folder);
         if (!file.open(QIODevice::WriteOnly))
             return false;
-        if (file.write(bytes) != bytes.size()) {
+        if (!writeUtf8Line(file, text)) {
             file.cancelWriting();
             return false;
         }
@@ -205,7 +227,7 @@ bool WriteTimestampedFile(const QString& text, QString& folder)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
     const qint64 before = file.size();
-    if (file.write(bytes) == bytes.size() && file.flush())
+    if (writeUtf8Line(file, text) && file.flush())
         return true;
     file.resize(before);
     return false;

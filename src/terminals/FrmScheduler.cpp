@@ -39,13 +39,6 @@ QString dateLabel(const QDate& date)
            date.toString(QStringLiteral("dd")) + sep + date.toString(QStringLiteral("MM"));
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 } // namespace
 
 FrmScheduler::FrmScheduler(QWidget* parent) : QDialog(parent)
@@ -81,19 +74,19 @@ FrmScheduler::FrmScheduler(QWidget* parent) : QDialog(parent)
     ChkPerform = new QCheckBox(QStringLiteral("Perform this task on every date and time"), this);
     ChkPerform->setObjectName(QStringLiteral("ChkPerform"));
 
-    CmdNew = button(this, "CmdNew", QStringLiteral("&New"));
-    CmdEdit = button(this, "CmdEdit", QStringLiteral("&Edit"));
-    CmdDelete = button(this, "CmdDelete", QStringLiteral("&Delete"));
-    CmdFirst = button(this, "CmdFirst", QStringLiteral("|<"));
+    CmdNew = makeCommandButton(this, "CmdNew", QStringLiteral("&New"));
+    CmdEdit = makeCommandButton(this, "CmdEdit", QStringLiteral("&Edit"));
+    CmdDelete = makeCommandButton(this, "CmdDelete", QStringLiteral("&Delete"));
+    CmdFirst = makeCommandButton(this, "CmdFirst", QStringLiteral("|<"));
     CmdFirst->setToolTip(QStringLiteral("First Record"));
-    CmdPrevious = button(this, "CmdPrevious", QStringLiteral("<"));
+    CmdPrevious = makeCommandButton(this, "CmdPrevious", QStringLiteral("<"));
     CmdPrevious->setToolTip(QStringLiteral("Previous Record"));
-    CmdNext = button(this, "CmdNext", QStringLiteral(">"));
+    CmdNext = makeCommandButton(this, "CmdNext", QStringLiteral(">"));
     CmdNext->setToolTip(QStringLiteral("Next Record"));
-    CmdLast = button(this, "CmdLast", QStringLiteral(">|"));
+    CmdLast = makeCommandButton(this, "CmdLast", QStringLiteral(">|"));
     CmdLast->setToolTip(QStringLiteral("Last Record"));
-    CmdSave = button(this, "CmdSave", QStringLiteral("&Ok"));
-    CmdCancel = button(this, "CmdCancel", QStringLiteral("&Close"));
+    CmdSave = makeCommandButton(this, "CmdSave", QStringLiteral("&Ok"));
+    CmdCancel = makeCommandButton(this, "CmdCancel", QStringLiteral("&Close"));
 
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("Task"), this), 0, 0);

@@ -6,10 +6,11 @@
 #include <limits>
 
 namespace {
-const QString kBatchPoint = QStringLiteral("quorvane_punches");
 const QString kPunchPoint = QStringLiteral("quorvane_punch");
-// Punches stored under one savepoint. A savepoint per punch would copy every page it
-// touches into SQLite's statement journal, which doubled the time of a large log.
+// Punches written at a time. They run in a plain transaction that lasts until commit(): a
+// savepoint per batch made SQLite keep a statement journal of every page the batch touched,
+// and a commit per batch costs a sync of the log. Only the replay after a failure takes a
+// savepoint per punch.
 constexpr int kBatch = 4096;
 // SQL Server's datetime holds nothing before 1753.
 constexpr int kFirstYear = 1753;
@@ -72,10 +73,8 @@ PunchWriter::PunchWriter(Db& db)
           "insert into tbl_attendancelog "
           "(emp_id,verifymode,inoutmode,logdate,logtime,extractedfrom,isnew,emp_name) "
           "values(?,?,?,?,?,?,?,?)"))),
-      m_batch(std::make_unique<Savepoint>(db, kBatchPoint)),
       m_punch(std::make_unique<Savepoint>(db, kPunchPoint))
 {
-    m_pending.reserve(kBatch);
 }
 
 PunchWriter::~PunchWriter() = default;
@@ -123,7 +122,7 @@ QString PunchWriter::store(const PunchRecord& punch)
     if (!why.isEmpty())
         return why;
     m_pending.append(punch);
-    if (m_pending.size() >= kBatch)
+    if (m_pending.size() - m_written >= kBatch)
         flush();
     return why;
 }
@@ -133,14 +132,12 @@ void PunchWriter::commit()
     flush();
     if (!m_transaction)
         return;
-    std::unique_ptr<Transaction> transaction = std::move(m_transaction);
-    try {
-        transaction->commit();
-    } catch (...) {
-        m_stored = m_committed;
-        throw;
-    }
-    m_committed = m_stored;
+    const std::unique_ptr<Transaction> transaction = std::move(m_transaction);
+    const int written = int(m_pending.size());
+    m_pending.clear();
+    m_written = 0;
+    transaction->commit();
+    m_stored += written;
 }
 
 void PunchWriter::write(const PunchRecord& p)
@@ -153,51 +150,52 @@ void PunchWriter::write(const PunchRecord& p)
     Db::run(m_insertLog, row);
 }
 
-void PunchWriter::keepWhatIsStored() noexcept
-{
-    try {
-        commit();
-    } catch (...) {
-    }
-}
-
 void PunchWriter::flush()
 {
-    if (m_pending.isEmpty())
+    if (m_written == m_pending.size())
         return;
-    if (!m_transaction)
-        m_transaction = std::make_unique<Transaction>(m_db);
-    m_batch->set();
     try {
-        for (const PunchRecord& p : std::as_const(m_pending))
-            write(p);
-        m_batch->release();
-        m_stored += int(m_pending.size());
-        m_pending.clear();
+        if (!m_transaction)
+            m_transaction = std::make_unique<Transaction>(m_db);
+        for (; m_written < m_pending.size(); ++m_written)
+            write(m_pending.at(m_written));
         return;
     } catch (...) {
-        if (!m_batch->undo()) {
-            m_pending.clear();
-            m_transaction.reset();
-            m_stored = m_committed;
-            throw;
-        }
+        // Everything since the last commit is rolled back; the replay finds the failing
+        // punch.
+        m_transaction.reset();
     }
-    // Again one punch at a time, so that exactly the punches before the failing one are
-    // kept; they are committed before the error goes on.
     const QVector<PunchRecord> pending = std::move(m_pending);
     m_pending.clear();
-    for (const PunchRecord& p : pending) {
+    m_written = 0;
+    replay(pending);
+}
+
+void PunchWriter::replay(const QVector<PunchRecord>& punches)
+{
+    // One punch at a time, so that exactly the punches before the failing one are kept;
+    // they are committed before the error goes on.
+    Transaction transaction(m_db);
+    int kept = 0;
+    for (const PunchRecord& p : punches) {
         m_punch->set();
         try {
             write(p);
             m_punch->release();
         } catch (...) {
             const std::exception_ptr failure = std::current_exception();
-            m_punch->undo();
-            keepWhatIsStored();
+            if (m_punch->undo()) {
+                try {
+                    transaction.commit();
+                    m_stored += kept;
+                } catch (...) {
+                }
+            }
             std::rethrow_exception(failure);
         }
-        ++m_stored;
+        ++kept;
     }
+    // The first run failed and its replay did not: whatever failed has passed.
+    transaction.commit();
+    m_stored += kept;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Stores punches in both punch tables, Tbl_DeviceAttenLog and tbl_attendancelog, at bulk
-// speed: four statements prepared once, batches under one savepoint each inside one
-// transaction. A punch replaces any stored punch of the same date, time and user, and is
-// stored in both tables or in neither.
+// speed: four statements prepared once, batches written in one plain transaction until
+// commit(). A punch replaces any stored punch of the same date, time and user, and is stored
+// in both tables or in neither.
 //
 //     PunchWriter writer(db);
 //     for (const PunchRecord& p : punches)
@@ -28,6 +28,7 @@ class PunchWriter
 {
 public:
     // Prepares the statements on db; dates are bound as the database's dialect wants them.
+    // No transaction may be open on db while the writer stores.
     explicit PunchWriter(Db& db);
     // Punches not committed yet are rolled back.
     ~PunchWriter();
@@ -40,7 +41,7 @@ public:
     // Stores what is queued and commits. A database error throws DbError once every punch
     // before the failing one is committed; the failing one and those after it are not.
     void commit();
-    // Punches stored so far (committed, or waiting in the open transaction).
+    // Punches committed so far.
     int stored() const { return m_stored; }
 
     // The user number the tables keep for a terminal's or a file's text: the whole number
@@ -59,8 +60,8 @@ private:
     class Savepoint;
 
     void flush();
+    void replay(const QVector<PunchRecord>& punches);
     void write(const PunchRecord& punch);
-    void keepWhatIsStored() noexcept;
 
     Db& m_db;
     Dialect m_dialect;
@@ -68,10 +69,11 @@ private:
     QSqlQuery m_insertDevice;
     QSqlQuery m_deleteLog;
     QSqlQuery m_insertLog;
-    std::unique_ptr<Savepoint> m_batch;
     std::unique_ptr<Savepoint> m_punch;
     std::unique_ptr<Transaction> m_transaction;
+    // Every punch since the last commit, kept for a replay; the first m_written of them
+    // are written in m_transaction.
     QVector<PunchRecord> m_pending;
+    qsizetype m_written = 0;
     int m_stored = 0;
-    int m_committed = 0;
 };

@@ -17,6 +17,7 @@
 #include "shell/Settings.h"
 #include "shell/Shared.h"
 #include "shell/Startup.h"
+#include "shell/WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,23 +66,6 @@ QStringList deviceCaptions()
 }
 
 const QList<int> kDeviceWidths = {900, 1800, 1000, 1300, 800, 1100, 1100, 1350};
-
-// The hourglass for the length of a scope, whatever ends it.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { release(); }
-    void release()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
 
 QString fieldText(const QSqlQuery& q, const char* name)
 {

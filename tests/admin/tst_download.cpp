@@ -137,6 +137,7 @@ private Q_SLOTS:
         QCOMPARE(q.value(3).toInt(), 1);
         QCOMPARE(q.value(4).toInt(), 0);
         QCOMPARE(q.value(5).toInt(), 0);
+        q.finish();
         QCOMPARE(f->db()
                      .scalar("Select DeviceUserName From Tbl_UserTemplate Where DeviceUserID=3")
                      .toString(),
@@ -249,6 +250,22 @@ private Q_SLOTS:
         QCOMPARE(count(f->db(), "DeviceUserID>1"), 0);
         QVERIFY(!screen->isRunning());
         QVERIFY(screen->CmdDownload->isEnabled());
+    }
+
+    // The card column is an int on SQL Server: a larger card is refused by name, and the
+    // users before it stay stored.
+    void cardPastTheColumnIsRefused()
+    {
+        SimUser big = withFingers(2, "B", {0});
+        big.card = QStringLiteral("3000000000");
+        open({withFingers(1, "A", {0}), big});
+        tickAll();
+        screen->CmdDownload_Click();
+
+        QCOMPARE(f->errors.calls.size(), 1);
+        QVERIFY(f->errors.calls.first().error.description.contains("3000000000"));
+        QCOMPARE(rowsOf(f->db(), 1), QStringList{"5:0:" + templ(1, 0)});
+        QCOMPARE(count(f->db(), "DeviceUserID=2"), 0);
     }
 
     void openerNamesTheCurrentTerminal()

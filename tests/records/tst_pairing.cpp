@@ -441,6 +441,20 @@ private Q_SLOTS:
         QCOMPARE(everything(db), everything(whole.db()));
     }
 
+    // A verify code the pairing table cannot hold stops at that punch, on SQLite as on
+    // SQL Server, instead of being stored by one database and refused by the other.
+    void verifyCodeOutOfRangeWaits()
+    {
+        Db& db = m_database->db();
+        copy(db, 16, {"2026-12-07 08:00:00 in", "2026-12-07 17:00:00 out"});
+        db.execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp_Bck SET VerifyMode = 300 "
+                                  "WHERE Indx = 1"));
+        QVERIFY_THROWS_EXCEPTION(DbError, pair(db, 16));
+        QCOMPARE(column(db, QStringLiteral(
+                                "SELECT Indx FROM Tbl_Emp_Attn_Log_Temp_Bck WHERE IsNew = 1")),
+                 QStringList{"1"});
+    }
+
     void failingHelperLetsThePassGoOn_data()
     {
         QTest::addColumn<QString>("fault");

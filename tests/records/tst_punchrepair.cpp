@@ -5,6 +5,8 @@
 #include "shell/MsgBox.h"
 #include "support/WindowFixture.h"
 
+#include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QSqlQuery>
 #include <QtTest>
@@ -157,6 +159,16 @@ private Q_SLOTS:
         QCOMPARE(s->SelEnd(), QDate(2026, 3, 8));
         s->cmdShow_Click();
         QCOMPARE(s->rowCount(), 5);
+        // The arrow keys move the day the query takes, Shift extends the range.
+        s->mvw_Click(QDate(2026, 3, 6), Qt::NoModifier);
+        auto* days = s->findChild<QCalendarWidget*>(QStringLiteral("mvw"))
+                         ->findChild<QAbstractItemView*>();
+        QTest::keyClick(days, Qt::Key_Right);
+        s->cmdShow_Click();
+        QCOMPARE(s->rowCount(), 3);
+        QTest::keyClick(days, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(s->SelStart(), QDate(2026, 3, 7));
+        QCOMPARE(s->SelEnd(), QDate(2026, 3, 8));
     }
 
     void clicksQueueAndExecuteChanges()
@@ -176,6 +188,8 @@ private Q_SLOTS:
         QCOMPARE(s->rowState(0), 1);
         // A mode chosen for a row queues it for that mode.
         auto* modes = s->findChild<QComboBox*>(QStringLiteral("cboLogType"));
+        s->FillLogTypeCombo();
+        QCOMPARE(modes->count(), 6);
         s->GridLogData_Click(1, frmDataRepair::ColLogMode);
         QCOMPARE(modes->currentText(), QStringLiteral("Check In"));
         modes->setCurrentIndex(5);

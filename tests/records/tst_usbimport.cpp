@@ -19,21 +19,6 @@ namespace {
 const QStringList kTables{QStringLiteral("Tbl_DeviceAttenLog"),
                           QStringLiteral("tbl_attendancelog")};
 
-int count(Db& db, const QString& table)
-{
-    return db.scalar(QStringLiteral("select count(*) from ") + table).toInt();
-}
-
-// Punches of one table without their twin in the other: a half-stored punch shows here.
-int unmatched(Db& db)
-{
-    const QString sql =
-        QStringLiteral("select count(*) from %1 a where not exists (select 1 from %2 b where "
-                       "b.LogDate=a.LogDate and b.LogTime=a.LogTime and b.Emp_ID=a.Emp_ID)");
-    return db.scalar(sql.arg(kTables[0], kTables[1])).toInt() +
-           db.scalar(sql.arg(kTables[1], kTables[0])).toInt();
-}
-
 // `lines` distinct punches of ten users, a minute apart from 1 March 2026 on, CR LF.
 QByteArray punchFile(int lines)
 {
@@ -120,7 +105,7 @@ private Q_SLOTS:
         // Importing again leaves each punch once.
         UsbImport::extract(db(), path, 5, list);
         for (const QString& table : kTables)
-            QCOMPARE(count(db(), table), 2);
+            QCOMPARE(countRows(db(), table), 2);
     }
 
     void viewStoresNothing()
@@ -129,7 +114,7 @@ private Q_SLOTS:
         const UsbImport::Result result = UsbImport::view(writeFile(punchFile(10000)), list);
         QCOMPARE(result.punches, 10000);
         QCOMPARE(list.rowCount(), 10000);
-        QCOMPARE(count(db(), kTables[0]), 0);
+        QCOMPARE(countRows(db(), kTables[0]), 0);
     }
 
     void refusedAndUnreadableFiles()
@@ -159,11 +144,7 @@ private Q_SLOTS:
         QFETCH(int, failAt);
         const QString path = writeFile(punchFile(lines));
         // The second table refuses once it holds failAt rows, after the first took the punch.
-        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
-                                       "when (select count(*) from tbl_attendancelog) >= %1 "
-                                       "begin select raise(abort, 'attempt to write a readonly "
-                                       "database'); end")
-                            .arg(failAt));
+        refuseInsertsFrom(db(), QStringLiteral("tbl_attendancelog"), failAt);
         UsbPunchList list;
         try {
             UsbImport::extract(db(), path, 1, list, [&] { QVERIFY(!db().inTransaction()); });
@@ -173,14 +154,14 @@ private Q_SLOTS:
                          e.text().contains(QStringLiteral("The %1 punches").arg(failAt)),
                      qPrintable(e.text()));
         }
-        QCOMPARE(count(db(), kTables[0]), failAt);
-        QCOMPARE(count(db(), kTables[1]), failAt);
-        QCOMPARE(unmatched(db()), 0);
+        QCOMPARE(countRows(db(), kTables[0]), failAt);
+        QCOMPARE(countRows(db(), kTables[1]), failAt);
+        QCOMPARE(unmatchedPunches(db()), 0);
 
-        db().execDirect(QStringLiteral("drop trigger refuse"));
+        allowInsertsAgain(db());
         QCOMPARE(UsbImport::extract(db(), path, 1, list).stored, lines);
         for (const QString& table : kTables)
-            QCOMPARE(count(db(), table), lines);
+            QCOMPARE(countRows(db(), table), lines);
     }
 
     // The screen: file checks and closing messages, each shown once with its style.
@@ -288,10 +269,7 @@ private Q_SLOTS:
         f->registerTerminal(3, QStringLiteral("Gate"), 1, QStringLiteral("4370"));
         f->load();
         const QString path = writeFile(punchFile(9000));
-        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
-                                       "when (select count(*) from tbl_attendancelog) >= 8500 "
-                                       "begin select raise(abort, 'attempt to write a readonly "
-                                       "database'); end"));
+        refuseInsertsFrom(db(), QStringLiteral("tbl_attendancelog"), 8500);
         frmUSBDataImport screen(f->window.get());
         screen.show();
         screen.findChild<QLineEdit*>(QStringLiteral("txtfile"))->setText(path);
@@ -316,7 +294,7 @@ private Q_SLOTS:
         QVERIFY2(f->errors.calls[0].error.description.contains(QLatin1String("Line 8501 ")),
                  qPrintable(f->errors.calls[0].error.description));
         for (const QString& table : kTables)
-            QCOMPARE(count(db(), table), 8500);
+            QCOMPARE(countRows(db(), table), 8500);
         QVERIFY(screen.list().rowCount() >= 8500);
         // The close asked for during the run happened at its end.
         QVERIFY(!screen.isVisible());

@@ -117,7 +117,7 @@ private Q_SLOTS:
                                  "9: bad",
                                  "10: bad",
                                  "11: bad",
-                                 "12: 9 2026-03-07 08:00:00 2 3 [2026-03-07 08:00:00]"}
+                                 "12: 9 2026-03-07 08:00:00 2 3 [ 2026-03-07 08:00:00 ]"}
             << false;
         QTest::newRow("locale's short date, month first")
             << QByteArray(
@@ -161,6 +161,26 @@ private Q_SLOTS:
         QVERIFY(!refused);
         QCOMPARE(out.size(), lines + 1);
         QCOMPARE(out.last(), QStringLiteral("%1: bad").arg(lines + 1));
+    }
+
+    // A file without line ends is not held whole; a record's four fields still read when
+    // further fields make it long.
+    void longRecordsHoldLittle()
+    {
+        UsbPunchFile reader(QLocale(QStringLiteral("en_US")));
+        QStringList out;
+        const auto sink = [&](const UsbPunchFile::Record& r) {
+            out << (r.isPunch() ? QString::number(r.Emp_ID) : r.reason);
+        };
+        const QByteArray block(1 << 20, 'x');
+        reader.feed(QByteArray(UsbPunchFile::kProbeBytes, ' '), sink);
+        for (int i = 0; i < 8; ++i) {
+            reader.feed(block, sink);
+            QVERIFY(reader.bytesHeld() <= UsbPunchFile::kLongestRecord);
+        }
+        reader.feed("\n5\t2026-03-07 08:00\t1\t0\t" + block + "\n", sink);
+        reader.finish(sink);
+        QCOMPARE(out, (QStringList{"it is longer than 65536 bytes", "5"}));
     }
 
     void reasonNamesTheField()

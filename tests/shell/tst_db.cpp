@@ -86,6 +86,22 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DbError, closed.exec("select 1"));
     }
 
+    // The server's one-result-set rule, which every test database keeps.
+    void statementWhileAWalkHoldsRowsIsRefused()
+    {
+        TempDatabase database;
+        Db& db = database.db();
+        for (int id : {1, 2})
+            db.exec("insert into Tbl_Emp_Info (Emp_ID) values (?)", {id});
+        QSqlQuery walk = db.exec("select Emp_ID from Tbl_Emp_Info order by Emp_ID");
+        QVERIFY(walk.next());
+        QVERIFY_THROWS_EXCEPTION(DbError, db.scalar("select count(*) from Tbl_Emp_Info"));
+        Db::run(walk); // the walk itself may start again
+        while (walk.next()) {
+        }
+        QCOMPARE(count(db, "Tbl_Emp_Info"), 2);
+    }
+
     void workingHourLookUp_data()
     {
         QTest::addColumn<int>("employee");

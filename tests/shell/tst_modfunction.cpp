@@ -216,6 +216,19 @@ private Q_SLOTS:
         QVERIFY(later.endsWith("02.26.58 Pm.txt"));
     }
 
+    // A long text is written in pieces: a character past U+FFFF across a piece's end
+    // still comes out as its four bytes.
+    void timestampedFileLongTextExact()
+    {
+        const QString text =
+            QStringLiteral("a") + QString::fromUtf8("\xF0\x9F\x98\x80").repeated(70000) + "ä";
+        QString folder = env->root();
+        QVERIFY(WriteTimestampedFile(text, folder));
+        QFile f(folder);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll() == text.toUtf8() + "\r\n");
+    }
+
     void schedulerLogCreatesThenAppends()
     {
         QVERIFY(!QFile::exists(env->homeDir() + "/SchedulerLOG.txt"));

@@ -69,6 +69,8 @@ TempDatabase::TempDatabase(bool withDemo)
     QFile touch(m_path);
     touch.open(QIODevice::WriteOnly);
     touch.close();
+    // As on SQL Server: a statement run while another still has rows to read fails.
+    Db::setOneResultSet(true);
     m_db.openSqliteFile(m_path);
     applySqlFile(m_db, sourcePath(QStringLiteral("db/schema.sqlite.sql")));
     if (withDemo)
@@ -76,6 +78,36 @@ TempDatabase::TempDatabase(bool withDemo)
 }
 
 void TempDatabase::openShared() { shared().Cnxn.openSqliteFile(m_path); }
+
+int countRows(Db& db, const QString& table)
+{
+    return db.scalar(QStringLiteral("select count(*) from ") + table).toInt();
+}
+
+int unmatchedPunches(Db& db)
+{
+    const QString sql =
+        QStringLiteral("select count(*) from %1 a where not exists (select 1 from %2 b where "
+                       "b.LogDate=a.LogDate and b.LogTime=a.LogTime and b.Emp_ID=a.Emp_ID)");
+    const QString device = QStringLiteral("Tbl_DeviceAttenLog");
+    const QString log = QStringLiteral("tbl_attendancelog");
+    return db.scalar(sql.arg(device, log)).toInt() + db.scalar(sql.arg(log, device)).toInt();
+}
+
+void refuseInsertsFrom(Db& db, const QString& table, int rows)
+{
+    db.execDirect(QStringLiteral("create trigger refuse before insert on %1 "
+                                 "when (select count(*) from %1) >= %2 "
+                                 "begin select raise(abort, 'attempt to write a readonly "
+                                 "database'); end")
+                      .arg(table)
+                      .arg(rows));
+}
+
+void allowInsertsAgain(Db& db)
+{
+    db.execDirect(QStringLiteral("drop trigger refuse"));
+}
 
 MsgBoxRecorder::MsgBoxRecorder()
 {

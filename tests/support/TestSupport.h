@@ -58,6 +58,17 @@ private:
     Db m_db;
 };
 
+// How many rows `table` holds.
+int countRows(Db& db, const QString& table);
+// Punches of Tbl_DeviceAttenLog without their twin in tbl_attendancelog, and the other
+// way round: a half-stored punch shows up here.
+int unmatchedPunches(Db& db);
+
+// From the moment `table` holds `rows` rows, each further insert into it fails as on a
+// database file that turned read-only, until allowInsertsAgain.
+void refuseInsertsFrom(Db& db, const QString& table, int rows);
+void allowInsertsAgain(Db& db);
+
 // Records every message box and answers with scripted answers (default: OK / Yes).
 class MsgBoxRecorder
 {

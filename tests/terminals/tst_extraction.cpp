@@ -52,26 +52,6 @@ QList<SimPunch> manyPunches(int count)
     return list;
 }
 
-int count(Db& db, const QString& table)
-{
-    return db.scalar(QStringLiteral("select count(*) from ") + table).toInt();
-}
-
-// Punches of Tbl_DeviceAttenLog without their twin in tbl_attendancelog, and the other
-// way round: a half-stored punch shows up here.
-int unmatched(Db& db)
-{
-    const QString sql =
-        QStringLiteral("select count(*) from %1 a where not exists (select 1 from %2 b where "
-                       "b.LogDate=a.LogDate and b.LogTime=a.LogTime and b.Emp_ID=a.Emp_ID)");
-    return db.scalar(
-                 sql.arg(QStringLiteral("Tbl_DeviceAttenLog"), QStringLiteral("tbl_attendancelog")))
-               .toInt() +
-           db.scalar(
-                 sql.arg(QStringLiteral("tbl_attendancelog"), QStringLiteral("Tbl_DeviceAttenLog")))
-               .toInt();
-}
-
 int distinctPunches(Db& db, const QString& table)
 {
     return db
@@ -142,7 +122,7 @@ private Q_SLOTS:
 
         for (const QString& table :
              {QStringLiteral("Tbl_DeviceAttenLog"), QStringLiteral("tbl_attendancelog")}) {
-            QCOMPARE(count(db(), table), 2);
+            QCOMPARE(countRows(db(), table), 2);
             QSqlQuery q = db().exec(QStringLiteral("select Emp_ID, VerifyMode, InOutMode, "
                                                    "LogDate, LogTime, ExtractedFrom, isnew, "
                                                    "emp_name from %1 order by LogTime")
@@ -174,7 +154,7 @@ private Q_SLOTS:
         QCOMPARE(result.outcome, Extraction::Outcome::NoData);
         QCOMPARE(result.stored, 0);
         QVERIFY(IsDeviceConnected(*sdk));
-        QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), 0);
+        QCOMPARE(countRows(db(), QStringLiteral("Tbl_DeviceAttenLog")), 0);
     }
 
     void refusedRecordsAreListedAndTheRestStored_data()
@@ -219,7 +199,7 @@ private Q_SLOTS:
         QVERIFY2(lines[1].startsWith(QLatin1String("Record 3: ")), qPrintable(lines[1]));
         // The punches after the refused records are stored too; the log stays whole.
         for (const char* table : {"Tbl_DeviceAttenLog", "tbl_attendancelog"})
-            QCOMPARE(count(db(), QLatin1String(table)), 4);
+            QCOMPARE(countRows(db(), QLatin1String(table)), 4);
         QCOMPARE(punchesOnTerminal(), 4 + copies);
     }
 
@@ -256,7 +236,7 @@ private Q_SLOTS:
         QCOMPARE(reads, qMin(arrivingReads + 1, Extraction::MaxReads));
         for (const QString& table :
              {QStringLiteral("Tbl_DeviceAttenLog"), QStringLiteral("tbl_attendancelog")}) {
-            QCOMPARE(count(db(), table), rows);
+            QCOMPARE(countRows(db(), table), rows);
             QCOMPARE(distinctPunches(db(), table), rows);
         }
         QCOMPARE(punchesOnTerminal(), leftOnTerminal);
@@ -296,10 +276,10 @@ private Q_SLOTS:
         } catch (const DbError& e) {
             QCOMPARE(e.number(), Extraction::LinkError);
         }
-        QVERIFY(count(db(), QStringLiteral("Tbl_DeviceAttenLog")) <= 500);
-        QCOMPARE(count(db(), QStringLiteral("tbl_attendancelog")),
-                 count(db(), QStringLiteral("Tbl_DeviceAttenLog")));
-        QCOMPARE(unmatched(db()), 0);
+        QVERIFY(countRows(db(), QStringLiteral("Tbl_DeviceAttenLog")) <= 500);
+        QCOMPARE(countRows(db(), QStringLiteral("tbl_attendancelog")),
+                 countRows(db(), QStringLiteral("Tbl_DeviceAttenLog")));
+        QCOMPARE(unmatchedPunches(db()), 0);
         QCOMPARE(punchesOnTerminal(), 1000);
 
         sim->run([](SimTerminal& t) { t.setDropAfterRecords(-1); });
@@ -308,7 +288,7 @@ private Q_SLOTS:
         QCOMPARE(again.outcome, Extraction::Outcome::Completed);
         for (const QString& table :
              {QStringLiteral("Tbl_DeviceAttenLog"), QStringLiteral("tbl_attendancelog")}) {
-            QCOMPARE(count(db(), table), 1000);
+            QCOMPARE(countRows(db(), table), 1000);
             QCOMPARE(distinctPunches(db(), table), 1000);
         }
         QCOMPARE(punchesOnTerminal(), 0);
@@ -329,11 +309,7 @@ private Q_SLOTS:
         startTerminal(manyPunches(punches));
         // The second table refuses writes once it holds failAt rows, after the first table
         // took the failing punch: only a rollback of the whole punch keeps the tables equal.
-        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
-                                       "when (select count(*) from tbl_attendancelog) >= %1 "
-                                       "begin select raise(abort, 'attempt to write a readonly "
-                                       "database'); end")
-                            .arg(failAt));
+        refuseInsertsFrom(db(), QStringLiteral("tbl_attendancelog"), failAt);
 
         try {
             Extraction::run(db(), *sdk, kMachine);
@@ -341,17 +317,17 @@ private Q_SLOTS:
         } catch (const DbError& e) {
             QVERIFY2(e.text().contains(QLatin1String("readonly")), qPrintable(e.text()));
         }
-        QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), failAt);
-        QCOMPARE(count(db(), QStringLiteral("tbl_attendancelog")), failAt);
-        QCOMPARE(unmatched(db()), 0);
+        QCOMPARE(countRows(db(), QStringLiteral("Tbl_DeviceAttenLog")), failAt);
+        QCOMPARE(countRows(db(), QStringLiteral("tbl_attendancelog")), failAt);
+        QCOMPARE(unmatchedPunches(db()), 0);
         QCOMPARE(punchesOnTerminal(), punches);
         QVERIFY(IsDeviceConnected(*sdk));
 
-        db().execDirect(QStringLiteral("drop trigger refuse"));
+        allowInsertsAgain(db());
         QCOMPARE(Extraction::run(db(), *sdk, kMachine).stored, punches);
-        QCOMPARE(count(db(), QStringLiteral("Tbl_DeviceAttenLog")), punches);
+        QCOMPARE(countRows(db(), QStringLiteral("Tbl_DeviceAttenLog")), punches);
         QCOMPARE(distinctPunches(db(), QStringLiteral("tbl_attendancelog")), punches);
-        QCOMPARE(count(db(), QStringLiteral("tbl_attendancelog")), punches);
+        QCOMPARE(countRows(db(), QStringLiteral("tbl_attendancelog")), punches);
         QCOMPARE(punchesOnTerminal(), 0);
     }
 };

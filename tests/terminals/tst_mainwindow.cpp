@@ -355,10 +355,7 @@ private Q_SLOTS:
 
         // The database turns read-only half-way through the punches.
         connectRow(1);
-        db().execDirect(QStringLiteral("create trigger refuse before insert on tbl_attendancelog "
-                                       "when (select count(*) from tbl_attendancelog) >= 400 "
-                                       "begin select raise(abort, 'attempt to write a readonly "
-                                       "database'); end"));
+        refuseInsertsFrom(db(), QStringLiteral("tbl_attendancelog"), 400);
         fx->window->MnuExtractData_Click();
         QCOMPARE(fx->errors.calls.size(), 1);
         QCOMPARE(fx->errors.calls[0].form, QStringLiteral("frm2"));
@@ -370,7 +367,7 @@ private Q_SLOTS:
         QVERIFY(!QApplication::overrideCursor());
 
         // The link breaks during the read.
-        db().execDirect(QStringLiteral("drop trigger refuse"));
+        allowInsertsAgain(db());
         sim.run([](SimTerminal& t) { t.setDropAfterRecords(500); });
         fx->window->MnuExtractData_Click();
         QCOMPARE(fx->errors.calls.size(), 2);

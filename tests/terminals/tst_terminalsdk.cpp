@@ -20,16 +20,7 @@ namespace {
 
 SimPunch punch(const QString& user, int verify, int inOut, QDateTime t, int work = 0)
 {
-    SimPunch p;
-    p.user = user;
-    p.verifyMode = verify;
-    p.inOutMode = inOut;
-    p.year = t.date().year();
-    p.month = t.date().month();
-    p.day = t.date().day();
-    p.hour = t.time().hour();
-    p.minute = t.time().minute();
-    p.second = t.time().second();
+    SimPunch p = SimPunch::at(user, t.date(), t.time(), verify, inOut);
     p.workCode = work;
     return p;
 }
