@@ -70,11 +70,13 @@ SimState SimGenerator::bulk(int punches, int machine, int users, int templatesPe
 
 SimState SimGenerator::demo(int machine, const QDate& today)
 {
+    // The demo organisation's employees 1 to 20 (db/demo.sql), as a terminal keeps names:
+    // a terminal user's number is the employee's number.
     static const char* const names[20] = {
-        "Maria Santos",    "James Carter",   "Aisha Khan",     "Siobhan O'Brien", "Tomasz Nowak",
-        "Chen Wei",        "Jürgen Weiß",    "Fatima Zahra",   "Liam Murphy",     "Olga Petrova",
-        "Ravi Patel",      "Emma Lindqvist", "Kwame Mensah",   "Sofia Rossi",     "Noah Fischer",
-        "Ana Lúcia Costa", "Daniel Kim",     "Hannah Schmidt", "Yusuf Demir",     "Grace Okafor",
+        "Amelia Hart",     "Brian Okafor",   "Siobhan O'Brien", "Zoë Lambert",    "Łukasz Nowak",
+        "Daniel Reyes",    "Priya Raman",    "Thomas Clarke",   "Grace Mensah",   "Henrik Larsen",
+        "Isabel Fontaine", "Jamal Haddad",   "Keiko Tanaka",    "Liam Doyle",     "Maria Santos",
+        "Nikolai Petrov",  "Olivia Bennett", "Rafael Costa",    "Sara Lindqvist", "Victor Adeyemi",
     };
     SimState s;
     s.machine = machine;

@@ -118,7 +118,7 @@ void TestSimProcess::servesTerminalsOverTcpAndSerial()
     QString name, password;
     long privilege = 0;
     bool enabled = false;
-    QVERIFY(serial.SdkReadUserInfo(3, QStringLiteral("4"), name, password, privilege, enabled));
+    QVERIFY(serial.SdkReadUserInfo(3, QStringLiteral("3"), name, password, privilege, enabled));
     QCOMPARE(name, QStringLiteral("Siobhan O'Brien"));
     QVERIFY(serial.SdkSetUserInfoStr(3, QStringLiteral("21"), QStringLiteral("Ærøskøbing Ödön"),
                                      QString(), 0, true));

@@ -303,7 +303,7 @@ void TestSimState::generatedTerminals()
         const std::optional<SimState> again = SimState::fromJson(demo.toJson());
         QVERIFY(again);
         QCOMPARE(again->punches.size(), demo.punches.size());
-        QCOMPARE(again->findUser(QStringLiteral("4"))->name, QStringLiteral("Siobhan O'Brien"));
+        QCOMPARE(again->findUser(QStringLiteral("3"))->name, QStringLiteral("Siobhan O'Brien"));
     }
 }
 
