@@ -117,15 +117,15 @@ FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent) : QDialog(parent
 
     FrmOpr = new QGroupBox(this);
     FrmOpr->setObjectName(QStringLiteral("FrmOpr"));
-    CmdNew = commandButton(FrmOpr, "CmdNew", QStringLiteral("&New"));
-    CmdEdit = commandButton(FrmOpr, "CmdEdit", QStringLiteral("&Edit"));
-    CmdDelete = commandButton(FrmOpr, "CmdDelete", QStringLiteral("&Delete"));
+    CmdNew = makeCommandButton(FrmOpr, "CmdNew", QStringLiteral("&New"));
+    CmdEdit = makeCommandButton(FrmOpr, "CmdEdit", QStringLiteral("&Edit"));
+    CmdDelete = makeCommandButton(FrmOpr, "CmdDelete", QStringLiteral("&Delete"));
     auto* operations = new QHBoxLayout(FrmOpr);
     operations->addWidget(CmdNew);
     operations->addWidget(CmdEdit);
     operations->addWidget(CmdDelete);
-    CmdSave = commandButton(this, "CmdSave", QStringLiteral("&Ok"));
-    CmdCancel = commandButton(this, "CmdCancel", QStringLiteral("&Cancel"));
+    CmdSave = makeCommandButton(this, "CmdSave", QStringLiteral("&Ok"));
+    CmdCancel = makeCommandButton(this, "CmdCancel", QStringLiteral("&Cancel"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(Frame2, 3);

@@ -3,6 +3,7 @@
 #include "SuperLogModel.h"
 
 #include "ScreenParts.h"
+#include "shell/FieldBehaviour.h"
 
 #include "shell/DbError.h"
 #include "shell/ErrorTrap.h"
@@ -76,8 +77,8 @@ FrmSuperLogData::FrmSuperLogData(frm2& window, QWidget* parent)
     frameLayout->addWidget(PrgBar);
     frameLayout->addWidget(lsv);
 
-    CmdViewLogs = commandButton(this, "CmdViewLogs", QStringLiteral("View &Logs"));
-    CmdCancel = commandButton(this, "CmdCancel", QStringLiteral("&Cancel"));
+    CmdViewLogs = makeCommandButton(this, "CmdViewLogs", QStringLiteral("View &Logs"));
+    CmdCancel = makeCommandButton(this, "CmdCancel", QStringLiteral("&Cancel"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(CmdViewLogs);

@@ -180,16 +180,16 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
 
     auto* FrmOpr = new QGroupBox(this);
     FrmOpr->setObjectName(QStringLiteral("FrmOpr"));
-    CmdNew = commandButton(FrmOpr, "CmdNew", QStringLiteral("&New"));
-    CmdEdit = commandButton(FrmOpr, "CmdEdit", QStringLiteral("&Edit"));
-    CmdDelete = commandButton(FrmOpr, "CmdDelete", QStringLiteral("&Delete"));
-    cmdCancelProcess = commandButton(FrmOpr, "cmdCancelProcess", QStringLiteral("C&ancel"));
+    CmdNew = makeCommandButton(FrmOpr, "CmdNew", QStringLiteral("&New"));
+    CmdEdit = makeCommandButton(FrmOpr, "CmdEdit", QStringLiteral("&Edit"));
+    CmdDelete = makeCommandButton(FrmOpr, "CmdDelete", QStringLiteral("&Delete"));
+    cmdCancelProcess = makeCommandButton(FrmOpr, "cmdCancelProcess", QStringLiteral("C&ancel"));
     cmdCancelProcess->setEnabled(false);
     auto* operations = new QHBoxLayout(FrmOpr);
     for (QPushButton* b : {CmdNew, CmdEdit, CmdDelete, cmdCancelProcess})
         operations->addWidget(b);
-    CmdOk = commandButton(this, "CmdOk", QStringLiteral("&Ok"));
-    CmdCancel = commandButton(this, "CmdCancel", QStringLiteral("&Close"));
+    CmdOk = makeCommandButton(this, "CmdOk", QStringLiteral("&Ok"));
+    CmdCancel = makeCommandButton(this, "CmdCancel", QStringLiteral("&Close"));
     LblStatus = new QLabel(this);
     LblStatus->setObjectName(QStringLiteral("LblStatus"));
 

@@ -145,10 +145,10 @@ QWidget* FrmUtilities::buildDateTimeTab()
     ChkEnableClock = named(new QCheckBox(QStringLiteral("Enable Clock")), "ChkEnableClock");
     connect(ChkSysDatetime, &QCheckBox::toggled, this, [this] { ChkSysDatetime_Click(); });
 
-    XPButton1 = commandButton(nullptr, "XPButton1", QStringLiteral("&Sync Time"));
-    XPButton2 = commandButton(nullptr, "XPButton2", QStringLiteral("&Restart Device"));
-    XPButton3 = commandButton(nullptr, "XPButton3", QStringLiteral("&Get Device Date Time"));
-    CmdCancel = commandButton(nullptr, "CmdCancel", QStringLiteral("&Cancel"));
+    XPButton1 = makeCommandButton(nullptr, "XPButton1", QStringLiteral("&Sync Time"));
+    XPButton2 = makeCommandButton(nullptr, "XPButton2", QStringLiteral("&Restart Device"));
+    XPButton3 = makeCommandButton(nullptr, "XPButton3", QStringLiteral("&Get Device Date Time"));
+    CmdCancel = makeCommandButton(nullptr, "CmdCancel", QStringLiteral("&Cancel"));
     connect(XPButton1, &QPushButton::clicked, this, [this] { XPButton1_Click(); });
     connect(XPButton2, &QPushButton::clicked, this, [this] { XPButton2_Click(); });
     connect(XPButton3, &QPushButton::clicked, this, [this] { XPButton3_Click(); });
@@ -169,7 +169,7 @@ QWidget* FrmUtilities::buildDateTimeTab()
 
 QWidget* FrmUtilities::buildGeneralTab()
 {
-    XPButton4 = commandButton(nullptr, "XPButton4", QStringLiteral("&Get Device Info"));
+    XPButton4 = makeCommandButton(nullptr, "XPButton4", QStringLiteral("&Get Device Info"));
     connect(XPButton4, &QPushButton::clicked, this, [this] { XPButton4_Click(); });
     txtDeviceDetails = named(new QPlainTextEdit, "txtDeviceDetails");
     txtDeviceDetails->setReadOnly(true);
@@ -208,7 +208,7 @@ QWidget* FrmUtilities::buildScriptTab()
     TxtPath = named(new QLineEdit, "TxtPath");
     installFieldBehaviour(TxtPath);
     ChkOutPut = named(new QCheckBox(QStringLiteral("Show Output")), "ChkOutPut");
-    CmdGenerate = commandButton(nullptr, "CmdGenerate", QStringLiteral("Generate SQL Script"));
+    CmdGenerate = makeCommandButton(nullptr, "CmdGenerate", QStringLiteral("Generate SQL Script"));
     connect(CmdGenerate, &QPushButton::clicked, this, [this] { CmdGenerate_Click(); });
 
     auto* grid = new QGridLayout(FrmSQL);

@@ -8,14 +8,6 @@
 #include <QEvent>
 #include <QPushButton>
 
-QPushButton* commandButton(QWidget* parent, const char* name, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 void ShowTerminalPicker()
 {
     SharedState& s = shared();
