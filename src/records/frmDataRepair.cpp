@@ -8,6 +8,7 @@
 #include "shell/ModFunction.h"
 #include "shell/MsgBox.h"
 #include "shell/Startup.h"
+#include "shell/Twips.h"
 #include "terminals/frm2.h"
 
 #include <QAbstractTableModel>
@@ -28,11 +29,6 @@
 namespace {
 const QString kForm = QStringLiteral("frmDataRepair");
 const QString kToggle = QStringLiteral("[X]");
-
-int twips(int value)
-{
-    return value / 15;
-}
 
 // The verify modes this screen has names for; any other shows its number.
 QString verifyText(int mode)

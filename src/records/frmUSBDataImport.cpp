@@ -6,6 +6,7 @@
 #include "shell/MsgBox.h"
 #include "shell/MySysPath.h"
 #include "shell/Startup.h"
+#include "shell/Twips.h"
 #include "shell/WaitCursor.h"
 #include "terminals/frm2.h"
 
@@ -30,11 +31,6 @@ namespace {
 const QString kForm = QStringLiteral("frmUSBDataImport");
 const QString kNoFile =
     QStringLiteral("The selected file is not a valid one or the file path is not readable.");
-
-int twips(int value)
-{
-    return value / 15;
-}
 
 } // namespace
 

@@ -1,14 +1,9 @@
 #include "FrmReport.h"
 
+#include "Twips.h"
+
 #include <QKeyEvent>
 #include <QTableWidget>
-
-namespace {
-constexpr int px(int twips)
-{
-    return twips / 15;
-}
-} // namespace
 
 FrmReport::FrmReport(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -17,13 +12,13 @@ FrmReport::FrmReport(QWidget* parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     Grid = new QTableWidget(this);
     Grid->setObjectName(QStringLiteral("Grid"));
-    Grid->move(px(100), px(100));
-    resize(px(9000), px(6000));
+    Grid->move(twips(100), twips(100));
+    resize(twips(9000), twips(6000));
 }
 
 void FrmReport::Form_Resize()
 {
-    Grid->resize(std::max(0, width() - px(200)), std::max(0, height() - px(700)));
+    Grid->resize(std::max(0, width() - twips(200)), std::max(0, height() - twips(700)));
 }
 
 void FrmReport::Form_KeyDown(int keyCode)

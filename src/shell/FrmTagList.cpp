@@ -4,6 +4,7 @@
 #include "FieldBehaviour.h"
 #include "Shared.h"
 #include "TagList.h"
+#include "Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,14 +22,9 @@
 namespace {
 FrmTagList* g_instance = nullptr;
 
-constexpr int px(int twips)
-{
-    return twips / 15;
-}
-
 void place(QWidget* w, int left, int top, int width, int height)
 {
-    w->setGeometry(px(left), px(top), px(width), px(height));
+    w->setGeometry(twips(left), twips(top), twips(width), twips(height));
 }
 
 const QString kFormName = QStringLiteral("FrmTagList");
@@ -160,7 +156,7 @@ void FrmTagList::layOut()
     }
     const int frameWidth = m_tagListSize == QLatin1String("USER") ? 5400 : formWidth - 200;
     const int frameHeight = formHeight - 300;
-    setFixedSize(px(formWidth), px(formHeight));
+    setFixedSize(twips(formWidth), twips(formHeight));
     place(Frame1, (formWidth - frameWidth) / 2, 100, frameWidth, frameHeight);
 
     const int buttonTop = frameHeight - 520;
@@ -205,7 +201,7 @@ void FrmTagList::addColumn(const QString& caption, int widthTwips)
     const int column = lsv->columnCount();
     lsv->setColumnCount(column + 1);
     lsv->headerItem()->setText(column, caption);
-    lsv->header()->resizeSection(column, px(widthTwips));
+    lsv->header()->resizeSection(column, twips(widthTwips));
 }
 
 void FrmTagList::addRow(const QStringList& texts)

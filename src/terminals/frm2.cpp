@@ -17,6 +17,7 @@
 #include "shell/Settings.h"
 #include "shell/Shared.h"
 #include "shell/Startup.h"
+#include "shell/Twips.h"
 #include "shell/WaitCursor.h"
 
 #include <QAction>
@@ -51,11 +52,6 @@ constexpr int KeyRole = Qt::UserRole + 1;
 constexpr int SmallIconRole = Qt::UserRole + 2;
 // The listing yields to the event loop and moves the bar once per this many punches.
 constexpr int kListingStep = 256;
-
-int twips(int value)
-{
-    return value / 15;
-}
 
 QStringList deviceCaptions()
 {
