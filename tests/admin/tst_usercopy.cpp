@@ -157,7 +157,7 @@ private Q_SLOTS:
 
         QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{kDone, 64}}));
         const SimUser brien = held(3);
-        QCOMPARE(brien.name, QStringLiteral("Siobhan "));
+        QCOMPARE(brien.name, QStringLiteral("Siobhan"));
         QCOMPARE(brien.password, QStringLiteral("pa'ss\""));
         QCOMPARE(brien.templates[0], QStringLiteral("S0"));
         QCOMPARE(brien.templates[4], QStringLiteral("OTHER4"));
