@@ -205,7 +205,11 @@ void FrmImportUsers::CmdImport_Click()
     if (m_running)
         return;
     trapErrors(kForm, QStringLiteral("CmdImport_Click()"), [&] {
-        if (!IsDeviceConnected(*TermCtl1)) {
+        // The link belongs to the terminal last connected; a destination chosen after it
+        // has no link, and its users must not go to the other terminal.
+        const bool linked = CboDestination->currentIndex() >= 0 &&
+                            CboDestination->currentData().toLongLong() == m_destination;
+        if (!linked || !IsDeviceConnected(*TermCtl1)) {
             MsgBox(kNotConnected, 16);
             return;
         }

@@ -83,9 +83,12 @@ UserCopy::Outcome UserCopy::copy(qint64 userNo, const QString& card, const QStri
     }
 
     const long user = long(userNo);
+    // A cut inside the name must not leave a blank at its end: the terminal would keep it
+    // and report it back as the user's name.
+    const QString name = own->DeviceUserName.trimmed().left(kNameLength).trimmed();
     m_sdk.setSdkCardNumber(0, card.trimmed().isEmpty() ? QStringLiteral("0") : card.trimmed());
-    if (!m_sdk.SdkSetUserInfo(m_destination, user, own->DeviceUserName.trimmed().left(kNameLength),
-                              password.trimmed(), level, own->Status != 0))
+    if (!m_sdk.SdkSetUserInfo(m_destination, user, name, password.trimmed(), level,
+                              own->Status != 0))
         return failed();
     if (!m_sdk.SdkDeleteFingerTemplate(m_destination, user, kAllFingers))
         return failed();

@@ -30,6 +30,8 @@
 
 namespace {
 const QString kCaption = QStringLiteral("Task Scheduler");
+// Width of Tbl_Task.Remarks: a server refuses a longer text, so the field takes no more.
+constexpr int kRemarksWidth = 200;
 
 // "Date : " and the date as year, day, month: the form the editor has always shown.
 QString dateLabel(const QDate& date)
@@ -63,6 +65,7 @@ FrmScheduler::FrmScheduler(QWidget* parent) : QDialog(parent)
     DumpMachine->setFocusPolicy(Qt::NoFocus);
     TxtRemarks = new QLineEdit(this);
     TxtRemarks->setObjectName(QStringLiteral("TxtRemarks"));
+    TxtRemarks->setMaxLength(kRemarksWidth);
     DTPicker1 = new QTimeEdit(this);
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
     DTPicker1->setDisplayFormat(QStringLiteral("hh:mm AP"));

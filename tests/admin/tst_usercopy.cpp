@@ -148,16 +148,17 @@ private Q_SLOTS:
         // Privilege 5 is no terminal privilege: the terminal refuses the user.
         store(f->db(), {50, "Refused", 0, "R0", 5, 0, "", 5, 1, 1});
         store(f->db(), {60, "Unticked", 0, "U0", 5, 0, "", 0, 1, 1});
+        store(f->db(), {70, "NoFinger10", 10, "T10", 5, 0, "", 0, 1, 1}); // template refused
         chooseSource();
         connectDestination();
-        for (const char* user : {"3", "40000", "50"})
+        for (const char* user : {"3", "40000", "50", "70"})
             tick(screen->lsv, user);
 
         screen->CmdImport_Click();
 
         QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{kDone, 64}}));
         const SimUser brien = held(3);
-        QCOMPARE(brien.name, QStringLiteral("Siobhan "));
+        QCOMPARE(brien.name, QStringLiteral("Siobhan"));
         QCOMPARE(brien.password, QStringLiteral("pa'ss\""));
         QCOMPARE(brien.templates[0], QStringLiteral("S0"));
         QCOMPARE(brien.templates[4], QStringLiteral("OTHER4"));
@@ -177,10 +178,17 @@ private Q_SLOTS:
         QCOMPARE(image(screen->lsv, "3"), 2);
         QCOMPARE(image(screen->lsv, "40000"), 2);
         QCOMPARE(image(screen->lsv, "50"), 4);
+        QCOMPARE(image(screen->lsv, "70"), 4);
         QCOMPARE(isNew(f->db(), 3), 0);
         QCOMPARE(isNew(f->db(), 40000), 0);
         QCOMPARE(isNew(f->db(), 50), 1);
         QCOMPARE(isNew(f->db(), 60), 1);
+        QCOMPARE(isNew(f->db(), 70), 1);
+        choose(screen->CboDestination, QStringLiteral("Front Gate")); // not the one linked
+        tick(screen->lsv, "60");
+        screen->CmdImport_Click();
+        QCOMPARE(f->messages.shown.last(), (QPair<QString, int>("Device is not Connnected", 16)));
+        QVERIFY(held(60).number.isEmpty());
     }
 
     void nothingTickedStillRefreshes()

@@ -130,7 +130,8 @@ private Q_SLOTS:
         form.Form_Load();
         QCOMPARE(boxes->texts(), QStringList{"No Record To Display"});
         boxes->clear();
-        fillNew(form, "5", 3, QDate(2026, 12, 24), QTime(14, 5), false, "O'Neil \"x\"; ü");
+        const QString remarks = "O'Neil \"x\"; ü" + QString(300, 'r'); // beyond its column
+        fillNew(form, "5", 3, QDate(2026, 12, 24), QTime(14, 5), false, remarks);
         QCOMPARE(form.TaskDeviceID(), 5L);
         QCOMPARE(child<QLineEdit>(form, "TxtDevice")->text(), QString("Gate"));
         form.CmdSave_Click();
@@ -143,7 +144,7 @@ private Q_SLOTS:
         QCOMPARE(q.value(1).toInt(), 3);
         QCOMPARE(q.value(2).toString(), QString("2026-12-24"));
         QCOMPARE(q.value(3).toString(), QString("14:05"));
-        QCOMPARE(q.value(4).toString(), QString("O'Neil \"x\"; ü"));
+        QCOMPARE(q.value(4).toString(), remarks.left(200));
         QCOMPARE(q.value(5).toString(), QString("0"));
         QCOMPARE(q.value(6).toInt(), 5);
         QVERIFY(q.value(7).isNull());
