@@ -115,6 +115,17 @@ frm2::frm2(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(central);
 
     m_devices = new QStandardItemModel(this);
+    // Panel 3 follows the current terminal's status, whoever changes it: Disconnect, a
+    // screen that disconnects before a restart, a refill of the list.
+    connect(m_devices, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                if (from.column() <= 7 && to.column() >= 7)
+                    showCurrentStatus(from.row() + 1, to.row() + 1);
+            });
+    connect(m_devices, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                showCurrentStatus(first + 1, last + 1);
+            });
     m_log = new LogListModel(this);
     m_message = new QStandardItemModel(this);
 
@@ -432,6 +443,12 @@ void frm2::setSubItem(int index, int subItem, const QString& text)
 {
     if (QStandardItem* item = m_devices->item(index - 1, subItem))
         item->setText(text);
+}
+
+void frm2::showCurrentStatus(int fromRow, int toRow)
+{
+    if (SelectedItem >= fromRow && SelectedItem <= toRow && SelectedItem <= ListItemCount())
+        setPanel(3, QStringLiteral(" ") + ListItemText(SelectedItem, 7));
 }
 
 void frm2::setSmallIcon(int index, const QString& key)
@@ -813,10 +830,14 @@ void frm2::txtTime_Change()
     // act on the last task's terminal.
     const int operatorItem = SelectedItem;
     const QVariant operatorMachine = MachineID;
+    const QString operatorStatus = PanelText(3);
     trapErrors(objectName(), QStringLiteral("TxtTime_Change()"),
                [this] { SchedulerPass::run(shared().Cnxn, *this, Clock::now()); });
     SelectedItem = operatorItem;
     MachineID = operatorMachine;
+    // A task's row may have spoken for the status panel meanwhile.
+    if (PanelText(3) != operatorStatus)
+        showCurrentStatus(SelectedItem, SelectedItem);
     m_trigger->setRunning(false);
 }
 

@@ -201,6 +201,8 @@ private:
     void setPanel(int panel, const QString& text);
     void setSubItem(int index, int subItem, const QString& text);
     void setSmallIcon(int index, const QString& key);
+    // Panel 3 := the current terminal's status, when its row lies in fromRow..toRow.
+    void showCurrentStatus(int fromRow, int toRow);
     void showDeviceModel();
     void applyViewMode();
     void selectRow(int index);

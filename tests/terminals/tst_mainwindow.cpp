@@ -185,6 +185,7 @@ private Q_SLOTS:
         fx->window->MnuDisConnect_Click();
         QCOMPARE(fx->window->ListItemText(1, 7), QStringLiteral("Disconnected"));
         QCOMPARE(fx->window->PanelText(1), QStringLiteral("Disconnected"));
+        QCOMPARE(fx->window->PanelText(3), QStringLiteral(" Disconnected"));
         QCOMPARE(fx->window->ListItemSmallIcon(1), QStringLiteral("notconnected"));
         QVERIFY(!IsDeviceConnected(*fx->window->TermCtl1[1]));
         fx->window->MnuDisConnect_Click();
