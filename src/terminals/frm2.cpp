@@ -814,8 +814,9 @@ void frm2::MnuExtractData_Click()
 
 void frm2::Timer2_Timer()
 {
-    // A listing that yields, or a pass still running, holds the minute back until it ends.
-    if (m_busy || !m_trigger || !m_trigger->tick(Clock::now()))
+    // A job that yields, or a pass still running, holds the minutes back until it ends;
+    // the next pass catches them up.
+    if (!m_trigger || !m_trigger->tick(Clock::now(), m_busy > 0))
         return;
     txtTime->setText(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
 }
@@ -831,8 +832,10 @@ void frm2::txtTime_Change()
     const int operatorItem = SelectedItem;
     const QVariant operatorMachine = MachineID;
     const QString operatorStatus = PanelText(3);
-    trapErrors(objectName(), QStringLiteral("TxtTime_Change()"),
-               [this] { SchedulerPass::run(shared().Cnxn, *this, Clock::now()); });
+    const qint64 missed = m_trigger->takeMissedMinutes();
+    trapErrors(objectName(), QStringLiteral("TxtTime_Change()"), [this, missed] {
+        SchedulerPass::run(shared().Cnxn, *this, Clock::now(), missed);
+    });
     SelectedItem = operatorItem;
     MachineID = operatorMachine;
     // A task's row may have spoken for the status panel meanwhile.
