@@ -24,8 +24,7 @@ inline QString templ(int user, int finger)
 struct Row
 {
     Row(int user = 0, QString name = {}, int finger = 0, QString templ = {}, int device = 0,
-        int card = 0, QString password = {}, QVariant privilege = 0, int status = 1,
-        int isNew = 0)
+        int card = 0, QString password = {}, QVariant privilege = 0, int status = 1, int isNew = 0)
         : user(user), name(std::move(name)), finger(finger), templ(std::move(templ)),
           device(device), card(card), password(std::move(password)),
           privilege(std::move(privilege)), status(status), isNew(isNew)
