@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -42,6 +43,46 @@ bool displayMissing(int argc, char* argv[])
 #endif
 }
 
+// A display that is named but cannot be opened (no server behind DISPLAY, a refused
+// login) is only found by Qt itself, which logs a few lines and then aborts. While the
+// application object is made, Qt's messages are held back: a fatal one ends the program
+// with one line of its own and status 1, and when the display opens they are passed on.
+struct HeldMessage
+{
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+QList<HeldMessage> heldMessages;
+
+void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        // Qt's first warning names the cause ("could not connect to display :1").
+        QString cause = text;
+        for (const HeldMessage& m : heldMessages)
+            if (m.type == QtWarningMsg || m.type == QtCriticalMsg) {
+                cause = m.text;
+                break;
+            }
+        std::fprintf(stderr,
+                     "quorvane: the display could not be opened (%s); start it in a desktop "
+                     "session, or with QT_QPA_PLATFORM=offscreen\n",
+                     qPrintable(cause.section(QLatin1Char('\n'), 0, 0).trimmed()));
+        std::_Exit(1);
+    }
+    heldMessages.append({type, QByteArray(context.category ? context.category : ""), text});
+}
+
+void passHeldMessagesOn(QtMessageHandler handler)
+{
+    for (const HeldMessage& m : heldMessages) {
+        const QMessageLogContext context(nullptr, 0, nullptr, m.category.constData());
+        handler(m.type, context, m.text);
+    }
+    heldMessages.clear();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -52,7 +93,11 @@ int main(int argc, char* argv[])
                              "with QT_QPA_PLATFORM=offscreen\n");
         return 1;
     }
+    const QtMessageHandler qtHandler = qInstallMessageHandler(holdStartMessage);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtHandler);
+    if (qtHandler)
+        passHeldMessagesOn(qtHandler);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
 

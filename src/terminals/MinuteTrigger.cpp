@@ -1,24 +1,32 @@
 #include "MinuteTrigger.h"
 
-namespace {
-qint64 minuteOf(const QDateTime& when)
+#include "SchedulerPass.h"
+
+#include <algorithm>
+#include <utility>
+
+MinuteTrigger::MinuteTrigger(const QDateTime& loadedAt)
+    : m_lastMinute(SchedulerPass::wallMinute(loadedAt))
 {
-    // Local wall-clock minute: tasks are set in local time.
-    const QDate d = when.date();
-    const QTime t = when.time();
-    return (d.toJulianDay() * 24 + t.hour()) * 60 + t.minute();
 }
-}  // namespace
 
-MinuteTrigger::MinuteTrigger(const QDateTime& loadedAt) : m_lastMinute(minuteOf(loadedAt)) {}
-
-bool MinuteTrigger::tick(const QDateTime& now)
+bool MinuteTrigger::tick(const QDateTime& now, bool held)
 {
-    if (m_running)
+    const qint64 minute = SchedulerPass::wallMinute(now);
+    if (held || m_running) {
+        m_owed = m_owed || minute != m_lastMinute;
         return false;
-    const qint64 minute = minuteOf(now);
+    }
     if (minute == m_lastMinute)
         return false;
+    // A clock set back owes nothing: its minutes come round again.
+    m_missed = m_owed ? std::max<qint64>(minute - m_lastMinute - 1, 0) : 0;
+    m_owed = false;
     m_lastMinute = minute;
     return true;
+}
+
+qint64 MinuteTrigger::takeMissedMinutes()
+{
+    return std::exchange(m_missed, 0);
 }

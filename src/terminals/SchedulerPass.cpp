@@ -8,8 +8,13 @@
 #include "shell/Db.h"
 #include "shell/ModFunction.h"
 
+#include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVector>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -20,6 +25,7 @@ struct DueTask
     int deviceId;
     QString taskDate;
     QString taskTime;
+    bool eachDay;
 };
 
 const std::array<const char*, 6> kSuccess = {
@@ -31,26 +37,60 @@ const std::array<const char*, 6> kFailure = {
     "Device Disconnect Failed at ", "Device Restart Failed ", "Data Extract Failed ",
     "Power Off Device Failed "};
 
-QVector<DueTask> dueTasks(Db& db, const QString& nowText, const QDate& today)
+// The tasks set for one "HH:mm", in the order the table returns them.
+QVector<DueTask> tasksAt(Db& db, const QString& timeText)
 {
-    // The first row at this minute decides: an each-day task there runs every task at this
-    // minute, otherwise only today's.
-    Recordset rows = db.select(QStringLiteral("Select * From Tbl_Task Where TaskTime=?"), {nowText});
-    const bool everyTask = !rows.isEmpty() &&
-                           rows.value(QStringLiteral("TaskEachDay")).toString().trimmed() ==
-                               QLatin1String("1");
-    if (!everyTask && !rows.isEmpty())
-        // Tasks saved before dates were kept locale-free carry the short date; they still run.
-        rows = db.select(QStringLiteral("Select * From Tbl_Task Where TaskTime=? And "
-                                        "(TaskDate=? Or TaskDate=?)"),
-                         {nowText, TaskStore::dateText(today), shortDateText(today)});
+    QSqlQuery q = db.exec(QStringLiteral("Select * From Tbl_Task Where TaskTime=?"), {timeText});
+    const QSqlRecord r = q.record();
+    const int id = r.indexOf(QStringLiteral("TaskID")), task = r.indexOf(QStringLiteral("Task")),
+              device = r.indexOf(QStringLiteral("DeviceID")),
+              date = r.indexOf(QStringLiteral("TaskDate")),
+              time = r.indexOf(QStringLiteral("TaskTime")),
+              eachDay = r.indexOf(QStringLiteral("TaskEachDay"));
     QVector<DueTask> tasks;
-    for (int r = 0; r < rows.RecordCount(); ++r) {
-        auto field = [&](const char* name) {
-            return rows.valueAt(r, rows.fieldIndex(QLatin1String(name)));
-        };
-        tasks.append({field("TaskID").toInt(), field("Task").toInt(), field("DeviceID").toInt(),
-                      field("TaskDate").toString(), field("TaskTime").toString()});
+    while (q.next())
+        tasks.append({q.value(id).toInt(), q.value(task).toInt(), q.value(device).toInt(),
+                      q.value(date).toString(), q.value(time).toString(),
+                      q.value(eachDay).toString().trimmed() == QLatin1String("1")});
+    return tasks;
+}
+
+// Of the tasks at one minute, those due on `day`. The first of them decides: an each-day
+// task there runs every task at this minute, otherwise only the day's.
+QVector<DueTask> dueOn(const QVector<DueTask>& atMinute, const QDate& day)
+{
+    if (atMinute.isEmpty() || atMinute.first().eachDay)
+        return atMinute;
+    // Tasks saved before dates were kept locale-free carry the short date; they still run.
+    const QString dated = TaskStore::dateText(day);
+    const QString shortDated = shortDateText(day);
+    QVector<DueTask> due;
+    for (const DueTask& t : atMinute)
+        if (t.taskDate == dated || t.taskDate == shortDated)
+            due.append(t);
+    return due;
+}
+
+// The tasks due at the minutes from `missed` minutes before `now` up to now's own, each
+// once, in time order. A long spell asks the table once per time of day.
+QVector<DueTask> dueTasks(Db& db, const QDateTime& now, qint64 missed)
+{
+    QHash<QString, QVector<DueTask>> byTime;
+    QSet<int> taken;
+    QVector<DueTask> tasks;
+    const qint64 last = SchedulerPass::wallMinute(now);
+    for (qint64 minute = last - std::max<qint64>(missed, 0); minute <= last; ++minute) {
+        const QString timeText =
+            QTime(static_cast<int>(minute % 1440 / 60), static_cast<int>(minute % 60))
+                .toString(QStringLiteral("HH:mm"));
+        auto at = byTime.find(timeText);
+        if (at == byTime.end())
+            at = byTime.insert(timeText, tasksAt(db, timeText));
+        for (const DueTask& t : dueOn(*at, QDate::fromJulianDay(minute / 1440)))
+            if (!taken.contains(t.taskId)) {
+                taken.insert(t.taskId);
+                tasks.append(t);
+            }
     }
     return tasks;
 }
@@ -66,12 +106,17 @@ QString SchedulerPass::failureText(int task)
     return task >= 0 && task < 6 ? QString::fromLatin1(kFailure[static_cast<size_t>(task)]) : QString();
 }
 
-void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now)
+qint64 SchedulerPass::wallMinute(const QDateTime& when)
+{
+    // Local wall-clock minutes: tasks are set in local time.
+    return when.date().toJulianDay() * 1440 + when.time().hour() * 60 + when.time().minute();
+}
+
+void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now, qint64 missed)
 {
     const QDate date = now.date();
     const QTime time = now.time();
-    const QString nowText = time.toString(QStringLiteral("HH:mm"));
-    for (const DueTask& row : dueTasks(db, nowText, date)) {
+    for (const DueTask& row : dueTasks(db, now, missed)) {
         if (row.task < 0 || row.task > 5)
             continue;
         int element = 0;

@@ -1,7 +1,7 @@
 #pragma once
-// One scheduler pass: carries out the tasks due at the current minute on the main
-// window's control elements, marks each one that succeeded as performed and writes one
-// line per task to the scheduler log.
+// One scheduler pass: carries out the tasks due at the current minute, and at the minutes
+// before it that were held back, on the main window's control elements, marks each one
+// that succeeded as performed and writes one line per task to the scheduler log.
 
 #include <QDateTime>
 
@@ -26,9 +26,14 @@ public:
 };
 
 namespace SchedulerPass {
-// Runs the pass for the moment `now`. Errors (database, terminal) are thrown to the
-// caller's trap; rows after the failing one wait for the next pass.
-void run(Db& db, SchedulerHost& host, const QDateTime& now);
+// Runs the pass for the moment `now`, first catching up the `missed` minutes before it
+// (held back while the window was busy): every task due at any of these minutes runs once,
+// in time order, at the first minute it is due. Errors (database, terminal) are thrown to
+// the caller's trap; rows after the failing one are not carried out.
+void run(Db& db, SchedulerHost& host, const QDateTime& now, qint64 missed = 0);
+
+// A moment's minute on the local wall clock, counted from the start of the Julian days.
+qint64 wallMinute(const QDateTime& when);
 
 // The log text after success or failure of a task code; empty for unknown codes.
 QString successText(int task);

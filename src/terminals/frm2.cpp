@@ -115,6 +115,17 @@ frm2::frm2(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(central);
 
     m_devices = new QStandardItemModel(this);
+    // Panel 3 follows the current terminal's status, whoever changes it: Disconnect, a
+    // screen that disconnects before a restart, a refill of the list.
+    connect(m_devices, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                if (from.column() <= 7 && to.column() >= 7)
+                    showCurrentStatus(from.row() + 1, to.row() + 1);
+            });
+    connect(m_devices, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                showCurrentStatus(first + 1, last + 1);
+            });
     m_log = new LogListModel(this);
     m_message = new QStandardItemModel(this);
 
@@ -432,6 +443,12 @@ void frm2::setSubItem(int index, int subItem, const QString& text)
 {
     if (QStandardItem* item = m_devices->item(index - 1, subItem))
         item->setText(text);
+}
+
+void frm2::showCurrentStatus(int fromRow, int toRow)
+{
+    if (SelectedItem >= fromRow && SelectedItem <= toRow && SelectedItem <= ListItemCount())
+        setPanel(3, QStringLiteral(" ") + ListItemText(SelectedItem, 7));
 }
 
 void frm2::setSmallIcon(int index, const QString& key)
@@ -797,8 +814,9 @@ void frm2::MnuExtractData_Click()
 
 void frm2::Timer2_Timer()
 {
-    // A listing that yields, or a pass still running, holds the minute back until it ends.
-    if (m_busy || !m_trigger || !m_trigger->tick(Clock::now()))
+    // A job that yields, or a pass still running, holds the minutes back until it ends;
+    // the next pass catches them up.
+    if (!m_trigger || !m_trigger->tick(Clock::now(), m_busy > 0))
         return;
     txtTime->setText(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
 }
@@ -813,10 +831,16 @@ void frm2::txtTime_Change()
     // act on the last task's terminal.
     const int operatorItem = SelectedItem;
     const QVariant operatorMachine = MachineID;
-    trapErrors(objectName(), QStringLiteral("TxtTime_Change()"),
-               [this] { SchedulerPass::run(shared().Cnxn, *this, Clock::now()); });
+    const QString operatorStatus = PanelText(3);
+    const qint64 missed = m_trigger->takeMissedMinutes();
+    trapErrors(objectName(), QStringLiteral("TxtTime_Change()"), [this, missed] {
+        SchedulerPass::run(shared().Cnxn, *this, Clock::now(), missed);
+    });
     SelectedItem = operatorItem;
     MachineID = operatorMachine;
+    // A task's row may have spoken for the status panel meanwhile.
+    if (PanelText(3) != operatorStatus)
+        showCurrentStatus(SelectedItem, SelectedItem);
     m_trigger->setRunning(false);
 }
 

@@ -77,8 +77,9 @@ public:
     QString PanelText(int panel) const;
     // The view mode of the terminal list: 0 large icons, 3 report.
     long ListViewMode() const { return m_viewMode; }
-    // True while a job yields to the event loop; commands, toolbar keys and the minute
-    // trigger started meanwhile are refused without a word.
+    // True while a job yields to the event loop; commands and toolbar keys started
+    // meanwhile are refused without a word, and the minutes that go by wait for the next
+    // scheduler pass.
     bool isBusy() const { return m_busy > 0; }
 
     // Held by a job that yields, for its whole run (log listing, template download, USB
@@ -201,6 +202,8 @@ private:
     void setPanel(int panel, const QString& text);
     void setSubItem(int index, int subItem, const QString& text);
     void setSmallIcon(int index, const QString& key);
+    // Panel 3 := the current terminal's status, when its row lies in fromRow..toRow.
+    void showCurrentStatus(int fromRow, int toRow);
     void showDeviceModel();
     void applyViewMode();
     void selectRow(int index);

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTreeWidget>
 
+#include <utility>
+
 namespace TemplateRows {
 
 // A template text that names its user and finger, long enough for the previews to cut.
@@ -17,18 +19,27 @@ inline QString templ(int user, int finger)
     return QStringLiteral("U%1F%2-").arg(user).arg(finger).repeated(4);
 }
 
+// Rows are written out positionally, often with only the leading fields; the trailing
+// ones take these defaults.
 struct Row
 {
-    int user = 0;
+    Row(int user = 0, QString name = {}, int finger = 0, QString templ = {}, int device = 0,
+        int card = 0, QString password = {}, QVariant privilege = 0, int status = 1, int isNew = 0)
+        : user(user), name(std::move(name)), finger(finger), templ(std::move(templ)),
+          device(device), card(card), password(std::move(password)),
+          privilege(std::move(privilege)), status(status), isNew(isNew)
+    {
+    }
+    int user;
     QString name;
-    int finger = 0;
+    int finger;
     QString templ;
-    int device = 0;
-    int card = 0;
+    int device;
+    int card;
     QString password;
-    QVariant privilege = 0;
-    int status = 1;
-    int isNew = 0;
+    QVariant privilege;
+    int status;
+    int isNew;
 };
 
 inline void store(Db& db, const Row& r)

@@ -262,6 +262,22 @@ private Q_SLOTS:
                                           "Power Off Device at (6)" + today() + ",10:00"}));
     }
 
+    // A day and a night held back, across midnight: each task due in it runs once, in the
+    // order its minutes came, the current minute's last.
+    void missedMinutesAreCaughtUpOnceInTimeOrder()
+    {
+        FakeHost host;
+        const QString yesterday = TaskStore::dateText(now.date().addDays(-1));
+        addTask(41, 1, today(), "09:00");
+        addTask(42, 1, yesterday, "23:59");
+        addTask(43, 1, "any day", "10:00", "1");  // due at a missed minute and now
+        addTask(44, 1, TaskStore::dateText(now.date().addDays(-2)), "12:00");
+        SchedulerPass::run(db(), host, now, 24 * 60 + 2);  // since yesterday 09:58
+        QCOMPARE(logLines(), QStringList({"Device Connect Failed (43)any day,10:00",
+                                          "Device Connect Failed (42)" + yesterday + ",23:59",
+                                          "Device Connect Failed (41)" + today() + ",09:00"}));
+    }
+
     void triggerRaisesOnePassPerMinute()
     {
         const QDateTime loaded(QDate(2026, 12, 7), QTime(9, 59, 40));
