@@ -87,8 +87,8 @@ public:
                            long second);
     bool SdkReadDeviceClock(long m, long& year, long& month, long& day, long& hour,
                             long& minute, long& second);
-    // The terminal drops the link when it restarts or powers off. A restart asked for just
-    // after the link was closed opens the element's last link again to deliver it.
+    // The terminal drops the link when it restarts or powers off. On a closed link nothing
+    // is sent and the result is false.
     bool SdkRestartDevice(long m);
     bool SdkPowerOffDevice(long m);
     bool SdkSetDeviceParam(long m, long param, long value);
