@@ -460,8 +460,11 @@ void FrmUtilities::CmdGenerate_Click()
             return;
         }
         if (ChkOutPut->isChecked()) {
-            OpenDocument(s.LastTextFilePath);
+            const bool shown = OpenDocument(s.LastTextFilePath);
             Settings::setValue(Settings::ScriptFolder, TxtPath->text());
+            // The script is written all the same; the operator is told where to find it.
+            if (!shown)
+                MsgBox(QStringLiteral("Cannot Open Script File : ") + s.LastTextFilePath, 48);
         }
     });
 }

@@ -74,7 +74,7 @@ private Q_SLOTS:
         opened.clear();
         setOpenDocumentHandler([this](const QString& path) {
             opened << path;
-            return true;
+            return QByteArray(QTest::currentDataTag()) != "no program";
         });
     }
 
@@ -297,6 +297,7 @@ private Q_SLOTS:
             << "empty" << true << "No Records Found To Display : Change Your Criteria";
         QTest::newRow("from after to")
             << "reversed" << true << "No Records Found To Display : Change Your Criteria";
+        QTest::newRow("no program") << QString() << true << "Cannot Open Script File : %1";
         QTest::newRow("folder is a file") << "file" << true << "Cannot Write Script File : %1";
         QTest::newRow("table dropped") << "dropped" << true << QString();
     }
