@@ -86,8 +86,11 @@ Extraction::Result Extraction::run(Db& db, TerminalSdk& sdk, long machineId,
                                                      month, day, hour, minute, second, workCode)) {
             ++records;
             PunchRecord punch;
-            QString why = punchFromTerminal(userNo, verifyMode, inOutMode, year, month, day, hour,
-                                            minute, second, machineId, punch);
+            const QString unreadable = sdk.unreadableField();
+            QString why = !unreadable.isEmpty()
+                              ? QStringLiteral("the %1 is not a number").arg(unreadable)
+                              : punchFromTerminal(userNo, verifyMode, inOutMode, year, month, day,
+                                                  hour, minute, second, machineId, punch);
             if (why.isEmpty())
                 why = writer.store(punch);
             if (why.isEmpty()) {

@@ -1,6 +1,9 @@
 #pragma once
 // The rows of the bulk answers (SdkProtocol.h) as TerminalSdk hands them out, and their
 // decoding. Decoding is all or nothing: one unreadable row makes the whole answer broken.
+// A punch whose number fields are all there but one holds no whole number (text, an empty
+// text) is still read, so that one bad record does not hold back the rest of the log: the
+// row names the field and carries 0 in it, and the caller refuses it.
 
 #include <QJsonValue>
 #include <QString>
@@ -17,6 +20,7 @@ struct PunchRow
     long inOutMode = 0;
     long year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     long workCode = 0;
+    QString unreadable; // the first field that holds no whole number ("verify mode", ...)
 };
 
 struct UserRow

@@ -54,6 +54,7 @@ public:
     void forgetReads()
     {
         punches.clear();
+        unreadable.clear();
         users.clear();
         operations.clear();
         punchPos = userPos = operationPos = 0;
@@ -86,6 +87,7 @@ public:
     QVector<UserRow> users;
     QVector<OperationRow> operations;
     qsizetype punchPos = 0;
+    QString unreadable;
     qsizetype userPos = 0;
     qsizetype operationPos = 0;
 
@@ -197,7 +199,13 @@ bool TerminalSdk::SdkNextAttendanceRecord(long m, QString& userNo, long& verifyM
     minute = r.minute;
     second = r.second;
     workCode = r.workCode;
+    d->unreadable = r.unreadable;
     return true;
+}
+
+QString TerminalSdk::unreadableField() const
+{
+    return d->unreadable;
 }
 
 bool TerminalSdk::SdkReadDeviceStatus(long m, long code, long& value)
