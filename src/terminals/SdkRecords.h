@@ -1,9 +1,9 @@
 #pragma once
 // The rows of the bulk answers (SdkProtocol.h) as TerminalSdk hands them out, and their
 // decoding. Decoding is all or nothing: one unreadable row makes the whole answer broken.
-// A punch whose number fields are all there but one holds no whole number (text, an empty
+// A punch row of the right shape whose number field holds no whole number (a text, an empty
 // text) is still read, so that one bad record does not hold back the rest of the log: the
-// row names the field and carries 0 in it, and the caller refuses it.
+// row names the first such field and carries 0 in it, for the caller to refuse.
 
 #include <QJsonValue>
 #include <QString>
@@ -35,7 +35,7 @@ struct UserRow
 
 using OperationRow = std::array<long, 12>;
 
-// A whole number that fits a Long; anything else makes the answer unreadable.
+// A whole number that fits a Long; false for anything else.
 bool wholeNumber(const QJsonValue& value, long& out);
 
 bool decodePunch(const QJsonValue& value, PunchRow& row);
