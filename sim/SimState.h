@@ -42,6 +42,10 @@ struct SimPunch
     int inOutMode = 0;
     int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     int workCode = 0;
+    // A firmware fault: field textField of the record (1 verify mode ... 9 work code) goes out
+    // as `text` instead of its number (0: none). Not kept in the state file.
+    int textField = 0;
+    QString text;
 
     // A punch of `user` at a real date and time.
     static SimPunch at(const QString& user, const QDate& date, const QTime& time, int verify = 1,

@@ -220,10 +220,14 @@ SimReply SimTerminal::readLog(const QByteArray& id)
             out += ',';
         out += '[';
         SimJson::appendString(out, p.user);
+        int field = 0;
         for (int v : {p.verifyMode, p.inOutMode, p.year, p.month, p.day, p.hour, p.minute, p.second,
                       p.workCode}) {
             out += ',';
-            out += QByteArray::number(v);
+            if (++field == p.textField)
+                SimJson::appendString(out, p.text);
+            else
+                out += QByteArray::number(v);
         }
         out += ']';
     }

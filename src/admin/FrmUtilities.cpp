@@ -371,6 +371,10 @@ void FrmUtilities::XPButton2_Click()
     trapErrors(kForm, QStringLiteral("XPButton2_Click()"), [&] {
         const QScopedValueRollback<bool> restarting(m_restarting, true);
         TerminalSdk& device = element();
+        if (!IsDeviceConnected(device)) {
+            MsgBox(QStringLiteral("Device is not connected"), 16);
+            return;
+        }
         // The terminal this screen was opened on becomes current again, so the disconnect
         // and the row it marks are that terminal's, whatever a scheduler pass chose since.
         if (m_window.ListMode() == QLatin1String("D") && m_item >= 1 &&
@@ -378,9 +382,12 @@ void FrmUtilities::XPButton2_Click()
             m_window.lvX->setCurrentIndex(m_window.lvX->model()->index(m_item - 1, 0));
         m_window.SelectedItem = m_item;
         m_window.MachineID = m_machineId;
+        // Sent while the link is still up: a closed link carries nothing. The terminal
+        // drops the link either way, which the disconnect then shows on its row.
+        const bool restarted = device.SdkRestartDevice(m_machine);
         m_window.MnuDisConnect_Click();
-        // The control opens the closed link again to deliver the restart.
-        device.SdkRestartDevice(m_machine);
+        if (!restarted)
+            throw DbError(5, QStringLiteral("The terminal did not confirm the restart."));
         reject();
     });
 }
@@ -453,8 +460,11 @@ void FrmUtilities::CmdGenerate_Click()
             return;
         }
         if (ChkOutPut->isChecked()) {
-            OpenDocument(s.LastTextFilePath);
+            const bool shown = OpenDocument(s.LastTextFilePath);
             Settings::setValue(Settings::ScriptFolder, TxtPath->text());
+            // The script is written all the same; the operator is told where to find it.
+            if (!shown)
+                MsgBox(QStringLiteral("Cannot Open Script File : ") + s.LastTextFilePath, 48);
         }
     });
 }

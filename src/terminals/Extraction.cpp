@@ -86,8 +86,12 @@ Extraction::Result Extraction::run(Db& db, TerminalSdk& sdk, long machineId,
                                                      month, day, hour, minute, second, workCode)) {
             ++records;
             PunchRecord punch;
-            QString why = punchFromTerminal(userNo, verifyMode, inOutMode, year, month, day, hour,
-                                            minute, second, machineId, punch);
+            // The work code is not stored, so a punch does not fail on it alone.
+            const QString unreadable = sdk.unreadableField();
+            QString why = unreadable.isEmpty() || unreadable == QLatin1String("work code")
+                              ? punchFromTerminal(userNo, verifyMode, inOutMode, year, month, day,
+                                                  hour, minute, second, machineId, punch)
+                              : QStringLiteral("the %1 is not a number").arg(unreadable);
             if (why.isEmpty())
                 why = writer.store(punch);
             if (why.isEmpty()) {

@@ -43,8 +43,9 @@ public:
 
     // Reads the attendance log of the terminal linked to `sdk` (machine number machineId)
     // and stores each punch in both punch tables, replacing any row with the same date,
-    // time and user. A record that is no punch is refused and the rest are stored; the log
-    // is then kept. Before clearing, the terminal is asked how many records it holds: a
+    // time and user. A record that is no punch (a field that is no number, a date that
+    // does not exist) is refused, naming the field, and the rest are stored; the log is
+    // then kept. Before clearing, the terminal is asked how many records it holds: a
     // punch made during the read is read and stored in a further read (at most MaxReads),
     // and a log that keeps growing is kept. A database error or a broken link ends the run
     // with a DbError; punches before it are committed, the log is kept, and a later run

@@ -4,6 +4,8 @@
 
 #include <QJsonArray>
 
+#include <iterator>
+
 namespace SdkRecords {
 
 namespace {
@@ -44,11 +46,19 @@ bool decodePunch(const QJsonValue& value, PunchRow& row)
     if (a.size() != SdkProtocol::AttendanceFields || !a.at(0).isString())
         return false;
     row.user = a.at(0).toString();
-    return wholeNumber(a.at(1), row.verifyMode) && wholeNumber(a.at(2), row.inOutMode) &&
-           wholeNumber(a.at(3), row.year) && wholeNumber(a.at(4), row.month) &&
-           wholeNumber(a.at(5), row.day) && wholeNumber(a.at(6), row.hour) &&
-           wholeNumber(a.at(7), row.minute) && wholeNumber(a.at(8), row.second) &&
-           wholeNumber(a.at(9), row.workCode);
+    row.unreadable.clear();
+    static const char* const names[] = {"verify mode", "in/out mode", "year",   "month",    "day",
+                                        "hour",        "minute",      "second", "work code"};
+    long* const fields[] = {&row.verifyMode, &row.inOutMode, &row.year,   &row.month,   &row.day,
+                            &row.hour,       &row.minute,    &row.second, &row.workCode};
+    for (int i = 0; i < int(std::size(fields)); ++i) {
+        if (wholeNumber(a.at(i + 1), *fields[i]))
+            continue;
+        *fields[i] = 0;
+        if (row.unreadable.isEmpty())
+            row.unreadable = QLatin1String(names[i]);
+    }
+    return true;
 }
 
 bool decodeUser(const QJsonValue& value, UserRow& row)

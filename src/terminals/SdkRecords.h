@@ -1,6 +1,9 @@
 #pragma once
 // The rows of the bulk answers (SdkProtocol.h) as TerminalSdk hands them out, and their
 // decoding. Decoding is all or nothing: one unreadable row makes the whole answer broken.
+// A punch row of the right shape whose number field holds no whole number (a text, an empty
+// text) is still read, so that one bad record does not hold back the rest of the log: the
+// row names the first such field and carries 0 in it, for the caller to refuse.
 
 #include <QJsonValue>
 #include <QString>
@@ -17,6 +20,7 @@ struct PunchRow
     long inOutMode = 0;
     long year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     long workCode = 0;
+    QString unreadable; // the first field that holds no whole number ("verify mode", ...)
 };
 
 struct UserRow
@@ -31,7 +35,7 @@ struct UserRow
 
 using OperationRow = std::array<long, 12>;
 
-// A whole number that fits a Long; anything else makes the answer unreadable.
+// A whole number that fits a Long; false for anything else.
 bool wholeNumber(const QJsonValue& value, long& out);
 
 bool decodePunch(const QJsonValue& value, PunchRow& row);

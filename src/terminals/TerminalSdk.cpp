@@ -41,9 +41,20 @@ public:
         return call(op, m, std::move(args), answer) == Result::Done;
     }
 
+    // A request after which the terminal drops the link. A closed link sends nothing: a
+    // terminal that was disconnected stays out of reach until it is connected again.
+    bool lastRequest(const char* op, long m)
+    {
+        const bool sent = done(op, m);
+        link.close();
+        forgetReads();
+        return sent;
+    }
+
     void forgetReads()
     {
         punches.clear();
+        unreadable.clear();
         users.clear();
         operations.clear();
         punchPos = userPos = operationPos = 0;
@@ -72,17 +83,11 @@ public:
     SdkLink link;
     long preConnectFlag = 0;
 
-    enum class Route { None, Network, Serial };
-    Route route = Route::None;
-    QString host;
-    long port = 0;
-    long comPort = 0;
-    long baudRate = 0;
-
     QVector<PunchRow> punches;
     QVector<UserRow> users;
     QVector<OperationRow> operations;
     qsizetype punchPos = 0;
+    QString unreadable;
     qsizetype userPos = 0;
     qsizetype operationPos = 0;
 
@@ -108,14 +113,10 @@ bool TerminalSdk::SdkConnectNetwork(const QString& ip, long port)
 {
     d->forgetReads();
     d->link.close();
-    d->route = TerminalSdkPrivate::Route::None;
     if (port <= 0 || port > 65535)
         return false;
     if (!d->link.openNetwork(ip.trimmed(), quint16(port), connectTimeout()))
         return false;
-    d->route = TerminalSdkPrivate::Route::Network;
-    d->host = ip.trimmed();
-    d->port = port;
     Q_EMIT SdkConnectedEvent();
     return true;
 }
@@ -125,15 +126,11 @@ bool TerminalSdk::SdkConnectSerial(long comPort, long machineNumber, long baudRa
     Q_UNUSED(machineNumber);
     d->forgetReads();
     d->link.close();
-    d->route = TerminalSdkPrivate::Route::None;
     if (comPort <= 0 || baudRate <= 0)
         return false;
     if (!d->link.openSerial(Settings::serialDevice(int(comPort)), qint32(baudRate),
                             connectTimeout()))
         return false;
-    d->route = TerminalSdkPrivate::Route::Serial;
-    d->comPort = comPort;
-    d->baudRate = baudRate;
     Q_EMIT SdkConnectedEvent();
     return true;
 }
@@ -202,7 +199,13 @@ bool TerminalSdk::SdkNextAttendanceRecord(long m, QString& userNo, long& verifyM
     minute = r.minute;
     second = r.second;
     workCode = r.workCode;
+    d->unreadable = r.unreadable;
     return true;
+}
+
+QString TerminalSdk::unreadableField() const
+{
+    return d->unreadable;
 }
 
 bool TerminalSdk::SdkReadDeviceStatus(long m, long code, long& value)
@@ -407,38 +410,14 @@ bool TerminalSdk::SdkReadDeviceClock(long m, long& year, long& month, long& day,
     return true;
 }
 
-// A restart asked for right after the link was closed (the settings screen disconnects
-// first) still has to reach the terminal: the element opens its last link once more.
-// Either way the terminal drops the link when it restarts.
 bool TerminalSdk::SdkRestartDevice(long m)
 {
-    // Opening the link again comes out of the operation's own time, so a terminal that is
-    // slow to greet cannot make a restart last longer than any other operation.
-    const QDeadlineTimer deadline(operationTimeout());
-    if (!d->link.isOpen()) {
-        using Route = TerminalSdkPrivate::Route;
-        const int openMs = int(qMin<qint64>(connectTimeout(), deadline.remainingTime()));
-        bool reopened = false;
-        if (openMs > 0 && d->route == Route::Network)
-            reopened = d->link.openNetwork(d->host, quint16(d->port), openMs);
-        else if (openMs > 0 && d->route == Route::Serial)
-            reopened = d->link.openSerial(Settings::serialDevice(int(d->comPort)),
-                                          qint32(d->baudRate), openMs);
-        if (!reopened)
-            return false;
-    }
-    const bool done = d->link.call(SdkProtocol::Restart, m, {}, deadline) == SdkLink::Result::Done;
-    d->link.close();
-    d->forgetReads();
-    return done;
+    return d->lastRequest(SdkProtocol::Restart, m);
 }
 
 bool TerminalSdk::SdkPowerOffDevice(long m)
 {
-    const bool done = d->done(SdkProtocol::PowerOff, m);
-    d->link.close();
-    d->forgetReads();
-    return done;
+    return d->lastRequest(SdkProtocol::PowerOff, m);
 }
 
 bool TerminalSdk::SdkSetDeviceParam(long m, long param, long value)

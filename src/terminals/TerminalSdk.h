@@ -45,6 +45,9 @@ public:
     bool SdkNextAttendanceRecord(long m, QString& userNo, long& verifyMode, long& inOutMode,
                                  long& year, long& month, long& day, long& hour, long& minute,
                                  long& second, long& workCode);
+    // The field of the record handed out last that the terminal sent as no whole number
+    // ("verify mode", "second", ...), handed out as 0; empty when every field is a number.
+    QString unreadableField() const;
     // Codes 1 administrators, 2 users, 3 fingerprints, 4 passwords, 5 operation records,
     // 6 attendance records.
     bool SdkReadDeviceStatus(long m, long code, long& value);
@@ -87,8 +90,8 @@ public:
                            long second);
     bool SdkReadDeviceClock(long m, long& year, long& month, long& day, long& hour,
                             long& minute, long& second);
-    // The terminal drops the link when it restarts or powers off. A restart asked for just
-    // after the link was closed opens the element's last link again to deliver it.
+    // The terminal drops the link when it restarts or powers off. On a closed link nothing
+    // is sent and the result is false.
     bool SdkRestartDevice(long m);
     bool SdkPowerOffDevice(long m);
     bool SdkSetDeviceParam(long m, long param, long value);

@@ -74,7 +74,7 @@ private Q_SLOTS:
         opened.clear();
         setOpenDocumentHandler([this](const QString& path) {
             opened << path;
-            return true;
+            return QByteArray(QTest::currentDataTag()) != "no program";
         });
     }
 
@@ -242,20 +242,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("passMovedTheCurrentTerminal");
         QTest::addColumn<bool>("clickedAgainInTheYield");
-        QTest::newRow("current terminal") << false << false;
-        QTest::newRow("after a pass chose another") << true << false;
-        QTest::newRow("clicked again while disconnecting") << false << true;
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("current terminal") << false << false << QString();
+        QTest::newRow("after a pass chose another") << true << false << QString();
+        QTest::newRow("clicked again while disconnecting") << false << true << QString();
+        QTest::newRow("disconnected before") << false << false << "unlinked";
+        QTest::newRow("terminal refuses") << false << false << "refused";
     }
 
     void restart()
     {
         QFETCH(bool, passMovedTheCurrentTerminal);
         QFETCH(bool, clickedAgainInTheYield);
+        QFETCH(QString, fault);
         SimThread& gate = f->addTerminal(5, QStringLiteral("Gate"), SimState());
         SimThread& yard = f->addTerminal(6, QStringLiteral("Yard"), SimState());
         f->load();
         QVERIFY(f->connectRow(2));
         QVERIFY(f->connectRow(1));
+        if (fault == QLatin1String("unlinked"))
+            f->window->MnuDisConnect_Click();
+        else if (!fault.isEmpty())
+            gate.run([](SimTerminal& t) { t.garbleNext(QStringLiteral("restart")); });
         FrmUtilities form(*f->window);
         form.show();
         if (passMovedTheCurrentTerminal) {
@@ -266,14 +274,16 @@ private Q_SLOTS:
             QTimer::singleShot(0, &form, [&] { form.XPButton2->click(); });
         form.XPButton2_Click();
 
-        QVERIFY(!form.isVisible());
-        QCOMPARE(gate.state().restarts, 1);
+        QCOMPARE(form.isVisible(), !fault.isEmpty());
+        QCOMPARE(gate.state().restarts, fault.isEmpty() ? 1 : 0);
         QCOMPARE(yard.state().restarts, 0);
         QCOMPARE(f->window->ListItemText(1, 7), QStringLiteral("Disconnected"));
         QCOMPARE(f->window->ListItemText(2, 7), QStringLiteral("Connected"));
         QVERIFY(!IsDeviceConnected(*f->window->TermCtl1.at(1)));
         QCOMPARE(f->window->SelectedItem, 1);
-        QVERIFY(f->errors.calls.isEmpty());
+        QCOMPARE(f->messages.texts(), QStringList(fault == "unlinked", "Device is not connected"));
+        QCOMPARE(f->errors.calls.value(0).proc,
+                 QString(fault == "refused" ? "XPButton2_Click()" : ""));
     }
 
     void exportScript_data()
@@ -287,6 +297,7 @@ private Q_SLOTS:
             << "empty" << true << "No Records Found To Display : Change Your Criteria";
         QTest::newRow("from after to")
             << "reversed" << true << "No Records Found To Display : Change Your Criteria";
+        QTest::newRow("no program") << QString() << true << "Cannot Open Script File : %1";
         QTest::newRow("folder is a file") << "file" << true << "Cannot Write Script File : %1";
         QTest::newRow("table dropped") << "dropped" << true << QString();
     }

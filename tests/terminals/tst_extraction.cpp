@@ -172,6 +172,9 @@ private Q_SLOTS:
         QTest::newRow("hour 25") << raw(QStringLiteral("3"), 2026, 3, 8, 25, 0, 0) << 1 << noDate;
         QTest::newRow("before datetime") << raw(QStringLiteral("3"), 1700, 3, 8, 9, 0, 0) << 1
                                          << QStringLiteral("the year is out of range");
+        SimPunch empty = raw(QStringLiteral("3"), 2026, 3, 8, 9, 0, 0);
+        empty.textField = 1; // the verify mode comes as an empty text
+        QTest::newRow("empty verify mode") << empty << 1 << "the verify mode is not a number";
         QTest::newRow("twelve of them")
             << raw(QStringLiteral("x"), 2026, 3, 8, 9, 0, 0) << 12 << notNumber;
     }
