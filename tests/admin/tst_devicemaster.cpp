@@ -324,6 +324,14 @@ private Q_SLOTS:
                  0);
         QCOMPARE(second.state().punches.size(), 1);
         QVERIFY(f.errors.calls.isEmpty());
+
+        // A changed port closes the link, or the element would go on serving the old address.
+        QVERIFY(f.connectRow(1));
+        clickOwnRow(screen, 0);
+        screen.CmdEdit_Click();
+        edit(screen, "TxtPortNo")->setText(QStringLiteral("1"));
+        screen.CmdSave_Click();
+        QCOMPARE(f.window->ListItemText(1, 7), QStringLiteral("Disconnected"));
     }
 
     void pickerAndEscape()
