@@ -156,7 +156,7 @@ FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent) : QDialog(parent
     for (QLineEdit* f : {TxtMacNo, txtDescription, TxtIpAdd, TxtPortNo, TxtComNo, TxtRate})
         f->installEventFilter(this);
     m_refusal = new FocusRefusal(this);
-    m_refusal->watch(lvX->viewport());
+    m_refusal->watch(lvX);
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmDeviceMaster::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmDeviceMaster::CmdEdit_Click);
@@ -537,7 +537,7 @@ bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
             else if (watched == TxtRate)
                 accepted = TxtRate_Validate();
             if (!accepted)
-                m_refusal->refusedFor(next);
+                m_refusal->refused(next, static_cast<QFocusEvent*>(event)->reason());
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -219,7 +219,7 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     for (QLineEdit* f : {txtEnrollNum, txtMacNum, txtDescription})
         f->installEventFilter(this);
     m_refusal = new FocusRefusal(this);
-    m_refusal->watch(lvwUserInformation->viewport());
+    m_refusal->watch(lvwUserInformation);
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmUser::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmUser::CmdEdit_Click);
@@ -601,7 +601,7 @@ bool FrmUser::eventFilter(QObject* watched, QEvent* event)
             else if (watched == txtDescription)
                 accepted = txtDescription_Validate();
             if (!accepted)
-                m_refusal->refusedFor(next);
+                m_refusal->refused(next, static_cast<QFocusEvent*>(event)->reason());
         }
     }
     return QDialog::eventFilter(watched, event);

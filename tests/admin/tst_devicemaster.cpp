@@ -205,6 +205,10 @@ private Q_SLOTS:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
         QCOMPARE(f.messages.texts(), (QStringList{kInUse, kInUse}));
         QVERIFY(edit(screen, "txtDescription")->text().isEmpty());
+        list->setFocus(Qt::TabFocusReason); // refused again, by key: the mended click goes through
+        number->setText(QStringLiteral("6"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        QCOMPARE(edit(screen, "txtDescription")->text(), QStringLiteral("Front Gate"));
     }
 
     // On an empty register the focus starts in a blank Machine No: New still works.
