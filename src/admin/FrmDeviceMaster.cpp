@@ -156,7 +156,7 @@ FrmDeviceMaster::FrmDeviceMaster(frm2& window, QWidget* parent) : QDialog(parent
     for (QLineEdit* f : {TxtMacNo, txtDescription, TxtIpAdd, TxtPortNo, TxtComNo, TxtRate})
         f->installEventFilter(this);
     m_refusal = new FocusRefusal(this);
-    m_refusal->watch(lvX->viewport());
+    m_refusal->watch(lvX);
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmDeviceMaster::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmDeviceMaster::CmdEdit_Click);
@@ -355,9 +355,15 @@ bool FrmDeviceMaster::blankRefused(QLineEdit* f, const QString& message)
 
 bool FrmDeviceMaster::TxtMacNo_Validate()
 {
+    // With no mode nothing is being entered: an emptied field may be left.
+    if (m_tag.isEmpty())
+        return true;
     if (blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank")))
         return false;
-    if (m_tag.isEmpty())
+    // The terminal being edited may keep its own number.
+    bool ok = false;
+    const long number = TxtMacNo->text().trimmed().toLong(&ok);
+    if (m_tag == kEdit && ok && number == m_shown)
         return true;
     return numberFree();
 }
@@ -406,24 +412,12 @@ bool FrmDeviceMaster::TxtRate_Validate()
 bool FrmDeviceMaster::fieldsAccepted()
 {
     // A field the operator never left was never tested: Ok tests the mode's fields again.
-    // EDIT and DELETE work on the number they show, so only NEW asks whether it is free.
+    // DELETE works on the number it shows. EDIT replaces every row of the number it saves
+    // under, so a number other than its own must be free, or another terminal's row would go.
     if (m_tag == kDelete)
         return !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank"));
-    const bool number =
-        m_tag == kNew ? TxtMacNo_Validate()
-                      : !blankRefused(TxtMacNo, QStringLiteral("Machine No Cannot Left Blank")) &&
-                            !heldByAnother();
-    return number && txtDescription_Validate() && TxtIpAdd_Validate() && TxtPortNo_Validate() &&
-           TxtComNo_Validate() && TxtRate_Validate();
-}
-
-bool FrmDeviceMaster::heldByAnother()
-{
-    // EDIT replaces every row of the number it saves under: another terminal's number would
-    // take that terminal's row with it.
-    bool ok = false;
-    const long number = TxtMacNo->text().trimmed().toLong(&ok);
-    return ok && number != m_shown && !numberFree();
+    return TxtMacNo_Validate() && txtDescription_Validate() && TxtIpAdd_Validate() &&
+           TxtPortNo_Validate() && TxtComNo_Validate() && TxtRate_Validate();
 }
 
 void FrmDeviceMaster::CmdSave_Click()
@@ -460,6 +454,10 @@ void FrmDeviceMaster::CmdSave_Click()
         m_window.ReloadMachineList();
         ReloadMachinList();
         ResetButtons();
+        // The fields are empty now: the focus waits on the list, not in a field that would
+        // refuse to be left blank.
+        const QScopedValueRollback<bool> validating(m_validating, true);
+        lvX->setFocus();
     });
 }
 
@@ -522,7 +520,8 @@ bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
         QWidget* next = QApplication::focusWidget();
         const QList<QWidget*> untested = {CmdCancel, CmdSave,   CmdNew,
                                           CmdEdit,   CmdDelete, DumpMachine};
-        if (!m_validating && next && !untested.contains(next) && isAncestorOf(next)) {
+        if (!m_validating && !m_tag.isEmpty() && next && !untested.contains(next) &&
+            isAncestorOf(next)) {
             const QScopedValueRollback<bool> validating(m_validating, true);
             bool accepted = true;
             if (watched == TxtMacNo)
@@ -538,7 +537,7 @@ bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
             else if (watched == TxtRate)
                 accepted = TxtRate_Validate();
             if (!accepted)
-                m_refusal->refusedFor(next);
+                m_refusal->refused(next, static_cast<QFocusEvent*>(event)->reason());
         }
     }
     return QDialog::eventFilter(watched, event);

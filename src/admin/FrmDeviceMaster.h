@@ -68,8 +68,6 @@ private:
     bool fieldsAccepted();
     // The duplicate test: false (refused, or its look-up failed) when a row holds Machine No.
     bool numberFree();
-    // EDIT's Ok: true (refused) when Machine No names a terminal other than the one shown.
-    bool heldByAnother();
 
     frm2& m_window;
     QString m_tag;

@@ -40,6 +40,8 @@ const QString kDelete = QStringLiteral("DELETE");
 const QString kNoMode = QStringLiteral("User");
 // Tbl_UserLogInfo keeps names and passwords of this length.
 constexpr int kTextColumn = 50;
+// The largest user number a terminal holds.
+constexpr qlonglong kLargestUser = 2147483647;
 
 // Number columns sort by value, the others by text.
 class UserItem : public QTreeWidgetItem
@@ -127,9 +129,9 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     frainformation = new QGroupBox(QStringLiteral("Selected User"), this);
     frainformation->setObjectName(QStringLiteral("frainformation"));
     txtEnrollNum = field(frainformation, "txtEnrollNum");
-    // Digits only, as many as a user number holds: Delete takes the field's number.
+    // Digits only, as many as the largest user number has: Delete takes the field's number.
     txtEnrollNum->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,9}")), txtEnrollNum));
+        QRegularExpression(QStringLiteral("[0-9]{0,10}")), txtEnrollNum));
     DumpUser = picker(frainformation, "DumpUser");
     txtName = field(frainformation, "txtName");
     txtName->setMaxLength(kTextColumn);
@@ -219,7 +221,7 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     for (QLineEdit* f : {txtEnrollNum, txtMacNum, txtDescription})
         f->installEventFilter(this);
     m_refusal = new FocusRefusal(this);
-    m_refusal->watch(lvwUserInformation->viewport());
+    m_refusal->watch(lvwUserInformation);
 
     connect(CmdNew, &QPushButton::clicked, this, &FrmUser::CmdNew_Click);
     connect(CmdEdit, &QPushButton::clicked, this, &FrmUser::CmdEdit_Click);
@@ -312,9 +314,14 @@ void FrmUser::DisplayData()
         if (!row)
             row = lvwUserInformation->topLevelItem(0);
         txtEnrollNum->setText(row->text(0));
-        txtName->setText(row->text(1));
+        m_shown = row->text(0);
+        // What the operator types is capped; what the terminal holds is shown, and goes
+        // back, whole.
+        for (const auto& [f, text] : {std::pair{txtName, row->text(1)}, {txtPaw, row->text(3)}}) {
+            f->setMaxLength(std::max(kTextColumn, int(text.size())));
+            f->setText(text);
+        }
         txtRFID->setText(row->text(2));
-        txtPaw->setText(row->text(3));
         int privilege = 0;
         if (!row->text(4).isEmpty()) {
             bool ok = false;
@@ -349,6 +356,9 @@ void FrmUser::CmdNew_Click()
     cmdCancelProcess->setEnabled(true);
     for (QLineEdit* f : {txtDescription, txtEnrollNum, txtName, txtPaw, txtRFID})
         f->clear();
+    txtName->setMaxLength(kTextColumn);
+    txtPaw->setMaxLength(kTextColumn);
+    m_shown.clear();
     txtMacNum->setText(m_window.MachineID.toString());
     ChkEnable->setChecked(true);
     CboPrivilege->setCurrentIndex(0);
@@ -384,7 +394,7 @@ void FrmUser::CmdOk_Click()
     // The field tests run again: the operator may never have left the user number.
     if (!txtEnrollNum_Validate())
         return;
-    trapErrors(objectName(), QStringLiteral("Error while uploading"), [this] {
+    const bool written = trapErrors(objectName(), QStringLiteral("Error while uploading"), [this] {
         TerminalSdk& sdk = device();
         DeviceUsers::Row user;
         user.number = txtEnrollNum->text();
@@ -394,9 +404,12 @@ void FrmUser::CmdOk_Click()
         user.privilege = DeviceUsers::privilegeCode(CboPrivilege->currentText());
         user.enabled = ChkEnable->isChecked();
         DeviceUsers::write(sdk, machine(), user);
-        leaveEditing();
-        fillUsers();
     });
+    if (!written)
+        return;
+    leaveEditing();
+    // A refresh that fails is the refresh's failure: the user is written.
+    LoadDeviceUsers();
 }
 
 void FrmUser::CmdDelete_Click()
@@ -443,12 +456,21 @@ bool FrmUser::txtEnrollNum_Validate()
         txtEnrollNum->setFocus();
         return false;
     }
-    if (m_tag != kNew)
+    const qlonglong number = txtEnrollNum->text().trimmed().toLongLong();
+    if (number > kLargestUser) {
+        MsgBox(QStringLiteral("Device User ID Cannot Exceed %1").arg(kLargestUser), 64);
+        txtEnrollNum->setFocus();
+        return false;
+    }
+    // EDIT writes over the user of the number it writes: changed to another recorded user's
+    // number, it would replace that user.
+    const bool ownNumber = m_tag == kEdit && !m_shown.isEmpty() && number == m_shown.toLongLong();
+    if ((m_tag != kNew && m_tag != kEdit) || ownNumber)
         return true;
     bool used = false;
     if (!trapErrors(objectName(), QStringLiteral("txtEnrollNum_Validate()"), [&] {
-            used = DeviceUsers::recorded(shared().Cnxn, txtEnrollNum->text().trimmed().toLong(),
-                                         txtMacNum->text().trimmed().toLong());
+            const long device = m_tag == kNew ? txtMacNum->text().trimmed().toLong() : machine();
+            used = DeviceUsers::recorded(shared().Cnxn, long(number), device);
         }))
         return false;
     if (!used)
@@ -490,6 +512,7 @@ void FrmUser::DumpUser_Click()
                                                     {QStringLiteral("Enabled"), 800}};
         for (const auto& [caption, width] : columns)
             list.addColumn(caption, width);
+        int listed = 0;
         TerminalSdk& sdk = device();
         long status = 0;
         if (!sdk.SdkCheckConnection(status)) {
@@ -508,11 +531,14 @@ void FrmUser::DumpUser_Click()
                                                 : QString(password.size(), QLatin1Char('*')),
                              PrivilegeNames::name(int(privilege)),
                              enabled ? QStringLiteral("True") : QStringLiteral("False")});
+                ++listed;
             }
         }
         guard.shown = true;
         FrmTagList::showForm();
-        if (m_tag != kNew)
+        // An empty pick leaves the number alone: the picker's result then is whatever an
+        // earlier pick left in it.
+        if (m_tag != kNew && listed > 0 && !shared().TagValue1.isEmpty())
             txtEnrollNum->setText(shared().TagValue1);
     });
 }
@@ -601,7 +627,7 @@ bool FrmUser::eventFilter(QObject* watched, QEvent* event)
             else if (watched == txtDescription)
                 accepted = txtDescription_Validate();
             if (!accepted)
-                m_refusal->refusedFor(next);
+                m_refusal->refused(next, static_cast<QFocusEvent*>(event)->reason());
         }
     }
     return QDialog::eventFilter(watched, event);

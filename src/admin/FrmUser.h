@@ -66,6 +66,8 @@ private:
     QString m_tag;
     FocusRefusal* m_refusal;
     int m_employee = 0;
+    // The number of the user the fields were filled from; empty after New.
+    QString m_shown;
     int m_sortColumn = -1;
 
     QTreeWidget* lvwUserInformation;

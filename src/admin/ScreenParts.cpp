@@ -4,9 +4,10 @@
 #include "shell/Shared.h"
 #include "shell/TagList.h"
 
-#include <QAbstractScrollArea>
+#include <QApplication>
 #include <QEvent>
-#include <QPushButton>
+
+#include <utility>
 
 void ShowTerminalPicker()
 {
@@ -20,21 +21,24 @@ void ShowTerminalPicker()
                 QStringLiteral("DeviceDescription"), QStringLiteral("Device List"), QString());
 }
 
-void FocusRefusal::watch(QWidget* widget)
+void FocusRefusal::refused(QWidget* next, Qt::FocusReason reason)
 {
-    widget->installEventFilter(this);
+    // A focus change for the mouse comes from a press that is delivered right after it.
+    if (reason != Qt::MouseFocusReason || !m_watched.contains(next))
+        return;
+    m_refusedFor = next;
+    qApp->installEventFilter(this);
 }
 
 bool FocusRefusal::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
+    if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick) ||
+        !watched->isWidgetType())
         return false;
-    // The press gave the focus before it reached here.
+    // The first press a widget gets after the refusal is the one that moved the focus.
+    qApp->removeEventFilter(this);
+    QWidget* target = std::exchange(m_refusedFor, nullptr);
     auto* widget = static_cast<QWidget*>(watched);
-    auto* view = qobject_cast<QAbstractScrollArea*>(widget->parentWidget());
-    QWidget* target = view && view->viewport() == widget ? view : widget;
-    const bool refused = m_refusedFor == target;
-    m_refusedFor = nullptr;
-    return refused;
+    return target && (widget == target || target->isAncestorOf(widget));
 }

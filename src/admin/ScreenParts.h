@@ -1,7 +1,9 @@
 #pragma once
 // Pieces the terminal register, users and operation-log screens share.
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QWidget;
@@ -12,18 +14,21 @@ void ShowTerminalPicker();
 
 // A field that refuses to let the focus go cancels the focus change: the press on a list
 // that took the focus then does nothing (no row shown). The screen reports each refusal
-// with refusedFor(the widget the focus was going to).
+// with refused(the widget the focus was going to, the focus-out's reason). Only the press
+// that moved the focus is stopped: a refusal by key, or one whose press lands elsewhere,
+// leaves nothing behind for a later press.
 class FocusRefusal : public QObject
 {
 public:
     using QObject::QObject;
-    // Watches presses on `widget`; for an item view, pass its viewport.
-    void watch(QWidget* widget);
-    void refusedFor(QWidget* next) { m_refusedFor = next; }
+    // Stops refused presses on `view` and its children (its rows, its header).
+    void watch(QWidget* view) { m_watched.append(view); }
+    void refused(QWidget* next, Qt::FocusReason reason);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* m_refusedFor = nullptr;
+    QList<QWidget*> m_watched;
+    QPointer<QWidget> m_refusedFor;
 };

@@ -625,14 +625,20 @@ void frm2::ReloadMachineList()
             ++i;
             LoadElement(i);
             const QString id = fieldText(q, "DeviceID");
-            releaseMovedLink(i, id);
             const QVariant conMode = q.value(QStringLiteral("ConMode"));
+            const QStringList link = {id,
+                                      conMode.toString(),
+                                      fieldText(q, "ComNo"),
+                                      fieldText(q, "IPAddress"),
+                                      fieldText(q, "PortNo"),
+                                      fieldText(q, "BaudRate")};
+            // An element's link was opened with the settings its row listed then: a row now
+            // listing another terminal, or this terminal at another address, drops it.
+            releaseMovedLink(i, link.join(QChar(0x1f)));
             QList<QStandardItem*> row;
             row << new QStandardItem(id) << new QStandardItem(fieldText(q, "DeviceDescription"))
-                << new QStandardItem(fieldText(q, "ComNo"))
-                << new QStandardItem(fieldText(q, "IPAddress"))
-                << new QStandardItem(fieldText(q, "PortNo"))
-                << new QStandardItem(fieldText(q, "BaudRate"))
+                << new QStandardItem(link[2]) << new QStandardItem(link[3])
+                << new QStandardItem(link[4]) << new QStandardItem(link[5])
                 << new QStandardItem(conMode.isNull() ? QString()
                                                       : ConnectionModes::name(conMode.toInt()));
             const bool up = IsDeviceConnected(*TermCtl1.at(i));

@@ -92,28 +92,43 @@ private Q_SLOTS:
     // An untouched EDIT writes every column back; the option follows the stored address, so a
     // serial row stored with ConMode 1 comes back as 0. The number comes from the row's key,
     // also in large-icon view, where the main list's text is "Name (2)".
+    void untouchedEditRoundTrips_data()
+    {
+        QTest::addColumn<QString>("link"); // ComNo|PortNo|IPAddress|BaudRate
+        QTest::addColumn<bool>("ownList"); // shown from the screen's own list
+        QTest::newRow("serial, main list") << "3|||9600" << false;
+        QTest::newRow("network, main list") << "4|4370|10.0.0.7|19200" << false;
+        QTest::newRow("network, own list") << "4|4370|10.0.0.7|19200" << true;
+    }
+
     void untouchedEditRoundTrips()
     {
+        QFETCH(QString, link);
+        QFETCH(bool, ownList);
         WindowFixture f;
         const QString name = QStringLiteral("O'Brien \"B\" Łódź");
-        f.db().exec(QStringLiteral("insert into Tbl_DeviceMaster values (2, '3', ?, '', '', "
-                                   "'9600', 1, 1)"),
-                    {name});
+        QStringList cells = link.split(QLatin1Char('|'));
+        f.db().exec(QStringLiteral("insert into Tbl_DeviceMaster values (2, ?, ?, ?, ?, ?, 1, 1)"),
+                    {cells[0], name, cells[1], cells[2], cells[3]});
         f.load();
         f.window->Toolbar1_ButtonMenuClick(QStringLiteral("L"));
         QCOMPARE(f.window->ListItemText(1), name + QStringLiteral(" (2)"));
 
         FrmDeviceMaster screen(*f.window);
         screen.Form_Load();
+        if (ownList)
+            clickOwnRow(screen, 0);
         QCOMPARE(edit(screen, "TxtMacNo")->text(), QStringLiteral("2"));
-        QVERIFY(screen.findChild<QRadioButton*>(QStringLiteral("optCom"))->isChecked());
-        QVERIFY(edit(screen, "TxtComNo")->isEnabled());
+        QCOMPARE(edit(screen, "TxtComNo")->isEnabled(), cells[2].isEmpty());
         screen.CmdEdit_Click();
         QCOMPARE(screen.windowTitle(), QStringLiteral("Device Master - [Edit]"));
+        edit(screen, "TxtMacNo")->setFocus(); // Ok by its key: the focus stays where it was
         screen.CmdSave_Click();
+        cells.insert(1, name);
         QCOMPARE(registerRows(f.db()),
-                 QStringList{QStringLiteral("2|3|") + name + QStringLiteral("|||9600|0|3")});
+                 QStringList{"2|" + cells.join('|') + (cells[3].isEmpty() ? "|0|3" : "|1|3")});
         QVERIFY(edit(screen, "TxtMacNo")->text().isEmpty());
+        QVERIFY(screen.focusWidget() != edit(screen, "TxtMacNo"));
         QCOMPARE(screen.Tag(), QStringLiteral("EDIT"));
         QCOMPARE(f.window->ListItemText(1, 1), name);
 
@@ -124,8 +139,8 @@ private Q_SLOTS:
         QVERIFY(f.errors.calls.isEmpty());
     }
 
-    // Leaving Machine No while it holds a registered number is refused in every mode, the
-    // loaded number included; with no mode only the blank test runs.
+    // Leaving Machine No while it holds a registered number is refused in every mode, save the
+    // edited terminal's own in EDIT; with no mode nothing is refused.
     void machineNumberTests_data()
     {
         QTest::addColumn<QString>("mode");
@@ -136,13 +151,13 @@ private Q_SLOTS:
         QTest::newRow("new, free") << "NEW"
                                    << "6" << QString();
         QTest::newRow("edit, loaded") << "EDIT"
-                                      << "5" << kInUse;
+                                      << "5" << QString();
         QTest::newRow("delete, loaded") << "DELETE"
                                         << "5" << kInUse;
         QTest::newRow("no mode, registered") << ""
                                              << "5" << QString();
         QTest::newRow("no mode, blank") << ""
-                                        << "" << kBlank;
+                                        << "" << QString();
     }
 
     void machineNumberTests()
@@ -190,6 +205,10 @@ private Q_SLOTS:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
         QCOMPARE(f.messages.texts(), (QStringList{kInUse, kInUse}));
         QVERIFY(edit(screen, "txtDescription")->text().isEmpty());
+        list->setFocus(Qt::TabFocusReason); // refused again, by key: the mended click goes through
+        number->setText(QStringLiteral("6"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        QCOMPARE(edit(screen, "txtDescription")->text(), QStringLiteral("Front Gate"));
     }
 
     // On an empty register the focus starts in a blank Machine No: New still works.
@@ -324,6 +343,14 @@ private Q_SLOTS:
                  0);
         QCOMPARE(second.state().punches.size(), 1);
         QVERIFY(f.errors.calls.isEmpty());
+
+        // A changed port closes the link, or the element would go on serving the old address.
+        QVERIFY(f.connectRow(1));
+        clickOwnRow(screen, 0);
+        screen.CmdEdit_Click();
+        edit(screen, "TxtPortNo")->setText(QStringLiteral("1"));
+        screen.CmdSave_Click();
+        QCOMPARE(f.window->ListItemText(1, 7), QStringLiteral("Disconnected"));
     }
 
     void pickerAndEscape()

@@ -6,7 +6,10 @@
 #include "admin/DeviceUsers.h"
 #include "admin/FrmUser.h"
 #include "shell/DbError.h"
+#include "shell/FrmTagList.h"
 #include "shell/MsgBox.h"
+#include "shell/Shared.h"
+#include "shell/TagList.h"
 #include "support/WindowFixture.h"
 
 #include <QCheckBox>
@@ -18,6 +21,8 @@
 
 namespace {
 const QString kDeleted = QStringLiteral("User information deleted successfully.");
+// Longer than the operator may type: the terminal's own name for user 10.
+const QString kLongName = QString(63, QLatin1Char('n'));
 const QString kNotDeleted =
     QStringLiteral("User information deletion process execution unsuccessful.");
 
@@ -43,7 +48,7 @@ SimState terminal()
 {
     SimState s;
     s.machine = 5;
-    SimUser admin = simUser(QStringLiteral("10"), QStringLiteral("Boss"));
+    SimUser admin = simUser(QStringLiteral("10"), kLongName);
     admin.privilege = 2;
     admin.password = QStringLiteral("pw");
     admin.card = QStringLiteral("777");
@@ -90,7 +95,7 @@ private Q_SLOTS:
         FrmUser& screen = *x.screen;
         QCOMPARE(column(screen, 0), (QStringList{"10", "9", "100"}));
         const QTreeWidgetItem* boss = users(screen)->topLevelItem(0);
-        QCOMPARE(boss->text(1), QStringLiteral("Boss"));
+        QCOMPARE(boss->text(1), kLongName);
         QCOMPARE(boss->text(2), QStringLiteral("777"));
         QCOMPARE(boss->text(3), QStringLiteral("pw"));
         QCOMPARE(boss->text(4), QStringLiteral("2"));
@@ -110,22 +115,23 @@ private Q_SLOTS:
                  qMakePair(QStringLiteral("Device UserID already in use "), 16));
         number->setText(QStringLiteral("30"));
         QVERIFY(screen.txtEnrollNum_Validate());
+        number->setText(QStringLiteral("2147483648"));
+        QVERIFY(!screen.txtEnrollNum_Validate());
 
         number->clear();
-        QTest::keyClicks(number, QStringLiteral("2x5"));
-        QCOMPARE(number->text(), QStringLiteral("25"));
+        QTest::keyClicks(number, QStringLiteral("2x147483647"));
         edit(screen, "txtName")->setText(QStringLiteral("Zoë O'Brien"));
         edit(screen, "txtRFID")->setText(QStringLiteral("0012345abc"));
         screen.findChild<QComboBox*>(QStringLiteral("CboPrivilege"))->setCurrentIndex(2);
         screen.findChild<QCheckBox*>(QStringLiteral("ChkEnable"))->setChecked(false);
         screen.CmdOk_Click();
-        const SimUser* added = x.user(QStringLiteral("25"));
+        const SimUser* added = x.user(QStringLiteral("2147483647"));
         QVERIFY(added);
         QCOMPARE(added->name, QStringLiteral("Zoë O'Brien"));
         QCOMPARE(added->card, QStringLiteral("12345"));
         QCOMPARE(added->privilege, 2);
         QVERIFY(!added->enabled);
-        QVERIFY(column(screen, 0).contains(QStringLiteral("25")));
+        QVERIFY(column(screen, 0).contains(QStringLiteral("2147483647")));
         QCOMPARE(screen.Tag(), QStringLiteral("NEW"));
         QVERIFY(x.f.errors.calls.isEmpty());
     }
@@ -162,6 +168,11 @@ private Q_SLOTS:
         QCOMPARE(f.errors.calls.size(), 1);
         QCOMPARE(f.errors.calls[0].proc, QStringLiteral("Form_Load()"));
         QCOMPARE(column(screen, 0), QStringList{"9"});
+        // The write goes through; only the refresh after it stops.
+        screen.CmdNew_Click();
+        edit(screen, "txtEnrollNum")->setText(QStringLiteral("40"));
+        screen.CmdOk_Click();
+        QCOMPARE(f.errors.calls.last().proc, QStringLiteral("LoadDeviceUsers()"));
     }
 
     // The card written is the field's leading number, rounded; 0 without one (-1 below: the
@@ -197,15 +208,27 @@ private Q_SLOTS:
         screen.lvwUserInformation_Click();
         QCOMPARE(screen.Tag(), QStringLiteral("EDIT"));
         screen.CmdEdit_Click();
-        edit(screen, "txtName")->setText(QStringLiteral("Chief"));
+        // Another recorded user's number would replace that user.
+        edit(screen, "txtEnrollNum")->setText(QStringLiteral("9"));
+        QVERIFY(!screen.txtEnrollNum_Validate());
+        edit(screen, "txtEnrollNum")->setText(QStringLiteral("10"));
+        screen.findChild<QCheckBox*>(QStringLiteral("ChkEnable"))->setChecked(false);
         screen.CmdOk_Click();
         const SimUser* boss = x.user(QStringLiteral("10"));
-        QCOMPARE(boss->name, QStringLiteral("Chief"));
+        QCOMPARE(boss->name, kLongName);
         QCOMPARE(boss->privilege, 2);
         QCOMPARE(boss->password, QStringLiteral("pw"));
         QCOMPARE(boss->card, QStringLiteral("777"));
         QVERIFY(users(screen)->isEnabled());
         QVERIFY(x.f.errors.calls.isEmpty());
+
+        // Ok on an empty user pick keeps the number; the picker holds an earlier pick's value.
+        x.sim->run([](SimTerminal& t) { t.state().users.clear(); });
+        shared().TagValue1 = QStringLiteral("5");
+        setTagListHandler([](FrmTagList& picker) { picker.CmdOk_Click(); });
+        screen.DumpUser_Click();
+        setTagListHandler({});
+        QCOMPARE(edit(screen, "txtEnrollNum")->text(), QStringLiteral("10"));
     }
 
     void deleteUser_data()

@@ -200,12 +200,13 @@ private Q_SLOTS:
         load();
         connectRow(1);
 
-        // An empty port: the link is dropped and nothing else happens.
+        // An empty port: the link is dropped (the list did so already, the port having
+        // changed) and nothing else happens.
         db().exec(QStringLiteral("update Tbl_DeviceMaster set PortNo=' '"));
         fx->window->MnuDeviceList_Click();
         fx->window->MnuConnectAction_Click();
         QVERIFY(!IsDeviceConnected(*fx->window->TermCtl1[1]));
-        QCOMPARE(fx->window->ListItemText(1, 7), QStringLiteral("Connected"));
+        QCOMPARE(fx->window->ListItemText(1, 7), QStringLiteral("Disconnected"));
         QVERIFY(fx->messages.shown.isEmpty());
         QVERIFY(fx->errors.calls.isEmpty());
 
