@@ -1,7 +1,6 @@
 #include "UsbPunchFile.h"
 
-#include <algorithm>
-#include <cstring>
+#include <array>
 #include <limits>
 
 namespace {
@@ -202,11 +201,22 @@ void UsbPunchFile::scan(QByteArrayView bytes, const Sink& sink)
             bytes = bytes.sliced(3);
         m_atStart = false;
     }
+    // The bytes the loop stops at: the ends of a record, and NUL, which spoils one.
+    static constexpr auto kStops = [] {
+        std::array<bool, 256> stops{};
+        for (const char c : {'\r', '\n', ',', '\0'})
+            stops[uchar(c)] = true;
+        return stops;
+    }();
     qsizetype begin = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
-        if (c != '\r' && c != '\n' && c != ',')
+        if (!kStops[uchar(c)])
             continue;
+        if (c == '\0') {
+            ++m_recordNuls;
+            continue;
+        }
         if (c == '\n' && m_afterCr && i == begin && m_record.isEmpty()) {
             // The LF of a CR LF: the CR already ended the line.
             m_afterCr = false;
@@ -235,13 +245,7 @@ void UsbPunchFile::keep(QByteArrayView text)
             ++blanks;
         text = text.sliced(blanks);
     }
-    if (!text.isEmpty() && std::memchr(text.data(), 0, size_t(text.size()))) {
-        m_recordNul = true;
-        m_recordOnlyNul =
-            m_recordOnlyNul && std::all_of(text.begin(), text.end(), [](char c) { return !c; });
-    } else if (!text.isEmpty()) {
-        m_recordOnlyNul = false;
-    }
+    m_recordBytes += text.size();
     // A file without line ends must not be held whole: the first bytes of a record hold
     // its four fields, the rest is fields that are ignored.
     const qsizetype room = m_buffer - m_record.size();
@@ -255,12 +259,12 @@ void UsbPunchFile::keep(QByteArrayView text)
 void UsbPunchFile::endRecord(const Sink& sink, bool atEnd)
 {
     // A stick pulled out while the file was written leaves NULs after its last line.
-    if (!m_record.isEmpty() && !(atEnd && m_recordOnlyNul))
+    if (!m_record.isEmpty() && !(atEnd && m_recordNuls == m_recordBytes))
         parseRecord(m_record, sink);
     m_record.clear();
     m_recordCut = false;
-    m_recordNul = false;
-    m_recordOnlyNul = true;
+    m_recordBytes = 0;
+    m_recordNuls = 0;
 }
 
 void UsbPunchFile::parseRecord(QByteArrayView text, const Sink& sink)
@@ -279,7 +283,7 @@ void UsbPunchFile::parseRecord(QByteArrayView text, const Sink& sink)
 
     Record record;
     record.line = m_line;
-    if (m_recordNul) {
+    if (m_recordNuls > 0) {
         record.reason = QStringLiteral("it holds a NUL byte");
         sink(record);
         return;

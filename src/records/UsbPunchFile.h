@@ -96,8 +96,8 @@ private:
     bool m_atStart = true;  // nothing of the file scanned yet (a BOM may follow)
     bool m_afterCr = false; // the last byte was CR: an LF now ends no further line
     qint64 m_line = 1;
-    QByteArray m_record;         // the record being read, without its leading spaces
-    bool m_recordCut = false;    // more of the record came than m_record keeps
-    bool m_recordNul = false;    // the record holds a NUL byte
-    bool m_recordOnlyNul = true; // ...and nothing else
+    QByteArray m_record;      // the record being read, without its leading spaces
+    bool m_recordCut = false; // more of the record came than m_record keeps
+    qint64 m_recordBytes = 0; // of the record after its leading spaces, kept or not
+    qint64 m_recordNuls = 0;  // NUL bytes among them
 };
