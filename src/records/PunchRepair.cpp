@@ -11,6 +11,13 @@
 #include <limits>
 #include <optional>
 
+namespace {
+std::optional<int> modeOf(const QVariant& stored)
+{
+    return stored.isNull() ? std::nullopt : std::optional<int>(stored.toInt());
+}
+} // namespace
+
 QString RepairRow::dateText() const
 {
     const QString text = LogDate.toString();
@@ -51,8 +58,8 @@ void PunchRepair::load(Db& db, TerminalSdk* sdk, long machineId, qint64 user, co
     while (q.next()) {
         RepairRow row;
         row.Emp_ID = q.value(0).toInt();
-        row.VerifyMode = q.value(1).toInt();
-        row.InOutMode = q.value(2).toInt();
+        row.VerifyMode = modeOf(q.value(1));
+        row.InOutMode = modeOf(q.value(2));
         row.LogDate = q.value(3);
         row.LogTime = q.value(4);
         if (names) {
@@ -107,7 +114,8 @@ void PunchRepair::execute(Db& db, const QVector<RepairRow>& rows)
         if (row.state == RepairRow::Delete)
             Db::run(remove, {row.Emp_ID, row.LogDate, row.LogTime});
         else if (row.state == RepairRow::NewMode)
-            Db::run(update, {row.InOutMode, row.Emp_ID, row.LogDate, row.LogTime});
+            Db::run(update, {row.InOutMode ? QVariant(*row.InOutMode) : QVariant(), row.Emp_ID,
+                             row.LogDate, row.LogTime});
     }
 }
 

@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <optional>
+
 class Db;
 class TerminalSdk;
 
@@ -21,8 +23,9 @@ struct RepairRow
     QVariant LogDate;
     QVariant LogTime;
     QString name;
-    int VerifyMode = 0;
-    int InOutMode = 0; // the mode the row shows; a queued new mode replaces it
+    // Empty where the stored mode is NULL.
+    std::optional<int> VerifyMode;
+    std::optional<int> InOutMode; // the mode the row shows; a queued new mode replaces it
     int state = Unchanged;
 
     // "yyyy-MM-dd" and "HH:mm:ss" of the stored values (the stored text when it is neither).

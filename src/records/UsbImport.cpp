@@ -2,6 +2,7 @@
 
 #include "data/CodeTables.h"
 #include "data/Records.h"
+#include "shell/Clock.h"
 #include "shell/Db.h"
 #include "terminals/PunchWriter.h"
 #include "terminals/TerminalIcons.h"
@@ -133,7 +134,7 @@ UsbImport::Result readFile(Db* db, const QString& path, int deviceId, UsbPunchLi
             chunkBreak();
     };
 
-    UsbPunchFile reader;
+    UsbPunchFile reader(QLocale(), Clock::today());
     QByteArray block(kBlock, Qt::Uninitialized);
     try {
         for (;;) {

@@ -78,7 +78,7 @@ public:
         qint64 stored = 0;          // punches stored (Extract)
         qint64 malformed = 0;       // records that are no punch, skipped
         QStringList firstMalformed; // the first ten: "line 12: the user number ..."
-        bool refused = false;       // the file is no text file (UTF-16, binary); nothing was read
+        bool refused = false;       // the file is UTF-16 text; nothing was read
         bool anyRecord() const { return punches + malformed > 0; }
     };
 

@@ -1,5 +1,6 @@
 #include "UsbPunchFile.h"
 
+#include <array>
 #include <limits>
 
 namespace {
@@ -112,7 +113,8 @@ QString quoted(QByteArrayView text)
 }
 } // namespace
 
-UsbPunchFile::UsbPunchFile(const QLocale& locale)
+UsbPunchFile::UsbPunchFile(const QLocale& locale, const QDate& today, qsizetype bufferBytes)
+    : m_latestYear(today.year() + 50), m_buffer(qMax<qsizetype>(bufferBytes, 3))
 {
     // The order of day, month and year in the locale's short date ("M/d/yy", "dd.MM.yy").
     const QString format = locale.dateFormat(QLocale::ShortFormat);
@@ -142,34 +144,53 @@ void UsbPunchFile::feed(QByteArrayView bytes, const Sink& sink)
         scan(bytes, sink);
         return;
     }
+    // The head is held until its first line (and the three bytes of a byte-order mark) is
+    // in, or the buffer is full: that line tells UTF-16 from 8-bit text.
     m_probe.append(bytes);
-    if (m_probe.size() < kProbeBytes)
-        return;
-    m_probing = false;
-    if (QByteArrayView(m_probe).first(kProbeBytes).contains('\0')) {
-        m_refused = true;
-        m_probe.clear();
-        return;
-    }
-    const QByteArray held = std::exchange(m_probe, QByteArray());
-    scan(held, sink);
+    m_probeLineEnd = m_probeLineEnd || bytes.contains('\r') || bytes.contains('\n');
+    if (m_probe.size() >= m_buffer || (m_probeLineEnd && m_probe.size() >= 3))
+        endProbe(sink);
 }
 
 void UsbPunchFile::finish(const Sink& sink)
 {
-    if (m_probing) {
-        m_probing = false;
-        if (m_probe.contains('\0')) {
-            m_refused = true;
-            m_probe.clear();
-            return;
+    if (m_probing)
+        endProbe(sink);
+    if (!m_refused)
+        endRecord(sink, true);
+}
+
+void UsbPunchFile::endProbe(const Sink& sink)
+{
+    m_probing = false;
+    const QByteArray head = std::exchange(m_probe, QByteArray());
+    if (isUtf16(head))
+        m_refused = true;
+    else
+        scan(head, sink);
+}
+
+bool UsbPunchFile::isUtf16(QByteArrayView head) const
+{
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF"))
+        return true;
+    // The first line as far as the buffer reaches, so that the head decides alike
+    // whatever the pieces it came in.
+    const QByteArrayView line = head.first(qMin(head.size(), m_buffer));
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != '\r' && line[end] != '\n')
+        ++end;
+    // The high bytes of its characters are NUL, every other byte; a line of NULs alone
+    // is the padding of a file cut short, not text.
+    bool allNul[2] = {true, true};
+    bool anyText = false;
+    for (qsizetype i = 0; i < end; ++i) {
+        if (line[i] != '\0') {
+            allNul[i % 2] = false;
+            anyText = true;
         }
-        const QByteArray held = std::exchange(m_probe, QByteArray());
-        scan(held, sink);
     }
-    if (m_refused)
-        return;
-    endRecord(sink);
+    return end >= 2 && anyText && (allNul[0] || allNul[1]);
 }
 
 void UsbPunchFile::scan(QByteArrayView bytes, const Sink& sink)
@@ -180,11 +201,22 @@ void UsbPunchFile::scan(QByteArrayView bytes, const Sink& sink)
             bytes = bytes.sliced(3);
         m_atStart = false;
     }
+    // The bytes the loop stops at: the ends of a record, and NUL, which spoils one.
+    static constexpr auto kStops = [] {
+        std::array<bool, 256> stops{};
+        for (const char c : {'\r', '\n', ',', '\0'})
+            stops[uchar(c)] = true;
+        return stops;
+    }();
     qsizetype begin = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
-        if (c != '\r' && c != '\n' && c != ',')
+        if (!kStops[uchar(c)])
             continue;
+        if (c == '\0') {
+            ++m_recordNuls;
+            continue;
+        }
         if (c == '\n' && m_afterCr && i == begin && m_record.isEmpty()) {
             // The LF of a CR LF: the CR already ended the line.
             m_afterCr = false;
@@ -213,9 +245,10 @@ void UsbPunchFile::keep(QByteArrayView text)
             ++blanks;
         text = text.sliced(blanks);
     }
+    m_recordBytes += text.size();
     // A file without line ends must not be held whole: the first bytes of a record hold
     // its four fields, the rest is fields that are ignored.
-    const qsizetype room = kLongestRecord - m_record.size();
+    const qsizetype room = m_buffer - m_record.size();
     if (text.size() > room) {
         m_recordCut = true;
         text = text.first(room);
@@ -223,12 +256,15 @@ void UsbPunchFile::keep(QByteArrayView text)
     m_record.append(text);
 }
 
-void UsbPunchFile::endRecord(const Sink& sink)
+void UsbPunchFile::endRecord(const Sink& sink, bool atEnd)
 {
-    if (!m_record.isEmpty())
+    // A stick pulled out while the file was written leaves NULs after its last line.
+    if (!m_record.isEmpty() && !(atEnd && m_recordNuls == m_recordBytes))
         parseRecord(m_record, sink);
     m_record.clear();
     m_recordCut = false;
+    m_recordBytes = 0;
+    m_recordNuls = 0;
 }
 
 void UsbPunchFile::parseRecord(QByteArrayView text, const Sink& sink)
@@ -247,9 +283,14 @@ void UsbPunchFile::parseRecord(QByteArrayView text, const Sink& sink)
 
     Record record;
     record.line = m_line;
+    if (m_recordNuls > 0) {
+        record.reason = QStringLiteral("it holds a NUL byte");
+        sink(record);
+        return;
+    }
     if (m_recordCut && tab < 0) {
         // The four fields do not end within the bytes kept.
-        record.reason = QStringLiteral("it is longer than %1 bytes").arg(kLongestRecord);
+        record.reason = QStringLiteral("it is longer than %1 bytes").arg(m_buffer);
         sink(record);
         return;
     }
@@ -332,8 +373,14 @@ bool UsbPunchFile::parseDate(QByteArrayView text, QDate& date) const
             case Year:
                 if (digits[n] != 2 && digits[n] != 4)
                     return false;
-                // A terminal's two-digit year is this century's.
-                year = digits[n] == 2 ? 2000 + parts[n] : parts[n];
+                // A two-digit year as the program reads any short date: this century's
+                // unless that is more than 50 years ahead.
+                year = parts[n];
+                if (digits[n] == 2) {
+                    year += 2000;
+                    if (year > m_latestYear)
+                        year -= 100;
+                }
                 break;
             }
         }

@@ -7,7 +7,7 @@
 // it is complete, with the number of the line it stands on, as a punch or as the reason it
 // is none. Feeding a file in one piece or in many gives the same records.
 //
-//     UsbPunchFile reader;
+//     UsbPunchFile reader(QLocale(), Clock::today());
 //     auto sink = [&](const UsbPunchFile::Record& r) { ... };
 //     while (!file.atEnd()) reader.feed(file.read(65536), sink);
 //     reader.finish(sink);
@@ -43,28 +43,28 @@ public:
     };
     using Sink = std::function<void(const Record&)>;
 
-    // The file is refused when a NUL byte stands in this many first bytes: it is UTF-16 or
-    // binary, not a punch file. Records come out only once these bytes have been seen.
-    static constexpr qsizetype kProbeBytes = 64 * 1024;
-    // The bytes of a record kept after its leading spaces; a record whose four fields do
-    // not end within them is no punch.
-    static constexpr qsizetype kLongestRecord = 64 * 1024;
+    // The most bytes held between calls: of the head of the file until its first line is
+    // in, then of the record being read, after its leading spaces. A record whose four
+    // fields do not end within them is no punch.
+    static constexpr qsizetype kBufferBytes = 64 * 1024;
 
     // Dates in field 2 that are not year first are read in the order of `locale`'s short
-    // date.
-    explicit UsbPunchFile(const QLocale& locale = QLocale());
+    // date; a two-digit year is this century's unless that lies more than 50 years after
+    // `today`, then the last one's. `bufferBytes` (at least 3) is for tests, whose files are
+    // small: so that their pieces cross the buffer.
+    UsbPunchFile(const QLocale& locale, const QDate& today, qsizetype bufferBytes = kBufferBytes);
 
     // Feeds the next bytes of the file; complete records go to sink. Blank records (an
     // empty line, the text after a trailing comma) are skipped without a word.
     void feed(QByteArrayView bytes, const Sink& sink);
-    // The end of the file: the last record, if it has no line end, goes to sink.
+    // The end of the file: the last record, if it has no line end, goes to sink, unless it
+    // is nothing but NULs: the padding of a file whose writing was cut short.
     void finish(const Sink& sink);
 
-    // True once a NUL byte was seen among the first kProbeBytes: nothing came out and
-    // nothing more will.
+    // True when the file is UTF-16 (a byte-order mark, or a NUL at every other byte of its
+    // first line): nothing came out and nothing more will.
     bool refused() const { return m_refused; }
-    // Bytes held between calls: the head of the file until it is probed, then at most
-    // kLongestRecord of the record being read.
+    // Bytes held between calls, never more than bufferBytes.
     qsizetype bytesHeld() const { return m_probe.size() + m_record.size(); }
 
     // Reads field 2 ("2026-03-07 08:05:03", "2026/3/7 8:05 PM", or the locale's short date
@@ -76,21 +76,28 @@ public:
     static QByteArray canonicalLine(const Record& punch);
 
 private:
+    void endProbe(const Sink& sink);
+    bool isUtf16(QByteArrayView head) const;
     void scan(QByteArrayView bytes, const Sink& sink);
     void keep(QByteArrayView text);
-    void endRecord(const Sink& sink);
+    void endRecord(const Sink& sink, bool atEnd = false);
     void parseRecord(QByteArrayView text, const Sink& sink);
     bool parseDate(QByteArrayView text, QDate& date) const;
 
     enum Part { Day, Month, Year };
     Part m_order[3] = {Month, Day, Year}; // the locale's short date order
+    int m_latestYear;                     // a two-digit year past this is the last century's
+    qsizetype m_buffer;
 
-    QByteArray m_probe; // the first bytes, held until kProbeBytes are in or the end
+    QByteArray m_probe; // the head of the file, held until its first line end is in
     bool m_probing = true;
+    bool m_probeLineEnd = false; // the head holds a line end
     bool m_refused = false;
     bool m_atStart = true;  // nothing of the file scanned yet (a BOM may follow)
     bool m_afterCr = false; // the last byte was CR: an LF now ends no further line
     qint64 m_line = 1;
     QByteArray m_record;      // the record being read, without its leading spaces
     bool m_recordCut = false; // more of the record came than m_record keeps
+    qint64 m_recordBytes = 0; // of the record after its leading spaces, kept or not
+    qint64 m_recordNuls = 0;  // NUL bytes among them
 };

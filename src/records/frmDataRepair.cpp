@@ -30,10 +30,18 @@ namespace {
 const QString kForm = QStringLiteral("frmDataRepair");
 const QString kToggle = QStringLiteral("[X]");
 
-// The verify modes this screen has names for; any other shows its number.
-QString verifyText(int mode)
+// A NULL mode shows as nothing, not as the name of mode 0.
+QString codeText(std::optional<int> mode)
 {
-    switch (mode) {
+    return mode ? QString::number(*mode) : QString();
+}
+
+// The verify modes this screen has names for; any other shows its number.
+QString verifyText(std::optional<int> mode)
+{
+    if (!mode)
+        return {};
+    switch (*mode) {
     case 0:
         return QStringLiteral("Card");
     case 1:
@@ -41,14 +49,14 @@ QString verifyText(int mode)
     case 2:
         return QStringLiteral("Password");
     default:
-        return QString::number(mode);
+        return codeText(mode);
     }
 }
 
 // RepairLogModeNames covers -1 to 6; any other mode shows its number.
-QString logModeText(int mode)
+QString logModeText(std::optional<int> mode)
 {
-    return mode >= -1 && mode <= 6 ? RepairLogModeNames::name(mode) : QString::number(mode);
+    return mode && *mode >= -1 && *mode <= 6 ? RepairLogModeNames::name(*mode) : codeText(mode);
 }
 
 } // namespace
@@ -93,11 +101,11 @@ public:
         case frmDataRepair::ColTime:
             return r.timeText();
         case frmDataRepair::ColVM:
-            return QString::number(r.VerifyMode);
+            return codeText(r.VerifyMode);
         case frmDataRepair::ColVerify:
             return verifyText(r.VerifyMode);
         case frmDataRepair::ColLM:
-            return QString::number(r.InOutMode);
+            return codeText(r.InOutMode);
         case frmDataRepair::ColLogMode:
             return logModeText(r.InOutMode);
         case frmDataRepair::ColX:

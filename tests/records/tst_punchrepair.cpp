@@ -13,8 +13,8 @@
 
 namespace {
 // One punch in tbl_attendancelog.
-void punch(Db& db, int user, const QString& date, const QString& time, int verify = 1,
-           int inOut = 0)
+void punch(Db& db, int user, const QString& date, const QString& time, const QVariant& verify = 1,
+           const QVariant& inOut = 0)
 {
     db.exec(QStringLiteral("insert into tbl_attendancelog (Emp_ID, VerifyMode, InOutMode, LogDate, "
                            "LogTime, ExtractedFrom, isnew, emp_name) "
@@ -122,19 +122,22 @@ private Q_SLOTS:
             << true << ""
             << QStringList{"7|" + o + "|2026-03-07|08:00:00|1|FPrint|-1|Check In|[X]",
                            "7|" + o + "|2026-03-07|17:00:00|15|15|9|9|[X]",
-                           "40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]"};
+                           "40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]",
+                           "40001||2026-03-07|07:00:00|||||[X]"};
         QTest::newRow("user 0 is all users")
             << true << "0"
             << QStringList{"7|" + o + "|2026-03-07|08:00:00|1|FPrint|-1|Check In|[X]",
                            "7|" + o + "|2026-03-07|17:00:00|15|15|9|9|[X]",
-                           "40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]"};
+                           "40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]",
+                           "40001||2026-03-07|07:00:00|||||[X]"};
         QTest::newRow("user 40000")
             << true << "40000" << QStringList{"40000|" + z + "|2026-03-07|09:00:00|0|Card|6||[X]"};
         QTest::newRow("link down: no names")
             << false << ""
             << QStringList{"7||2026-03-07|08:00:00|1|FPrint|-1|Check In|[X]",
                            "7||2026-03-07|17:00:00|15|15|9|9|[X]",
-                           "40000||2026-03-07|09:00:00|0|Card|6||[X]"};
+                           "40000||2026-03-07|09:00:00|0|Card|6||[X]",
+                           "40001||2026-03-07|07:00:00|||||[X]"};
     }
 
     void queryListsWithNames()
@@ -143,6 +146,8 @@ private Q_SLOTS:
         QFETCH(QString, user);
         QFETCH(QStringList, rows);
         fill();
+        // Modes that are NULL show as nothing, not as the names of mode 0.
+        punch(db(), 40001, QStringLiteral("2026-03-07"), QStringLiteral("07:00:00"), {}, {});
         auto s = screen(linked);
         query(*s, user, QDate(2026, 3, 7), QDate(2026, 3, 7));
         QCOMPARE(grid(*s), rows);

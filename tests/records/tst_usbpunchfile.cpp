@@ -12,7 +12,7 @@ namespace {
 QStringList read(const QByteArray& bytes, qsizetype chunk, const QLocale& locale, bool* refused)
 {
     QStringList out;
-    UsbPunchFile reader(locale);
+    UsbPunchFile reader(locale, QDate(2026, 12, 7));
     const auto sink = [&](const UsbPunchFile::Record& r) {
         if (!r.isPunch()) {
             out << QStringLiteral("%1: bad").arg(r.line);
@@ -82,6 +82,11 @@ private Q_SLOTS:
             << QByteArray("\xEF\xBB\xBF"
                           "8\t2026-03-07 08:00:00\t1\t0\r\n")
             << us << QStringList{"1: 8 2026-03-07 08:00:00 1 0 [2026-03-07 08:00:00]"} << false;
+        QTest::newRow("NUL in a line, NUL padding after the last")
+            << QByteArray("1\t2026-03-07 08:00:00\t1\t0\tx") + '\0' +
+                   "\r\n2\t2026-03-07 08:00:00\t1\t0\r\n" + QByteArray(300, '\0')
+            << us << QStringList{"1: bad", "2: 2 2026-03-07 08:00:00 1 0 [2026-03-07 08:00:00]"}
+            << false;
         QTest::newRow("UTF-16 refused") << utf16(QStringLiteral("8\t2026-03-07 08:00:00\t1\t0\r\n"))
                                         << us << QStringList() << true;
         QTest::newRow("AM and PM")
@@ -126,6 +131,12 @@ private Q_SLOTS:
             << QStringList{"1: 1 2026-03-07 20:05:00 1 0 [3/7/26 8:05 PM]",
                            "2: 2 2026-03-07 08:05:01 1 0 [3/7/2026 08:05:01]", "3: bad"}
             << false;
+        QTest::newRow("two-digit year more than 50 years ahead is the last century's")
+            << QByteArray("1\t3/7/99 8:05\t1\t0\n2\t3/7/76 8:05\t1\t0\n3\t3/7/77 8:05\t1\t0") << us
+            << QStringList{"1: 1 1999-03-07 08:05:00 1 0 [3/7/99 8:05]",
+                           "2: 2 2076-03-07 08:05:00 1 0 [3/7/76 8:05]",
+                           "3: 3 1977-03-07 08:05:00 1 0 [3/7/77 8:05]"}
+            << false;
         QTest::newRow("locale's short date, day first")
             << QByteArray("1\t07.03.26 08:05\t1\t0\n2\t2026-03-07 08:05\t1\t0")
             << QStringLiteral("de_DE")
@@ -147,12 +158,12 @@ private Q_SLOTS:
         }
     }
 
-    // The NUL test looks at the head of the file only; a NUL further on spoils one record.
+    // A NUL past the buffer spoils one record.
     void nulPastTheHeadSpoilsOneRecord()
     {
         QByteArray file;
         const QByteArray line("1\t2026-03-07 08:00:00\t1\t0\n");
-        while (file.size() < UsbPunchFile::kProbeBytes)
+        while (file.size() < UsbPunchFile::kBufferBytes)
             file += line;
         const int lines = int(file.size() / line.size());
         file += QByteArray("2\t2026-03-07 08:00\0\t1\t0\n", 24);
@@ -167,16 +178,16 @@ private Q_SLOTS:
     // further fields make it long.
     void longRecordsHoldLittle()
     {
-        UsbPunchFile reader(QLocale(QStringLiteral("en_US")));
+        UsbPunchFile reader(QLocale(QStringLiteral("en_US")), QDate(2026, 12, 7));
         QStringList out;
         const auto sink = [&](const UsbPunchFile::Record& r) {
             out << (r.isPunch() ? QString::number(r.Emp_ID) : r.reason);
         };
         const QByteArray block(1 << 20, 'x');
-        reader.feed(QByteArray(UsbPunchFile::kProbeBytes, ' '), sink);
+        reader.feed(QByteArray(UsbPunchFile::kBufferBytes, ' '), sink);
         for (int i = 0; i < 8; ++i) {
             reader.feed(block, sink);
-            QVERIFY(reader.bytesHeld() <= UsbPunchFile::kLongestRecord);
+            QVERIFY(reader.bytesHeld() <= UsbPunchFile::kBufferBytes);
         }
         reader.feed("\n5\t2026-03-07 08:00\t1\t0\t" + block + "\n", sink);
         reader.finish(sink);
@@ -185,7 +196,7 @@ private Q_SLOTS:
 
     void reasonNamesTheField()
     {
-        UsbPunchFile reader(QLocale(QStringLiteral("en_US")));
+        UsbPunchFile reader(QLocale(QStringLiteral("en_US")), QDate(2026, 12, 7));
         QStringList reasons;
         const auto sink = [&](const UsbPunchFile::Record& r) { reasons << r.reason; };
         reader.feed("4x2\t2026-03-07 08:00:00\t1\t0\n1\t2026-02-29 08:00\t1\t0\n1\t2", sink);
