@@ -36,7 +36,7 @@ QString dateText(const QVariant& value)
     const QDateTime when = moment(value);
     if (!when.isValid())
         return value.toString();
-    QString text = shortDateText(when.date());
+    QString text = fullYearDateText(when.date());
     if (when.time() != QTime(0, 0))
         text += when.toString(QStringLiteral(" HH:mm:ss"));
     return text;

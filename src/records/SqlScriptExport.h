@@ -31,8 +31,8 @@ Q_DECLARE_TYPEINFO(ScriptRow, Q_RELOCATABLE_TYPE);
 // open while the caller yields. From after To gives no row. Throws DbError.
 QVector<ScriptRow> readScriptRows(Db& db, const QDate& from, const QDate& to);
 
-// "Insert Into attd (Employee_Id,Attd_Date,InTime,OutTime) values ('5','3/5/26','08:00:00','')"
-// and CR LF. TDATE is the locale's short date, with " HH:mm:ss" when not midnight; times as
+// "Insert Into attd (Employee_Id,Attd_Date,InTime,OutTime) values ('5','3/5/2026','08:00:00','')"
+// and CR LF. TDATE is fullYearDateText, with " HH:mm:ss" when not midnight; times as
 // stored; every quote doubled, so the line stores each value unchanged.
 QString scriptLine(const ScriptRow& row);
 
