@@ -139,7 +139,7 @@ int main(int argc, char* argv[])
 
         // The export's own steps one by one.
         Bench::Stopwatch step;
-        const QVector<ScriptRow> rows = readScriptRows(cnxn, kFirst, kFirst.addDays(kDays - 1));
+        const ScriptRows rows = readScriptRows(cnxn, kFirst, kFirst.addDays(kDays - 1));
         phases[0].push_back(step.seconds());
         step.restart();
         const QString text = buildScript(rows);

@@ -168,7 +168,9 @@ private Q_SLOTS:
 
     void progressAtFirstAndLastRow()
     {
-        QVector<ScriptRow> rows(1000, ScriptRow{5, QStringLiteral("2026-03-05"), {}, {}});
+        ScriptRows rows;
+        for (int i = 0; i < 1000; ++i)
+            rows.append({5, QStringLiteral("2026-03-05"), {}, {}});
         QVector<int> positions;
         buildScript(rows, [&](int position, int count) {
             QCOMPARE(count, 1000);
