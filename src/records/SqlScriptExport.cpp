@@ -45,13 +45,25 @@ QString dateText(const QVariant& value)
     return text;
 }
 
-// A value between single quotes in SQL: each quote doubled.
-void appendLiteral(QString& out, const QString& text)
+// The variant's text: its own string when it holds one, else made into `scratch`.
+QStringView textOf(const QVariant& value, QString& scratch)
 {
-    if (!text.contains(QLatin1Char('\'')))
-        out += text;
-    else
-        out += QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString*>(value.constData());
+    scratch = value.toString();
+    return scratch;
+}
+
+// Writes `text` at `out` with each quote doubled, as between single quotes in SQL; returns
+// the end.
+QChar* putLiteral(QChar* out, QStringView text)
+{
+    for (const QChar c : text) {
+        *out++ = c;
+        if (c == u'\'')
+            *out++ = c;
+    }
+    return out;
 }
 
 // Writes `text` at `out` and moves `out` past it.
@@ -88,40 +100,39 @@ private:
 int ScriptRows::dayOf(const QVariant& tdate)
 {
     // Rows come by day or by employee: most rows have the day of the row before.
-    const QString key = tdate.toString();
+    QString scratch;
+    const QStringView key = textOf(tdate, scratch);
     if (m_lastDay >= 0 && key == m_lastKey)
         return m_lastDay;
-    auto it = m_dayIndex.constFind(key);
+    m_lastKey = key.toString();
+    auto it = m_dayIndex.constFind(m_lastKey);
     if (it == m_dayIndex.constEnd()) {
-        it = m_dayIndex.insert(key, int(m_days.size()));
+        it = m_dayIndex.insert(m_lastKey, int(m_days.size()));
         m_days.append(tdate);
-        QString text;
-        appendLiteral(text, dateText(tdate));
-        m_dayTexts.append(text);
+        m_dayTexts.append(dateText(tdate).replace(QLatin1Char('\''), QStringLiteral("''")));
     }
-    m_lastKey = key;
     m_lastDay = *it;
     return m_lastDay;
 }
 
 void ScriptRows::append(const ScriptRow& row)
 {
-    const QString in = row.inTime.toString();
-    const QString out = row.outTime.toString();
+    QString inScratch, outScratch;
+    const QStringView in = textOf(row.inTime, inScratch);
+    const QStringView out = textOf(row.outTime, outScratch);
     const qsizetype most = 2 * (in.size() + out.size()); // every character a quote
-    if (m_blocks.isEmpty() ||
-        m_blocks.constLast().size() + most > m_blocks.constLast().capacity()) {
+    if (m_blocks.isEmpty() || m_used + most > m_blocks.constLast().size()) {
         m_blocks.append(QString());
-        m_blocks.last().reserve(std::max(kBlockSize, most));
+        m_blocks.last().resize(std::max(kBlockSize, most));
+        m_used = 0;
     }
-    QString& block = m_blocks.last();
-    Row r{row.empId, dayOf(row.tdate),    int(m_blocks.size() - 1), int(block.size()), 0,
-          0,         row.inTime.isNull(), row.outTime.isNull()};
-    appendLiteral(block, in);
-    r.inLength = int(block.size() - r.at);
-    appendLiteral(block, out);
-    r.outLength = int(block.size() - r.at - r.inLength);
-    m_rows.append(r);
+    QChar* const start = m_blocks.last().data() + m_used;
+    QChar* const middle = putLiteral(start, in);
+    QChar* const end = putLiteral(middle, out);
+    m_rows.append({row.empId, dayOf(row.tdate), int(m_blocks.size() - 1), int(m_used),
+                   int(middle - start), int(end - middle), row.inTime.isNull(),
+                   row.outTime.isNull()});
+    m_used += end - start;
 }
 
 QStringView ScriptRows::inTime(const Row& row) const

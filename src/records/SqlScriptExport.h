@@ -61,9 +61,10 @@ private:
     bool timesLess(const Row& a, const Row& b) const;
 
     QVector<Row> m_rows;
-    // The times in blocks of a fixed size: one text grown to hold them all would be moved,
-    // and copied, each time it outgrew its room.
+    // The times in blocks of a fixed size, each made full size at once: one text grown to
+    // hold them all would be moved, and copied, each time it outgrew its room.
     QVector<QString> m_blocks;
+    qsizetype m_used = 0; // of the last block
     // Each TDATE once, with its text in the script: a range holds few days.
     QVector<QVariant> m_days;
     QVector<QString> m_dayTexts;
