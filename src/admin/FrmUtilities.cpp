@@ -443,7 +443,7 @@ void FrmUtilities::CmdGenerate_Click()
         const frm2::BusyGuard hold(m_window);
         SharedState& s = shared();
         s.StrSQL.clear();
-        const QVector<ScriptRow> rows = readScriptRows(s.Cnxn, DtFrom->date(), DtTo->date());
+        const ScriptRows rows = readScriptRows(s.Cnxn, DtFrom->date(), DtTo->date());
         if (rows.isEmpty()) {
             MsgBox(QStringLiteral("No Records Found To Display : Change Your Criteria"), 64);
             return;

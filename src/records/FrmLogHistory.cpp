@@ -191,13 +191,11 @@ FrmLogHistory::FrmLogHistory(frm2* window, QWidget* parent) : QDialog(parent), m
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &FrmLogHistory::TreeView1_Expand);
     connect(TreeView1, &QTreeWidget::itemCollapsed, this, &FrmLogHistory::TreeView1_Collapse);
     connect(lsv, &QTreeWidget::itemClicked, this, [this] { lsv_Click(); });
-    connect(lsv, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        if (m_filling)
-            return;
-        // A click on a check box alone leaves the current item where it was (none at first),
-        // and the sign-out day would not follow the punch just checked.
-        lsv->setCurrentItem(item);
-        lsv_ItemCheck();
+    connect(lsv, &QTreeWidget::itemChanged, this, [this] {
+        // The sign-out day stays with the selected punch, not the one just ticked: to close a
+        // night shift the operator selects its sign-in and ticks the next morning's punch.
+        if (!m_filling)
+            lsv_ItemCheck();
     });
     connect(DTPicker1, &QDateEdit::dateChanged, this, &FrmLogHistory::DTPicker1_Change);
     connect(DTPicker2, &QDateEdit::dateChanged, this, &FrmLogHistory::DTPicker2_Change);

@@ -5,8 +5,11 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QHash>
 #include <QSqlQuery>
+
+#include <algorithm>
+#include <charconv>
+#include <numeric>
 
 namespace {
 const QString kLineStart =
@@ -36,79 +39,171 @@ QString dateText(const QVariant& value)
     const QDateTime when = moment(value);
     if (!when.isValid())
         return value.toString();
-    QString text = shortDateText(when.date());
+    QString text = fullYearDateText(when.date());
     if (when.time() != QTime(0, 0))
         text += when.toString(QStringLiteral(" HH:mm:ss"));
     return text;
 }
 
-// A value between single quotes in SQL: each quote doubled.
-void appendLiteral(QString& out, const QString& text)
+// The variant's text: its own string when it holds one, else made into `scratch`.
+QStringView textOf(const QVariant& value, QString& scratch)
 {
-    if (!text.contains(QLatin1Char('\'')))
-        out += text;
-    else
-        out += QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString*>(value.constData());
+    scratch = value.toString();
+    return scratch;
 }
 
-bool sameValue(const QVariant& a, const QVariant& b)
+// Writes `text` at `out` with each quote doubled, as between single quotes in SQL; returns
+// the end.
+QChar* putLiteral(QChar* out, QStringView text)
 {
-    if (a.isNull() || b.isNull())
-        return a.isNull() == b.isNull();
-    // Texts straight, the rest through the variant's own comparison.
-    if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)
-        return *static_cast<const QString*>(a.constData()) ==
-               *static_cast<const QString*>(b.constData());
-    return a == b;
+    for (const QChar c : text) {
+        *out++ = c;
+        if (c == u'\'')
+            *out++ = c;
+    }
+    return out;
 }
 
-bool sameRow(const ScriptRow& a, const ScriptRow& b)
+// Writes `text` at `out` and moves `out` past it.
+void put(QChar*& out, QStringView text)
 {
-    return a.empId == b.empId && sameValue(a.tdate, b.tdate) && sameValue(a.inTime, b.inTime) &&
-           sameValue(a.outTime, b.outTime);
+    std::copy(text.begin(), text.end(), out);
+    out += text.size();
 }
 
-// Writes lines one after the other into one text. A range holds few days and each
-// employee's rows come together, so the texts of days and employee numbers are made once.
-class LineWriter
+// An employee number as text, made again only when the number changes: the script lists
+// each employee's rows together.
+class EmpText
 {
 public:
-    void append(QString& out, const ScriptRow& row)
+    QStringView of(qint64 empId)
     {
-        if (m_empText.isNull() || row.empId != m_emp) {
-            m_emp = row.empId;
-            m_empText = QString::number(row.empId);
+        if (m_size == 0 || empId != m_emp) {
+            char digits[24];
+            const auto written = std::to_chars(digits, digits + sizeof digits, empId);
+            m_size = written.ptr - digits;
+            std::copy(digits, written.ptr, m_text);
+            m_emp = empId;
         }
-        out += kLineStart;
-        out += m_empText;
-        out += kSeparator;
-        appendLiteral(out, day(row.tdate));
-        out += kSeparator;
-        appendLiteral(out, row.inTime.toString());
-        out += kSeparator;
-        appendLiteral(out, row.outTime.toString());
-        out += kLineEnd;
+        return QStringView(m_text, m_size);
     }
 
 private:
-    const QString& day(const QVariant& tdate)
-    {
-        const QString key = tdate.toString();
-        auto it = m_days.constFind(key);
-        if (it == m_days.constEnd())
-            it = m_days.insert(key, dateText(tdate));
-        return *it;
-    }
-
     qint64 m_emp = 0;
-    QString m_empText;
-    QHash<QString, QString> m_days;
+    char16_t m_text[24] = {};
+    qsizetype m_size = 0;
 };
 } // namespace
 
-QVector<ScriptRow> readScriptRows(Db& db, const QDate& from, const QDate& to)
+int ScriptRows::dayOf(const QVariant& tdate)
 {
-    QVector<ScriptRow> rows;
+    // Rows come by day or by employee: most rows have the day of the row before.
+    QString scratch;
+    const QStringView key = textOf(tdate, scratch);
+    if (m_lastDay >= 0 && key == m_lastKey)
+        return m_lastDay;
+    m_lastKey = key.toString();
+    auto it = m_dayIndex.constFind(m_lastKey);
+    if (it == m_dayIndex.constEnd()) {
+        it = m_dayIndex.insert(m_lastKey, int(m_days.size()));
+        m_days.append(tdate);
+        m_dayTexts.append(dateText(tdate).replace(QLatin1Char('\''), QStringLiteral("''")));
+    }
+    m_lastDay = *it;
+    return m_lastDay;
+}
+
+void ScriptRows::append(const ScriptRow& row)
+{
+    QString inScratch, outScratch;
+    const QStringView in = textOf(row.inTime, inScratch);
+    const QStringView out = textOf(row.outTime, outScratch);
+    const qsizetype most = 2 * (in.size() + out.size()); // every character a quote
+    if (m_blocks.isEmpty() || m_used + most > m_blocks.constLast().size()) {
+        m_blocks.append(QString());
+        m_blocks.last().resize(std::max(kBlockSize, most));
+        m_used = 0;
+    }
+    QChar* const start = m_blocks.last().data() + m_used;
+    QChar* const middle = putLiteral(start, in);
+    QChar* const end = putLiteral(middle, out);
+    m_rows.append({row.empId, dayOf(row.tdate), int(m_blocks.size() - 1), int(m_used),
+                   int(middle - start), int(end - middle), row.inTime.isNull(),
+                   row.outTime.isNull()});
+    m_used += end - start;
+}
+
+QStringView ScriptRows::inTime(const Row& row) const
+{
+    return QStringView(m_blocks.at(row.block)).mid(row.at, row.inLength);
+}
+
+QStringView ScriptRows::outTime(const Row& row) const
+{
+    return QStringView(m_blocks.at(row.block)).mid(row.at + row.inLength, row.outLength);
+}
+
+// NULL first, then by text.
+bool ScriptRows::timesLess(const Row& a, const Row& b) const
+{
+    if (a.inNull != b.inNull)
+        return a.inNull;
+    if (const int c = inTime(a).compare(inTime(b)))
+        return c < 0;
+    if (a.outNull != b.outNull)
+        return a.outNull;
+    return outTime(a).compare(outTime(b)) < 0;
+}
+
+void ScriptRows::sortDistinct()
+{
+    // The days renumbered in time order, so that a row's day number sorts it. Two texts
+    // of one moment keep apart, as the database keeps them.
+    QVector<QDateTime> moments(m_days.size());
+    for (int d = 0; d < m_days.size(); ++d)
+        moments[d] = moment(m_days.at(d));
+    QVector<int> byTime(m_days.size());
+    std::iota(byTime.begin(), byTime.end(), 0);
+    std::sort(byTime.begin(), byTime.end(), [&](int a, int b) {
+        if (moments.at(a) != moments.at(b))
+            return moments.at(a) < moments.at(b);
+        return m_days.at(a).toString() < m_days.at(b).toString();
+    });
+    QVector<int> renumbered(m_days.size());
+    QVector<QVariant> days;
+    QVector<QString> texts;
+    m_dayIndex.clear();
+    for (const int d : std::as_const(byTime)) {
+        renumbered[d] = int(days.size());
+        m_dayIndex.insert(m_days.at(d).toString(), int(days.size()));
+        days.append(m_days.at(d));
+        texts.append(m_dayTexts.at(d));
+    }
+    m_days = std::move(days);
+    m_dayTexts = std::move(texts);
+    m_lastDay = -1;
+    for (Row& row : m_rows)
+        row.day = renumbered.at(row.day);
+
+    std::sort(m_rows.begin(), m_rows.end(), [this](const Row& a, const Row& b) {
+        if (a.empId != b.empId)
+            return a.empId < b.empId;
+        if (a.day != b.day)
+            return a.day < b.day;
+        return timesLess(a, b);
+    });
+    // Sorted on all four columns, equal rows come together.
+    const auto end = std::unique(m_rows.begin(), m_rows.end(), [this](const Row& a, const Row& b) {
+        return a.empId == b.empId && a.day == b.day && !timesLess(a, b) && !timesLess(b, a);
+    });
+    m_rows.erase(end, m_rows.end());
+}
+
+ScriptRows readScriptRows(Db& db, const QDate& from, const QDate& to)
+{
+    ScriptRows rows;
     if (from > to)
         return rows;
     // The upper end is the day after To, so a row of the last day that carries a time of
@@ -120,43 +215,56 @@ QVector<ScriptRow> readScriptRows(Db& db, const QDate& from, const QDate& to)
     QVariantList bounds{db.dialect().dateValue(from)};
     if (bounded)
         bounds << db.dialect().dateValue(after);
-    QSqlQuery query = db.exec(
-        QStringLiteral("Select Emp_ID,TDATE,INTIME,OUTTIME From Tbl_Emp_Attn_Log_General "
-                       "Where TDATE >= ?%1 Order By Emp_ID,TDATE,INTIME,OUTTIME")
-            .arg(bounded ? QStringLiteral(" And TDATE < ?") : QString()),
-        bounds);
-    // Sorted on all four columns, equal rows come together: dropping a row equal to the one
-    // before gives the distinct rows without the database's second sort for DISTINCT.
-    while (query.next()) {
-        ScriptRow row{query.value(0).toLongLong(), query.value(1), query.value(2), query.value(3)};
-        if (rows.isEmpty() || !sameRow(rows.constLast(), row))
-            rows.append(std::move(row));
-    }
+    // Sorted here rather than by the database, which would first copy every row into a
+    // sorter of its own: the rows come in the date index's order and each is written into
+    // its line at once, while its values are at hand.
+    QSqlQuery query =
+        db.exec(QStringLiteral("Select Emp_ID,TDATE,INTIME,OUTTIME From Tbl_Emp_Attn_Log_General "
+                               "Where TDATE >= ?%1")
+                    .arg(bounded ? QStringLiteral(" And TDATE < ?") : QString()),
+                bounds);
+    while (query.next())
+        rows.append({query.value(0).toLongLong(), query.value(1), query.value(2), query.value(3)});
+    rows.sortDistinct();
     return rows;
 }
 
 QString scriptLine(const ScriptRow& row)
 {
-    QString line;
-    LineWriter().append(line, row);
-    return line;
+    ScriptRows rows;
+    rows.append(row);
+    return buildScript(rows);
 }
 
-QString buildScript(const QVector<ScriptRow>& rows, const ScriptProgress& progress)
+QString buildScript(const ScriptRows& rows, const ScriptProgress& progress)
 {
     const int count = int(rows.size());
+    const qsizetype fixed = kLineStart.size() + 3 * kSeparator.size() + kLineEnd.size();
+    EmpText emp;
+    qsizetype length = 0;
+    for (const ScriptRows::Row& r : rows.m_rows)
+        length += fixed + emp.of(r.empId).size() + rows.m_dayTexts.at(r.day).size() + r.inLength +
+                  r.outLength;
+    // Each line is copied once, straight to its place: no append checks its room, and the
+    // text is never moved to grow.
     QString script;
-    // Each line is the statement's fixed text and some 40 characters of values and quotes;
-    // reserving too little would copy the whole text once more at the end.
-    script.reserve(qsizetype(count) * (kLineStart.size() + 56));
-    LineWriter writer;
+    script.resize(length);
+    QChar* out = script.data();
     QElapsedTimer clock;
     clock.start();
     qint64 lastReport = -kProgressEveryMs;
-    // Walking the rows backwards puts every line after the ones already built: the text
-    // grows at its end, not by copying everything built so far behind each new line.
+    // The last row first: walking the rows backwards writes the text from its start.
     for (int position = 1; position <= count; ++position) {
-        writer.append(script, rows.at(count - position));
+        const ScriptRows::Row& r = rows.m_rows.at(count - position);
+        put(out, kLineStart);
+        put(out, emp.of(r.empId));
+        put(out, kSeparator);
+        put(out, rows.m_dayTexts.at(r.day));
+        put(out, kSeparator);
+        put(out, rows.inTime(r));
+        put(out, kSeparator);
+        put(out, rows.outTime(r));
+        put(out, kLineEnd);
         if (progress) {
             const qint64 now = clock.elapsed();
             if (position == count || now - lastReport >= kProgressEveryMs) {
@@ -165,5 +273,6 @@ QString buildScript(const QVector<ScriptRow>& rows, const ScriptProgress& progre
             }
         }
     }
+    Q_ASSERT(out == script.constData() + length);
     return script;
 }

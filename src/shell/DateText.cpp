@@ -9,6 +9,35 @@ QString shortDateText(const QDate& date)
     return QLocale().toString(date, QLocale::ShortFormat);
 }
 
+QString fullYearDateText(const QDate& date)
+{
+    const QLocale locale = QLocale();
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    QString wide;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('y')) {
+            wide += c;
+            continue;
+        }
+        while (i + 1 < format.size() && format.at(i + 1) == QLatin1Char('y'))
+            ++i;
+        wide += QLatin1String("yyyy");
+    }
+    QString text;
+    for (const QChar c : locale.toString(date, wide)) {
+        // Direction marks only steer how the text is shown; a reader would take them for
+        // part of the date.
+        if (c.category() == QChar::Other_Format)
+            continue;
+        text += c.isDigit() ? QChar(u'0' + c.digitValue()) : c;
+    }
+    return text;
+}
+
 QDate dateFromShortText(const QString& text)
 {
     const QLocale locale = QLocale();

@@ -11,5 +11,10 @@ QString shortDateText(const QDate& date);
 // Reads shortDateText back; two-digit years fall in 2000-2099 unless that lies more than
 // 50 years ahead of today.
 QDate dateFromShortText(const QString& text);
+// The locale's short date with every year written in four digits and every digit in ASCII,
+// in the locale's order of day, month and year ("3/5/2026", "05.03.2026", "5/3/2026" where
+// Arabic digits and direction marks would stand): text that keeps its century and that a
+// program in another locale still reads.
+QString fullYearDateText(const QDate& date);
 // The locale's date separator ("/" where the short date has none of its own).
 QString dateSeparator();

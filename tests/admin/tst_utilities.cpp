@@ -337,8 +337,8 @@ private Q_SLOTS:
         const bool written = fault.isEmpty();
         const QByteArray script =
             "Insert Into attd (Employee_Id,Attd_Date,InTime,OutTime) values "
-            "('7','3/3/26','09:00:00','17:00:00')\r\nInsert Into attd "
-            "(Employee_Id,Attd_Date,InTime,OutTime) values ('5','3/2/26','08:00:00','')\r\n\r\n";
+            "('7','3/3/2026','09:00:00','17:00:00')\r\nInsert Into attd "
+            "(Employee_Id,Attd_Date,InTime,OutTime) values ('5','3/2/2026','08:00:00','')\r\n\r\n";
         QCOMPARE(fileBytes(file), written ? script + script : QByteArray());
         QCOMPARE(form.FrmSQL->title(), written ? QStringLiteral("Generate SQL Scripts Completed")
                                                : QStringLiteral("Generate SQL Scripts"));

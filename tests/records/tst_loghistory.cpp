@@ -197,7 +197,7 @@ private Q_SLOTS:
         s.screen.lsv_Click();
         QCOMPARE(s.screen.findChild<QDateEdit*>("DTPicker3")->date(), kDay.addDays(-1));
         s.list->topLevelItem(2)->setCheckState(0, Qt::Checked); // the box alone
-        QCOMPARE(s.screen.findChild<QDateEdit*>("DTPicker3")->date(), kDay);
+        QCOMPARE(s.screen.findChild<QDateEdit*>("DTPicker3")->date(), kDay.addDays(-1));
 
         // A department click leaves the list alone; a reversed range lists nothing.
         s.click("Administration");
@@ -239,6 +239,28 @@ private Q_SLOTS:
         QCOMPARE(f.messages.shown[1].second, 48);
         QCOMPARE(s.list->topLevelItem(0)->checkState(0), Qt::Checked);
         QCOMPARE(s.list->topLevelItem(2)->checkState(0), Qt::Unchecked);
+    }
+
+    // The 22:00 punch of 7 March selected, the 06:10 punch of 8 March ticked: Sign Out
+    // closes the night shift under 7 March.
+    void nightShiftSignOut()
+    {
+        WindowFixture f(true);
+        punch(f.db(), 3, kDay, "22:00:00", 1, 0);
+        punch(f.db(), 3, kDay.addDays(1), "06:10:00", 1, 1);
+        Screen s(f);
+        s.click("Siobhan Mary O'Brien (3)", kDay, kDay.addDays(1));
+        s.list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        s.screen.CmdSignIn_Click();
+        s.list->setCurrentItem(s.list->topLevelItem(0));
+        s.screen.lsv_Click();
+        s.list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        s.screen.CmdSignOut_Click();
+        QCOMPARE(f.messages.texts().last(),
+                 QString("Sign Out Time Assigned To Siobhan Mary O'Brien (3)"));
+        QCOMPARE(f.db().scalar("select TDATE || ' ' || TDATE_OUT || ' ' || OUTTIME from "
+                               "Tbl_Emp_Attn_Log_General where EMP_ID=3").toString(),
+                 QString("2026-03-07 2026-03-08 06:10:00"));
     }
 
     void clearLog_data()

@@ -65,11 +65,11 @@ private Q_SLOTS:
                QStringLiteral("07:00:00"));
 
         QCOMPARE(script(QDate(2026, 3, 1), QDate(2026, 3, 3)),
-                 kInsert + "7','3/3/26','06:00:00','14:00:00')\r\n" + kInsert +
-                     "7','3/2/26','08:00:00','17:00:00')\r\n" + kInsert +
-                     "7','3/2/26','06:00:00','07:00:00')\r\n" + kInsert +
-                     "5','3/2/26','09:00:00','18:00:00')\r\n" + kInsert +
-                     "5','3/1/26','07:00:00','')\r\n");
+                 kInsert + "7','3/3/2026','06:00:00','14:00:00')\r\n" + kInsert +
+                     "7','3/2/2026','08:00:00','17:00:00')\r\n" + kInsert +
+                     "7','3/2/2026','06:00:00','07:00:00')\r\n" + kInsert +
+                     "5','3/2/2026','09:00:00','18:00:00')\r\n" + kInsert +
+                     "5','3/1/2026','07:00:00','')\r\n");
     }
 
     void range_data()
@@ -107,11 +107,16 @@ private Q_SLOTS:
         const QLocale us(QLocale::English, QLocale::UnitedStates);
         const QLocale de(QLocale::German, QLocale::Germany);
         QTest::newRow("en_US") << us << "2026-03-05"
-                               << "3/5/26";
+                               << "3/5/2026";
         QTest::newRow("en_US with time") << us << "2026-03-31 13:30:00"
-                                         << "3/31/26 13:30:00";
+                                         << "3/31/2026 13:30:00";
         QTest::newRow("de_DE") << de << "2026-03-05"
-                               << "05.03.26";
+                               << "05.03.2026";
+        // Arabic digits and direction marks; Persian digits, year first.
+        QTest::newRow("ar_EG") << QLocale("ar_EG") << "2026-03-05"
+                               << "5/3/2026";
+        QTest::newRow("fa_IR") << QLocale("fa_IR") << "2026-03-05"
+                               << "2026/3/5";
     }
 
     void dateAsTheLocaleWritesIt()
@@ -163,7 +168,9 @@ private Q_SLOTS:
 
     void progressAtFirstAndLastRow()
     {
-        QVector<ScriptRow> rows(1000, ScriptRow{5, QStringLiteral("2026-03-05"), {}, {}});
+        ScriptRows rows;
+        for (int i = 0; i < 1000; ++i)
+            rows.append({5, QStringLiteral("2026-03-05"), {}, {}});
         QVector<int> positions;
         buildScript(rows, [&](int position, int count) {
             QCOMPARE(count, 1000);
