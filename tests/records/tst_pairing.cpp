@@ -346,6 +346,9 @@ private Q_SLOTS:
         QTest::newRow("no codes at all")
             << QStringList{"2026-12-24 08:00:00 17:00:00 2026-12-24 - - 1"} << QString()
             << QStringList{"Card|Card|3"} << QStringList();
+        QTest::newRow("in by finger, out by card")
+            << QStringList{"2026-12-24 08:00:00 17:00:00 2026-12-24 1 0 1"} << QString()
+            << QStringList{"FPrint|Card|3"} << QStringList();
         QTest::newRow("no working hours")
             << QStringList{"2026-12-24 08:00:00 - - 1 - 1"} << "DELETE FROM Tbl_Org_WorkingHrs"
             << QStringList{"FPrint|FPrint|1"} << QStringList{"08:00:00"};
