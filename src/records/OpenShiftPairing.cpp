@@ -82,6 +82,7 @@ struct OpenShiftPairing::DayRows
 
 struct OpenShiftPairing::Pair
 {
+    qint64 sno = 0;
     QDate tdate;
     QVariant inTime;
     QVariant outTime;
@@ -571,11 +572,12 @@ void OpenShiftPairing::postPairs(int EmpID, RecordRun& run)
     run.record([this, EmpID] {
         m_pairs.clear();
         for (const QVariantList& r : m_sql->rows(
-                 QStringLiteral("SELECT TDate, INTime, OutTIme, Verify, VerifyOut, OutDate, "
+                 QStringLiteral("SELECT Sno, TDate, INTime, OutTIme, Verify, VerifyOut, OutDate, "
                                 "counter, Remarks FROM Tbl_Emp_Attn_Log_Temp "
                                 "WHERE IsNew = 1 AND Emp_Id = ? ORDER BY TDate, Emp_Id, counter"),
                  {EmpID}))
-            m_pairs.append({dateOf(r[0]), r[1], r[2], r[3], r[4], r[5], r[6], r[7]});
+            m_pairs.append(
+                {r[0].toLongLong(), dateOf(r[1]), r[2], r[3], r[4], r[5], r[6], r[7], r[8]});
     });
     const qsizetype pairs = m_pairs.size();
     for (qsizetype i = 0; i < pairs; ++i)
@@ -642,6 +644,10 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
                     }
             }
         }
+        // Handled: posted again it would bring back a day row the operator has since
+        // deleted, or add a second one beside the row he corrected.
+        m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 0 WHERE Sno = ?"),
+                       {pair.sno});
         return;
     }
 
