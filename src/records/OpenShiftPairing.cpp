@@ -82,6 +82,7 @@ struct OpenShiftPairing::DayRows
 
 struct OpenShiftPairing::Pair
 {
+    qint64 sno = 0;
     QDate tdate;
     QVariant inTime;
     QVariant outTime;
@@ -571,11 +572,12 @@ void OpenShiftPairing::postPairs(int EmpID, RecordRun& run)
     run.record([this, EmpID] {
         m_pairs.clear();
         for (const QVariantList& r : m_sql->rows(
-                 QStringLiteral("SELECT TDate, INTime, OutTIme, Verify, VerifyOut, OutDate, "
+                 QStringLiteral("SELECT Sno, TDate, INTime, OutTIme, Verify, VerifyOut, OutDate, "
                                 "counter, Remarks FROM Tbl_Emp_Attn_Log_Temp "
                                 "WHERE IsNew = 1 AND Emp_Id = ? ORDER BY TDate, Emp_Id, counter"),
                  {EmpID}))
-            m_pairs.append({dateOf(r[0]), r[1], r[2], r[3], r[4], r[5], r[6], r[7]});
+            m_pairs.append(
+                {r[0].toLongLong(), dateOf(r[1]), r[2], r[3], r[4], r[5], r[6], r[7], r[8]});
     });
     const qsizetype pairs = m_pairs.size();
     for (qsizetype i = 0; i < pairs; ++i)
@@ -584,10 +586,14 @@ void OpenShiftPairing::postPairs(int EmpID, RecordRun& run)
 
 void OpenShiftPairing::postPair(int emp, const Pair& pair)
 {
-    const int code = !pair.verifyOut.isNull() ? pair.verifyOut.toInt()
-                     : !pair.verify.isNull()  ? pair.verify.toInt()
-                                              : 3;
-    const QString verifyText = VerifyModeNames::name(code);
+    // Each punch's own verify kind, the other's where it has none.
+    auto verifyText = [](const QVariant& own, const QVariant& other) {
+        return VerifyModeNames::name(!own.isNull()     ? own.toInt()
+                                     : !other.isNull() ? other.toInt()
+                                                       : 3);
+    };
+    const QString inMode = verifyText(pair.verify, pair.verifyOut);
+    const QString outMode = verifyText(pair.verifyOut, pair.verify);
     const QVariant tdate = date(pair.tdate);
 
     // The day rows of this pair's sign-in or sign-out, from those kept since the pairing
@@ -624,7 +630,7 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
                                "OUTMODE = ?, TDATE_OUT = ? WHERE EMP_ID = ? AND TDATE = ? "
                                "AND INTIME = (SELECT MAX(INTIME) FROM "
                                "Tbl_Emp_Attn_Log_General WHERE EMP_ID = ? AND TDATE = ?)"),
-                {pair.outTime, verifyText, date(out), emp, tdate, emp, tdate});
+                {pair.outTime, outMode, date(out), emp, tdate, emp, tdate});
             if (kept) {
                 QString last;
                 for (const DayRows::General& g : std::as_const(m_rows->general))
@@ -638,6 +644,10 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
                     }
             }
         }
+        // Handled: posted again it would bring back a day row the operator has since
+        // deleted, or add a second one beside the row he corrected.
+        m_sql->execute(QStringLiteral("UPDATE Tbl_Emp_Attn_Log_Temp SET IsNew = 0 WHERE Sno = ?"),
+                       {pair.sno});
         return;
     }
 
@@ -666,9 +676,8 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
                                   "TDATE, INTIME, OUTTIME, INMODE, OUTMODE, ATT_STATUS, TDATE_OUT, "
                                   "COUNTER, INREMARKS) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                    {emp, workHour, tdate, pair.inTime,
-                    open ? QVariant(QMetaType::fromType<QString>()) : pair.outTime, verifyText,
-                    verifyText, category, open ? tdate : date(dateOf(pair.outDate)), pair.counter,
-                    remarks});
+                    open ? QVariant(QMetaType::fromType<QString>()) : pair.outTime, inMode, outMode,
+                    category, open ? tdate : date(dateOf(pair.outDate)), pair.counter, remarks});
     const QDate dayOut = open ? pair.tdate : dateOf(pair.outDate);
     if (kept || m_rows->holds(dayOut))
         m_rows->general.append({pair.tdate, dayOut, pair.inTime, open ? QVariant() : pair.outTime,

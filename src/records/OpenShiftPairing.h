@@ -9,7 +9,8 @@
 // every kStretch punches, when the progress callback may yield). A punch or pair that fails
 // is undone alone and those before it are kept. A punch is taken once: the pass reads only
 // copies whose IsNew is 1 and sets it to 0 with the punch's own changes, so running it again
-// changes nothing.
+// changes nothing. Likewise a pair is posted once, whichever way: a day row the operator has
+// corrected or deleted since stays as he left it.
 
 #include "shell/DbError.h"
 

@@ -3,7 +3,6 @@
 #include "PairingValues.h"
 #include "shell/Db.h"
 
-#include <QSet>
 #include <QSqlQuery>
 #include <QVector>
 
@@ -29,9 +28,39 @@ struct Copy
     qint64 indx = 0;
 };
 
-QString copyKey(const QVariant& emp, const QString& date, const QString& time)
+// The punches of the source with no copy yet: the same employee, codes, day and time, the
+// copy's time in the AM/PM spelling the feed writes or in the punch's own 24-hour one. The
+// backup table's index on employee, day and time answers each look-up, so neither table's
+// history is read into memory; one look-up per spelling, as SQLite would otherwise build an
+// IN list for every punch. A time SQL Server cannot read makes no copy match, and the punch
+// comes back to be refused in its turn. SQLite compares a date column with a text column as
+// numbers, past the index, unless the date is cast to text.
+QString uncopiedPunches(const Dialect& dialect)
 {
-    return QString::number(emp.toLongLong()) + QLatin1Char('|') + date + QLatin1Char('|') + time;
+    const bool server = dialect.kind() == Dialect::SqlServer;
+    const QString amPm =
+        server
+            ? QStringLiteral("RIGHT('0' + CAST((TRY_CAST(LEFT(d.LogTime, 2) AS int) + 11) "
+                             "% 12 + 1 AS varchar(2)), 2) + SUBSTRING(d.LogTime, 3, 6) + "
+                             "CASE WHEN LEFT(d.LogTime, 2) < '12' THEN ' AM' ELSE ' PM' END")
+            : QStringLiteral("printf('%02d', (CAST(substr(d.LogTime, 1, 2) AS INTEGER) + 11) "
+                             "% 12 + 1) || substr(d.LogTime, 3, 6) || "
+                             "CASE WHEN substr(d.LogTime, 1, 2) < '12' THEN ' AM' ELSE ' PM' END");
+    const QString same = server ? QStringLiteral("(b.%1 = d.%1 OR (b.%1 IS NULL AND d.%1 IS NULL))")
+                                : QStringLiteral("b.%1 IS d.%1");
+    const QString day = server ? QStringLiteral("CONVERT(varchar(10), d.LogDate, 120)")
+                               : QStringLiteral("CAST(d.LogDate AS TEXT)");
+    auto notCopied = [&](const QString& time) {
+        return QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM Tbl_Emp_Attn_Log_Temp_Bck b WHERE "
+                              "b.EmpID = d.Emp_ID AND b.logDate = %1 AND b.LogTime = %2 AND %3 "
+                              "AND %4)")
+            .arg(day, time, same.arg(QStringLiteral("InOutMode")),
+                 same.arg(QStringLiteral("VerifyMode")));
+    };
+    return QStringLiteral("SELECT DISTINCT d.Emp_ID, d.InOutMode, d.VerifyMode, d.LogDate, "
+                          "d.LogTime FROM Tbl_DeviceAttenLog d WHERE d.LogDate >= ?") +
+           notCopied(amPm) + notCopied(QStringLiteral("d.LogTime")) +
+           QStringLiteral(" ORDER BY d.LogDate, d.LogTime, d.Emp_ID, d.InOutMode, d.VerifyMode");
 }
 } // namespace
 
@@ -39,14 +68,13 @@ PunchFeed::PunchFeed(Db& db, Progress progress) : m_db(db), m_progress(std::move
 
 int PunchFeed::CopyDeviceLogToTempBck()
 {
-    QVector<Copy> copies;
+    // Read whole before the first copy is written: SQL Server serves one result at a time.
+    QVector<Copy> fresh;
     {
         // Ordered by the stored date and time: both sort as what they stand for in either
         // dialect, where a cast of SQLite's texts would not.
-        QSqlQuery q = m_db.exec(QStringLiteral("SELECT DISTINCT Emp_ID, InOutMode, VerifyMode, "
-                                               "LogDate, LogTime FROM Tbl_DeviceAttenLog "
-                                               "WHERE LogDate >= ? ORDER BY LogDate, LogTime"),
-                                {m_db.dialect().dateValue(kFeedStart)});
+        QSqlQuery q =
+            m_db.exec(uncopiedPunches(m_db.dialect()), {m_db.dialect().dateValue(kFeedStart)});
         while (q.next()) {
             Copy c;
             c.emp = q.value(0);
@@ -62,36 +90,15 @@ int PunchFeed::CopyDeviceLogToTempBck()
                 c.date = stored.size() == 10 ? stored : day.toString(Qt::ISODate);
                 c.time = amPmText(time);
             }
-            copies.append(c);
-        }
-    }
-    // The employee's punches at a date and time already copied, in the copies' own texts: a
-    // copy kept in the 24-hour spelling is the same punch.
-    QSet<QString> there;
-    {
-        QSqlQuery q = m_db.exec(
-            QStringLiteral("SELECT EmpID, logDate, LogTime FROM Tbl_Emp_Attn_Log_Temp_Bck"));
-        while (q.next()) {
-            const QString stored = q.value(2).toString();
-            const QTime time = timeFromText(stored);
-            there.insert(copyKey(q.value(0), q.value(1).toString(),
-                                 time.isValid() ? amPmText(time) : stored));
+            fresh.append(c);
         }
     }
     const QVariant largest =
         m_db.scalar(QStringLiteral("SELECT MAX(Indx) FROM Tbl_Emp_Attn_Log_Temp_Bck"));
     qint64 next = largest.isNull() ? 0 : largest.toLongLong() + 1;
-    QVector<Copy> fresh;
-    for (Copy& c : copies) {
-        if (!c.date.isEmpty()) {
-            const QString key = copyKey(c.emp, c.date, c.time);
-            if (there.contains(key))
-                continue;
-            there.insert(key);
+    for (Copy& c : fresh)
+        if (!c.date.isEmpty())
             c.indx = next++;
-        }
-        fresh.append(c);
-    }
     // Numbered in date and time order, stored employee by employee: the pairing then marks
     // one employee's copies on a few neighbouring pages instead of one page per copy.
     QVector<qsizetype> order(fresh.size());

@@ -20,11 +20,12 @@ public:
     explicit PunchFeed(Db& db, Progress progress = {});
 
     // Copies every punch from 10 November 2008 on into Tbl_Emp_Attn_Log_Temp_Bck unless the
-    // employee's punch at that date and time is there already. Copies are numbered on from
-    // the largest Indx in date and time order, carry IsNew 1, and are stored employee by
-    // employee. A punch that cannot be copied is rolled back alone after the ones before it
-    // are committed, and the error is thrown. Returns the number copied; the progress
-    // callback counts copies.
+    // employee's punch with those codes at that date and time is there already; the memory
+    // it takes grows with the punches still to copy, not with either table's history.
+    // Copies are numbered on from the largest Indx in date and time order, carry IsNew 1,
+    // and are stored employee by employee. A punch that cannot be copied is rolled back
+    // alone after the ones before it are committed, and the error is thrown. Returns the
+    // number copied; the progress callback counts copies.
     int CopyDeviceLogToTempBck();
 
     // Walks the punches still marked new in employee, date and time order; returns how many.

@@ -202,6 +202,15 @@ private Q_SLOTS:
             << 40000 << QStringList{"2026-12-07 08:00:00 in", "2026-12-07 17:00:00 out"}
             << QStringList{"2026-12-07>2026-12-07 08:00:00-17:00:00 #1"} << 2 << QString();
         QTest::newRow("no punches") << 2 << QStringList() << QStringList() << 0 << QString();
+        QTest::newRow("a call after posted pairs")
+            << 1 << QStringList{"2026-12-07 08:00:00 in",  "2026-12-07 17:00:00 out",
+                                "2026-12-08 22:00:00 in",  "|",
+                                "2026-12-07 08:00:00 in",  "2026-12-07 17:01:00 out",
+                                "2026-12-07 18:00:00 out", "2026-12-09 06:00:00 out"}
+            << QStringList{"2026-12-07>2026-12-07 08:00:00-17:00:00 #1",
+                           "2026-12-07>2026-12-07 18:00:00-NULL #1 System Auto Sign In",
+                           "2026-12-08>2026-12-09 22:00:00-06:00:00 #1"}
+            << 3 << QString();
     }
 
     void pairs()
@@ -214,18 +223,20 @@ private Q_SLOTS:
         if (!locale.isEmpty())
             QLocale::setDefault(QLocale(locale));
         Db& db = m_database->db();
-        copy(db, emp, punches);
+        for (const QString& entry : punches)
+            entry == QLatin1String("|") ? pair(db, emp) : copy(db, emp, {entry});
         // Another employee's punches stay apart.
         copy(db, 3, {QStringLiteral("2026-12-07 07:00:00 in")});
 
         QVector<int> bar;
         OpenShiftPairing pairing(db, 1, [&](int value, int maximum) {
-            QCOMPARE(maximum, punches.size());
+            QCOMPARE(maximum, punches.size() - punches.lastIndexOf(QLatin1String("|")) - 1);
             bar.append(value);
         });
         pairing.ExtDataToDBOpenShift(emp);
         QCOMPARE(dayRows(db, emp), rows);
         QCOMPARE(bar.constLast(), progress);
+        QVERIFY(!db.exists(QStringLiteral("SELECT 1 FROM Tbl_Emp_Attn_Log_Temp WHERE IsNew = 1")));
         QVERIFY(pairing.helperErrors().isEmpty());
         QCOMPARE(column(db, QStringLiteral(
                                 "SELECT COUNT(*) FROM Tbl_Emp_Attn_Log_Temp_Bck WHERE IsNew = 1")),
@@ -346,6 +357,9 @@ private Q_SLOTS:
         QTest::newRow("no codes at all")
             << QStringList{"2026-12-24 08:00:00 17:00:00 2026-12-24 - - 1"} << QString()
             << QStringList{"Card|Card|3"} << QStringList();
+        QTest::newRow("in by finger, out by card")
+            << QStringList{"2026-12-24 08:00:00 17:00:00 2026-12-24 1 0 1"} << QString()
+            << QStringList{"FPrint|Card|3"} << QStringList();
         QTest::newRow("no working hours")
             << QStringList{"2026-12-24 08:00:00 - - 1 - 1"} << "DELETE FROM Tbl_Org_WorkingHrs"
             << QStringList{"FPrint|FPrint|1"} << QStringList{"08:00:00"};

@@ -103,6 +103,7 @@ private Q_SLOTS:
                                   "'2026-12-01', '22:15:30', 0)"));
         storePunch(db, 3, QStringLiteral("2026-12-01"), QStringLiteral("08:00:00"), 0);
         storePunch(db, 5, QStringLiteral("2026-12-02"), QStringLiteral("00:00:00"), 1);
+        storePunch(db, 5, QStringLiteral("2026-12-02"), QStringLiteral("00:00:00"), 0);
         storePunch(db, 4, QStringLiteral("2026-12-01"), QStringLiteral("22:15:30"), 0);
         storePunch(db, 4, QStringLiteral("2026-12-01"), QStringLiteral("13:00:00"), 1);
         storePunch(db, 4, QStringLiteral("2008-11-09"), QStringLiteral("13:00:00"), 1);
@@ -113,17 +114,18 @@ private Q_SLOTS:
 
         QVector<QPair<int, int>> progress;
         PunchFeed feed(db, [&](int value, int maximum) { progress.append({value, maximum}); });
-        QCOMPARE(feed.CopyDeviceLogToTempBck(), 2);
+        QCOMPARE(feed.CopyDeviceLogToTempBck(), 3);
         const QStringList copied{
             "6|4|1|0|2026-12-01|22:15:30|0", "7|3|1|0|2026-12-01|08:00:00 AM|0",
-            "8|4|1|1|2026-12-01|01:00:00 PM|1", "9|5|1|1|2026-12-02|12:00:00 AM|1"};
+            "8|4|1|1|2026-12-01|01:00:00 PM|1", "9|5|1|0|2026-12-02|12:00:00 AM|1",
+            "10|5|1|1|2026-12-02|12:00:00 AM|1"};
         const QString all = QStringLiteral("SELECT * FROM Tbl_Emp_Attn_Log_Temp_Bck ORDER BY Indx");
         QCOMPARE(rows(db, all), copied);
-        QCOMPARE(progress.constLast(), qMakePair(2, 2));
+        QCOMPARE(progress.constLast(), qMakePair(3, 3));
 
         QCOMPARE(feed.CopyDeviceLogToTempBck(), 0);
         QCOMPARE(rows(db, all), copied);
-        QCOMPARE(feed.ScanNewDeviceLogs(), 6);
+        QCOMPARE(feed.ScanNewDeviceLogs(), 7);
     }
 
     // A copy the database refuses is undone alone: the ones stored before it stay, and the
