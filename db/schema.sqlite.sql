@@ -110,7 +110,10 @@ CREATE TABLE Tbl_DeviceAttenLog (
     emp_name      VARCHAR(50),          -- '' from a terminal, 'USB' from a USB file
     indx          INT
 );
-CREATE INDEX IX_DeviceAttenLog_Punch ON Tbl_DeviceAttenLog (LogDate, LogTime, Emp_ID);
+-- The codes close the punch index so that the pairing's feed, which reads every punch from a
+-- day on in date and time order, finds all it reads in the index and never visits the rows.
+CREATE INDEX IX_DeviceAttenLog_Punch
+    ON Tbl_DeviceAttenLog (LogDate, LogTime, Emp_ID, InOutMode, VerifyMode);
 CREATE INDEX IX_DeviceAttenLog_Emp ON Tbl_DeviceAttenLog (Emp_ID, LogDate);
 
 CREATE TABLE tbl_attendancelog (
