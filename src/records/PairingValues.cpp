@@ -120,7 +120,6 @@ bool isOpenOutTime(const QVariant& outTime)
 } // namespace PairingValues
 
 namespace {
-const QString kStretchPoint = QStringLiteral("quorvane_stretch");
 const QString kUnitPoint = QStringLiteral("quorvane_unit");
 
 // Undoes what ran since the savepoint was set; false when the transaction itself is gone.
@@ -212,7 +211,7 @@ QVariant Statements::insert(const QString& sql, const QVariantList& params)
 }
 
 RecordRun::RecordRun(Db& db, int stretch, std::function<void()> between, Mark mark)
-    : m_db(db), m_points(db), m_stretch(qMax(1, stretch)), m_between(std::move(between)),
+    : m_db(db), m_stretch(qMax(1, stretch)), m_between(std::move(between)),
       m_mark(std::move(mark))
 {
 }
@@ -233,9 +232,10 @@ void RecordRun::commit()
 bool RecordRun::undoStretch() noexcept
 {
     try {
-        m_points.execute(m_db.dialect().rollbackToSavepoint(kStretchPoint));
+        m_db.rollback();
         if (m_restore)
             m_restore();
+        m_db.beginTransaction();
         return true;
     } catch (...) {
         return false;
@@ -247,9 +247,6 @@ void RecordRun::record(std::function<void()> body)
     if (!m_open) {
         m_db.beginTransaction();
         m_open = true;
-    }
-    if (m_done.isEmpty()) {
-        m_points.execute(m_db.dialect().savepoint(kStretchPoint));
         m_restore = m_mark ? m_mark() : std::function<void()>();
     }
     try {
