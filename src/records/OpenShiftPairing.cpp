@@ -103,7 +103,11 @@ OpenShiftPairing::~OpenShiftPairing() = default;
 
 QVariant OpenShiftPairing::date(const QDate& day) const
 {
-    return m_db.dialect().dateValue(day);
+    // The passes bind the same few days thousands of times: each is spelled once.
+    auto known = m_dates.constFind(day);
+    if (known == m_dates.constEnd())
+        known = m_dates.insert(day, m_db.dialect().dateValue(day));
+    return *known;
 }
 
 void OpenShiftPairing::ExtDataToDBOpenShift(int EmpID)

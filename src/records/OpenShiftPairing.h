@@ -100,6 +100,7 @@ private:
 
     Db& m_db;
     std::unique_ptr<Statements> m_sql;
+    mutable QHash<QDate, QVariant> m_dates; // date() of each day met
     // The employee's pairing and day rows around the punch dates, kept as the pass writes
     // them, so that a punch reads nothing from the database.
     std::unique_ptr<DayRows> m_rows;

@@ -7,18 +7,13 @@
 
 namespace PairingValues {
 
-QString timeText(const QTime& time)
+namespace {
+// "hh:mm:ss" of `hour` and the time's minute and second, followed by " AM" or " PM" when
+// `half` is 'A' or 'P'.
+QString clockText(int hour, const QTime& time, char half = 0)
 {
-    return time.toString(QStringLiteral("HH:mm:ss"));
-}
-
-QString amPmText(const QTime& time)
-{
-    // Built by hand: Qt's AP follows the locale in some versions, and the backup table's
-    // texts must read the same on every machine. It also runs once per punch of a feed.
-    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    const QChar text[] = {QLatin1Char(char('0' + hour12 / 10)),
-                          QLatin1Char(char('0' + hour12 % 10)),
+    const QChar text[] = {QLatin1Char(char('0' + hour / 10)),
+                          QLatin1Char(char('0' + hour % 10)),
                           QLatin1Char(':'),
                           QLatin1Char(char('0' + time.minute() / 10)),
                           QLatin1Char(char('0' + time.minute() % 10)),
@@ -26,9 +21,27 @@ QString amPmText(const QTime& time)
                           QLatin1Char(char('0' + time.second() / 10)),
                           QLatin1Char(char('0' + time.second() % 10)),
                           QLatin1Char(' '),
-                          QLatin1Char(time.hour() < 12 ? 'A' : 'P'),
+                          QLatin1Char(half),
                           QLatin1Char('M')};
-    return QString(text, 11);
+    return QString(text, half ? 11 : 8);
+}
+} // namespace
+
+QString timeText(const QTime& time)
+{
+    // Built by hand, as QTime::toString reads its format anew on every call: the pairing
+    // spells a punch's time several times, for 100,000 punches.
+    if (!time.isValid())
+        return QString();
+    return clockText(time.hour(), time);
+}
+
+QString amPmText(const QTime& time)
+{
+    // Built by hand: Qt's AP follows the locale in some versions, and the backup table's
+    // texts must read the same on every machine. It also runs once per punch of a feed.
+    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    return clockText(hour12, time, time.hour() < 12 ? 'A' : 'P');
 }
 
 QTime timeFromText(const QString& text)
