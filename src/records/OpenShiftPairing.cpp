@@ -282,20 +282,23 @@ template <typename Rows, typename Match> bool removeRows(Rows& rows, Match match
 }
 } // namespace
 
-void OpenShiftPairing::deleteDoubleDuty(int emp, const QDate& day)
+bool OpenShiftPairing::deleteDoubleDuty(int emp, const QDate& day)
 {
-    if (removeRows(m_rows->temp, [&](const DayRows::Temp& t) {
-            return t.outDate == day && isDoubleDuty(t.remarks);
-        }))
+    const bool inTemp = removeRows(m_rows->temp, [&](const DayRows::Temp& t) {
+        return t.outDate == day && isDoubleDuty(t.remarks);
+    });
+    if (inTemp)
         m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
                                       "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
                        {date(day), emp, kDoubleDuty});
-    if (removeRows(m_rows->general, [&](const DayRows::General& g) {
-            return g.tdateOut == day && isDoubleDuty(g.inRemarks);
-        }))
+    const bool inGeneral = removeRows(m_rows->general, [&](const DayRows::General& g) {
+        return g.tdateOut == day && isDoubleDuty(g.inRemarks);
+    });
+    if (inGeneral)
         m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
                                       "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
                        {date(day), emp, kDoubleDuty});
+    return inTemp || inGeneral;
 }
 
 void OpenShiftPairing::insertPair(int emp, const Punch& punch, int counter, const QString& remarks)
@@ -410,10 +413,10 @@ void OpenShiftPairing::signIn(int emp, const Punch& punch, const DayRows& rows)
                            {time, punch.verify, m_branch, emp, date(punch.date)});
     } else {
         ++m_counter;
-        if (m_counter == 2 && IsDoubleDutyOut(emp, punch.date)) {
-            deleteDoubleDuty(emp, punch.date);
+        // The kept rows hold every row that signs out on a punch date, so they tell
+        // whether IsDoubleDutyOut holds without asking the database once more per sign-in.
+        if (m_counter == 2 && deleteDoubleDuty(emp, punch.date))
             --m_counter;
-        }
         insertPair(emp, punch, m_counter, QString());
     }
     m_lastSignInDate = punch.date;

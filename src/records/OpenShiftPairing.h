@@ -89,7 +89,8 @@ private:
     bool closeDayBefore(int emp, const Punch& punch, const DayRows& rows, bool noRowsOnDate);
     void loadRows(int emp);
     DayRows readDayRows(const QDate& day) const;
-    void deleteDoubleDuty(int emp, const QDate& day);
+    // True when there were any.
+    bool deleteDoubleDuty(int emp, const QDate& day);
     void insertPair(int emp, const Punch& punch, int counter, const QString& remarks);
     void closePair(qint64 sno, const Punch& punch);
     void postPair(int emp, const Pair& pair);
