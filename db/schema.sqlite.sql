@@ -318,7 +318,10 @@ CREATE TABLE Tbl_Emp_Attn_Log_Temp (
     Remarks       VARCHAR(255) COLLATE NOCASE
 );
 CREATE INDEX IX_Emp_Attn_Log_Temp_Day ON Tbl_Emp_Attn_Log_Temp (Emp_Id, TDate);
-CREATE INDEX IX_Emp_Attn_Log_Temp_Out ON Tbl_Emp_Attn_Log_Temp (Emp_Id, OutDate);
+-- The sign-in day closes the sign-out index: the renumbering after a night shift asks for
+-- the pairs that sign out on a day and began before it, and with the sign-in day alone in
+-- reach SQLite would walk every earlier pair of the employee instead.
+CREATE INDEX IX_Emp_Attn_Log_Temp_Out ON Tbl_Emp_Attn_Log_Temp (Emp_Id, OutDate, TDate);
 
 
 -- ---------------------------------------------------------------------------------------
