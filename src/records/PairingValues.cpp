@@ -166,13 +166,47 @@ void PairingValues::atomically(Db& db, const std::function<void()>& body)
     }
 }
 
+namespace {
+// True when binding `next` in place of `bound` would hand the database the same value. Only
+// for the kinds the record loops bind, and a text's null-ness counts, which QString's ==
+// ignores (a null text is NULL, an empty one is '').
+bool sameBinding(const QVariant& bound, const QVariant& next)
+{
+    if (bound.metaType() != next.metaType() || bound.isNull() != next.isNull())
+        return false;
+    switch (next.typeId()) {
+    case QMetaType::UnknownType:
+        return true;
+    case QMetaType::QString: {
+        const QString a = bound.toString();
+        const QString b = next.toString();
+        return a.isNull() == b.isNull() && a == b;
+    }
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::QDate:
+        return bound == next;
+    default:
+        return false;
+    }
+}
+} // namespace
+
 QSqlQuery& Statements::run(const QString& sql, const QVariantList& params)
 {
     auto it = m_queries.find(sql);
     if (it == m_queries.end())
         it = m_queries.emplace(sql, m_db.prepare(sql)).first;
-    Db::run(it->second, params);
-    return it->second;
+    QSqlQuery& q = it->second;
+    // A value is bound again only where it changed: Qt spells a placeholder name for every
+    // value bound, which costs a record loop more than some of its statements do, and the
+    // employee, the codes and the day mostly stay from one record to the next.
+    const QVariantList bound = q.boundValues();
+    for (int i = 0; i < params.size(); ++i)
+        if (i >= bound.size() || !sameBinding(bound[i], params[i]))
+            q.bindValue(i, params[i]);
+    Db::run(q);
+    return q;
 }
 
 QVector<QVariantList> Statements::rows(const QString& sql, const QVariantList& params)
