@@ -16,6 +16,7 @@
 
 #include <QDate>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -93,6 +94,7 @@ private:
     bool deleteDoubleDuty(int emp, const QDate& day);
     void insertPair(int emp, const Punch& punch, int counter, const QString& remarks);
     void closePair(qint64 sno, const Punch& punch);
+    void readHolidays();
     void postPair(int emp, const Pair& pair);
     int creditCategory(int emp, const QDate& checkDate);
     int categoryOnce(int emp);
@@ -121,7 +123,7 @@ private:
     QDate m_lastSignInDate;
 
     // Read-only look-ups of one posting pass.
-    QHash<QDate, bool> m_holidays;
+    QSet<QDate> m_holidays; // among the pairs' check days
     QHash<int, int> m_workHours; // by weekday, SQLite only
     std::optional<QVector<bool>> m_weekend;
     std::optional<bool> m_weekendCounts;
