@@ -115,8 +115,10 @@ QDate dateOf(const QVariant& value)
     if (t.size() < 10 || t[4] != QLatin1Char('-') || t[7] != QLatin1Char('-') ||
         (t.size() > 10 && !t[10].isSpace() && t[10] != QLatin1Char('T')))
         return {};
+    // Read through a view: the parts need no copies of their own.
+    const QStringView v(t);
     bool y = false, m = false, d = false;
-    const QDate date(t.left(4).toInt(&y), t.mid(5, 2).toInt(&m), t.mid(8, 2).toInt(&d));
+    const QDate date(v.left(4).toInt(&y), v.mid(5, 2).toInt(&m), v.mid(8, 2).toInt(&d));
     return y && m && d ? date : QDate();
 }
 
