@@ -109,9 +109,11 @@ int PunchFeed::CopyDeviceLogToTempBck()
         return fresh[a].empOrder < fresh[b].empOrder;
     });
 
-    // Filled by position, as the table is laid out.
-    QSqlQuery insert = m_db.prepare(
-        QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES (?, ?, ?, ?, ?, ?, 1)"));
+    // Filled by position, as the table is laid out. Kept by Statements, which binds only
+    // what changed: copies of one employee follow each other.
+    Statements sql(m_db);
+    const QString insert =
+        QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES (?, ?, ?, ?, ?, ?, 1)");
     const int total = int(fresh.size());
     int done = 0;
     RecordRun run(
@@ -134,7 +136,7 @@ int PunchFeed::CopyDeviceLogToTempBck()
                                                  "punches before it are copied.")
                                       .arg(c.emp.toString(), c.storedDate.toString(),
                                            c.storedTime.toString()));
-            Db::run(insert, {c.indx, c.emp, c.verify, c.inOut, c.date, c.time});
+            sql.execute(insert, {c.indx, c.emp, c.verify, c.inOut, c.date, c.time});
             ++done;
         });
     }
