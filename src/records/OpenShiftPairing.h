@@ -123,7 +123,7 @@ private:
     QDate m_lastSignInDate;
 
     // Read-only look-ups of one posting pass.
-    QSet<QDate> m_holidays; // among the pairs' check days
+    QSet<QDate> m_holidays;      // among the pairs' check days
     QHash<int, int> m_workHours; // by weekday, SQLite only
     std::optional<QVector<bool>> m_weekend;
     std::optional<bool> m_weekendCounts;

@@ -260,8 +260,7 @@ QVariant Statements::insert(const QString& sql, const QVariantList& params)
 }
 
 RecordRun::RecordRun(Db& db, int stretch, std::function<void()> between, Mark mark)
-    : m_db(db), m_stretch(qMax(1, stretch)), m_between(std::move(between)),
-      m_mark(std::move(mark))
+    : m_db(db), m_stretch(qMax(1, stretch)), m_between(std::move(between)), m_mark(std::move(mark))
 {
 }
 
