@@ -102,7 +102,10 @@ CREATE TABLE Tbl_DeviceAttenLog (
     emp_name      nvarchar(50) NULL,    -- '' from a terminal, 'USB' from a USB file
     indx          int NULL
 );
-CREATE INDEX IX_DeviceAttenLog_Punch ON Tbl_DeviceAttenLog (LogDate, LogTime, Emp_ID);
+-- The codes close the punch index so that the pairing's feed, which reads every punch from a
+-- day on in date and time order, finds all it reads in the index and never visits the rows.
+CREATE INDEX IX_DeviceAttenLog_Punch
+    ON Tbl_DeviceAttenLog (LogDate, LogTime, Emp_ID, InOutMode, VerifyMode);
 CREATE INDEX IX_DeviceAttenLog_Emp ON Tbl_DeviceAttenLog (Emp_ID, LogDate);
 
 CREATE TABLE tbl_attendancelog (
@@ -287,7 +290,10 @@ CREATE TABLE Tbl_Emp_Attn_Log_Temp (
     Remarks       nvarchar(255) NULL
 );
 CREATE INDEX IX_Emp_Attn_Log_Temp_Day ON Tbl_Emp_Attn_Log_Temp (Emp_Id, TDate);
-CREATE INDEX IX_Emp_Attn_Log_Temp_Out ON Tbl_Emp_Attn_Log_Temp (Emp_Id, OutDate);
+-- The sign-in day closes the sign-out index: the renumbering after a night shift asks for
+-- the pairs that sign out on a day and began before it, and with the sign-in day alone in
+-- reach SQLite would walk every earlier pair of the employee instead.
+CREATE INDEX IX_Emp_Attn_Log_Temp_Out ON Tbl_Emp_Attn_Log_Temp (Emp_Id, OutDate, TDate);
 GO
 
 

@@ -84,6 +84,7 @@ struct OpenShiftPairing::Pair
 {
     qint64 sno = 0;
     QDate tdate;
+    QDate outDay; // OutDate read as a day
     QVariant inTime;
     QVariant outTime;
     QVariant verify;
@@ -103,7 +104,11 @@ OpenShiftPairing::~OpenShiftPairing() = default;
 
 QVariant OpenShiftPairing::date(const QDate& day) const
 {
-    return m_db.dialect().dateValue(day);
+    // The passes bind the same few days thousands of times: each is spelled once.
+    auto known = m_dates.constFind(day);
+    if (known == m_dates.constEnd())
+        known = m_dates.insert(day, m_db.dialect().dateValue(day));
+    return *known;
 }
 
 void OpenShiftPairing::ExtDataToDBOpenShift(int EmpID)
@@ -278,20 +283,23 @@ template <typename Rows, typename Match> bool removeRows(Rows& rows, Match match
 }
 } // namespace
 
-void OpenShiftPairing::deleteDoubleDuty(int emp, const QDate& day)
+bool OpenShiftPairing::deleteDoubleDuty(int emp, const QDate& day)
 {
-    if (removeRows(m_rows->temp, [&](const DayRows::Temp& t) {
-            return t.outDate == day && isDoubleDuty(t.remarks);
-        }))
+    const bool inTemp = removeRows(m_rows->temp, [&](const DayRows::Temp& t) {
+        return t.outDate == day && isDoubleDuty(t.remarks);
+    });
+    if (inTemp)
         m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_Temp "
                                       "WHERE OutDate = ? AND Emp_Id = ? AND Remarks = ?"),
                        {date(day), emp, kDoubleDuty});
-    if (removeRows(m_rows->general, [&](const DayRows::General& g) {
-            return g.tdateOut == day && isDoubleDuty(g.inRemarks);
-        }))
+    const bool inGeneral = removeRows(m_rows->general, [&](const DayRows::General& g) {
+        return g.tdateOut == day && isDoubleDuty(g.inRemarks);
+    });
+    if (inGeneral)
         m_sql->execute(QStringLiteral("DELETE FROM Tbl_Emp_Attn_Log_General "
                                       "WHERE TDATE_OUT = ? AND EMP_ID = ? AND INREMARKS = ?"),
                        {date(day), emp, kDoubleDuty});
+    return inTemp || inGeneral;
 }
 
 void OpenShiftPairing::insertPair(int emp, const Punch& punch, int counter, const QString& remarks)
@@ -406,10 +414,10 @@ void OpenShiftPairing::signIn(int emp, const Punch& punch, const DayRows& rows)
                            {time, punch.verify, m_branch, emp, date(punch.date)});
     } else {
         ++m_counter;
-        if (m_counter == 2 && IsDoubleDutyOut(emp, punch.date)) {
-            deleteDoubleDuty(emp, punch.date);
+        // The kept rows hold every row that signs out on a punch date, so they tell
+        // whether IsDoubleDutyOut holds without asking the database once more per sign-in.
+        if (m_counter == 2 && deleteDoubleDuty(emp, punch.date))
             --m_counter;
-        }
         insertPair(emp, punch, m_counter, QString());
     }
     m_lastSignInDate = punch.date;
@@ -562,7 +570,6 @@ void OpenShiftPairing::postPairs(int EmpID, RecordRun& run)
 {
     if (m_postingBegins)
         m_postingBegins();
-    m_holidays.clear();
     m_workHours.clear();
     m_weekend.reset();
     m_weekendCounts.reset();
@@ -576,12 +583,50 @@ void OpenShiftPairing::postPairs(int EmpID, RecordRun& run)
                                 "counter, Remarks FROM Tbl_Emp_Attn_Log_Temp "
                                 "WHERE IsNew = 1 AND Emp_Id = ? ORDER BY TDate, Emp_Id, counter"),
                  {EmpID}))
-            m_pairs.append(
-                {r[0].toLongLong(), dateOf(r[1]), r[2], r[3], r[4], r[5], r[6], r[7], r[8]});
+            m_pairs.append({r[0].toLongLong(), dateOf(r[1]), dateOf(r[6]), r[2], r[3], r[4], r[5],
+                            r[6], r[7], r[8]});
+        readHolidays();
     });
     const qsizetype pairs = m_pairs.size();
     for (qsizetype i = 0; i < pairs; ++i)
         run.record([this, EmpID, i] { postPair(EmpID, m_pairs[i]); });
+}
+
+namespace {
+// The day whose holiday or weekend credit a pair earns.
+QDate checkDay(const QDate& tdate, const QDate& outDay)
+{
+    return tdate.isValid() ? tdate : outDay;
+}
+} // namespace
+
+void OpenShiftPairing::readHolidays()
+{
+    // One read for the days of all the pairs: asked day by day, the holidays cost the
+    // posting a statement for every second pair.
+    m_holidays.clear();
+    QDate first, last;
+    for (const Pair& pair : std::as_const(m_pairs)) {
+        const QDate day = checkDay(pair.tdate, pair.outDay);
+        if (!day.isValid())
+            continue;
+        first = first.isValid() ? qMin(first, day) : day;
+        last = last.isValid() ? qMax(last, day) : day;
+    }
+    if (!first.isValid())
+        return;
+    for (const QVariantList& h :
+         m_sql->rows(QStringLiteral("SELECT holiday_date FROM Tbl_Org_Holiday "
+                                    "WHERE holiday_date >= ? AND holiday_date <= ?"),
+                     {date(first), date(last)})) {
+        // Only what `holiday_date = day` would find: the day's own text, or its midnight.
+        const QDate day = dateOf(h[0]);
+        const bool exact = h[0].typeId() == QMetaType::QDateTime
+                               ? h[0].toDateTime().time() == QTime(0, 0)
+                               : h[0].toString() == date(day).toString();
+        if (day.isValid() && exact)
+            m_holidays.insert(day);
+    }
 }
 
 void OpenShiftPairing::postPair(int emp, const Pair& pair)
@@ -624,7 +669,7 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
     if (found) {
         // The day row is posted already; a sign-out that arrived since closes it.
         if (isOpenOutTime(latest) && !pair.outTime.isNull()) {
-            const QDate out = dateOf(pair.outDate).isValid() ? dateOf(pair.outDate) : pair.tdate;
+            const QDate out = pair.outDay.isValid() ? pair.outDay : pair.tdate;
             m_sql->execute(
                 QStringLiteral("UPDATE Tbl_Emp_Attn_Log_General SET OUTTIME = ?, "
                                "OUTMODE = ?, TDATE_OUT = ? WHERE EMP_ID = ? AND TDATE = ? "
@@ -651,8 +696,7 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
         return;
     }
 
-    const QDate checkDate = pair.tdate.isValid() ? pair.tdate : dateOf(pair.outDate);
-    const int category = creditCategory(emp, checkDate);
+    const int category = creditCategory(emp, checkDay(pair.tdate, pair.outDay));
     const int workHour = workingHour(emp, pair.tdate, pair.inTime);
     const QString outDateText = pair.outDate.toString().trimmed();
     const QString outTimeText = pair.outTime.toString().trimmed();
@@ -677,8 +721,8 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
                                   "COUNTER, INREMARKS) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                    {emp, workHour, tdate, pair.inTime,
                     open ? QVariant(QMetaType::fromType<QString>()) : pair.outTime, inMode, outMode,
-                    category, open ? tdate : date(dateOf(pair.outDate)), pair.counter, remarks});
-    const QDate dayOut = open ? pair.tdate : dateOf(pair.outDate);
+                    category, open ? tdate : date(pair.outDay), pair.counter, remarks});
+    const QDate dayOut = open ? pair.tdate : pair.outDay;
     if (kept || m_rows->holds(dayOut))
         m_rows->general.append({pair.tdate, dayOut, pair.inTime, open ? QVariant() : pair.outTime,
                                 pair.counter.toInt(), remarks.toString(), category});
@@ -702,13 +746,7 @@ void OpenShiftPairing::postPair(int emp, const Pair& pair)
 
 int OpenShiftPairing::creditCategory(int emp, const QDate& checkDate)
 {
-    auto holiday = m_holidays.constFind(checkDate);
-    if (holiday == m_holidays.constEnd())
-        holiday = m_holidays.insert(
-            checkDate, m_sql->exists(QStringLiteral("SELECT holiday_id FROM Tbl_Org_Holiday "
-                                                    "WHERE holiday_date = ?"),
-                                     {date(checkDate)}));
-    if (holiday.value())
+    if (m_holidays.contains(checkDate))
         return categoryOnce(emp);
 
     if (!m_weekend) {

@@ -16,6 +16,7 @@
 
 #include <QDate>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -89,9 +90,11 @@ private:
     bool closeDayBefore(int emp, const Punch& punch, const DayRows& rows, bool noRowsOnDate);
     void loadRows(int emp);
     DayRows readDayRows(const QDate& day) const;
-    void deleteDoubleDuty(int emp, const QDate& day);
+    // True when there were any.
+    bool deleteDoubleDuty(int emp, const QDate& day);
     void insertPair(int emp, const Punch& punch, int counter, const QString& remarks);
     void closePair(qint64 sno, const Punch& punch);
+    void readHolidays();
     void postPair(int emp, const Pair& pair);
     int creditCategory(int emp, const QDate& checkDate);
     int categoryOnce(int emp);
@@ -100,6 +103,7 @@ private:
 
     Db& m_db;
     std::unique_ptr<Statements> m_sql;
+    mutable QHash<QDate, QVariant> m_dates; // date() of each day met
     // The employee's pairing and day rows around the punch dates, kept as the pass writes
     // them, so that a punch reads nothing from the database.
     std::unique_ptr<DayRows> m_rows;
@@ -119,7 +123,7 @@ private:
     QDate m_lastSignInDate;
 
     // Read-only look-ups of one posting pass.
-    QHash<QDate, bool> m_holidays;
+    QSet<QDate> m_holidays;      // among the pairs' check days
     QHash<int, int> m_workHours; // by weekday, SQLite only
     std::optional<QVector<bool>> m_weekend;
     std::optional<bool> m_weekendCounts;

@@ -7,18 +7,13 @@
 
 namespace PairingValues {
 
-QString timeText(const QTime& time)
+namespace {
+// "hh:mm:ss" of `hour` and the time's minute and second, followed by " AM" or " PM" when
+// `half` is 'A' or 'P'.
+QString clockText(int hour, const QTime& time, char half = 0)
 {
-    return time.toString(QStringLiteral("HH:mm:ss"));
-}
-
-QString amPmText(const QTime& time)
-{
-    // Built by hand: Qt's AP follows the locale in some versions, and the backup table's
-    // texts must read the same on every machine. It also runs once per punch of a feed.
-    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    const QChar text[] = {QLatin1Char(char('0' + hour12 / 10)),
-                          QLatin1Char(char('0' + hour12 % 10)),
+    const QChar text[] = {QLatin1Char(char('0' + hour / 10)),
+                          QLatin1Char(char('0' + hour % 10)),
                           QLatin1Char(':'),
                           QLatin1Char(char('0' + time.minute() / 10)),
                           QLatin1Char(char('0' + time.minute() % 10)),
@@ -26,9 +21,27 @@ QString amPmText(const QTime& time)
                           QLatin1Char(char('0' + time.second() / 10)),
                           QLatin1Char(char('0' + time.second() % 10)),
                           QLatin1Char(' '),
-                          QLatin1Char(time.hour() < 12 ? 'A' : 'P'),
+                          QLatin1Char(half),
                           QLatin1Char('M')};
-    return QString(text, 11);
+    return QString(text, half ? 11 : 8);
+}
+} // namespace
+
+QString timeText(const QTime& time)
+{
+    // Built by hand, as QTime::toString reads its format anew on every call: the pairing
+    // spells a punch's time several times, for 100,000 punches.
+    if (!time.isValid())
+        return QString();
+    return clockText(time.hour(), time);
+}
+
+QString amPmText(const QTime& time)
+{
+    // Built by hand: Qt's AP follows the locale in some versions, and the backup table's
+    // texts must read the same on every machine. It also runs once per punch of a feed.
+    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    return clockText(hour12, time, time.hour() < 12 ? 'A' : 'P');
 }
 
 QTime timeFromText(const QString& text)
@@ -102,8 +115,10 @@ QDate dateOf(const QVariant& value)
     if (t.size() < 10 || t[4] != QLatin1Char('-') || t[7] != QLatin1Char('-') ||
         (t.size() > 10 && !t[10].isSpace() && t[10] != QLatin1Char('T')))
         return {};
+    // Read through a view: the parts need no copies of their own.
+    const QStringView v(t);
     bool y = false, m = false, d = false;
-    const QDate date(t.left(4).toInt(&y), t.mid(5, 2).toInt(&m), t.mid(8, 2).toInt(&d));
+    const QDate date(v.left(4).toInt(&y), v.mid(5, 2).toInt(&m), v.mid(8, 2).toInt(&d));
     return y && m && d ? date : QDate();
 }
 
@@ -120,7 +135,6 @@ bool isOpenOutTime(const QVariant& outTime)
 } // namespace PairingValues
 
 namespace {
-const QString kStretchPoint = QStringLiteral("quorvane_stretch");
 const QString kUnitPoint = QStringLiteral("quorvane_unit");
 
 // Undoes what ran since the savepoint was set; false when the transaction itself is gone.
@@ -154,13 +168,47 @@ void PairingValues::atomically(Db& db, const std::function<void()>& body)
     }
 }
 
+namespace {
+// True when binding `next` in place of `bound` would hand the database the same value. Only
+// for the kinds the record loops bind, and a text's null-ness counts, which QString's ==
+// ignores (a null text is NULL, an empty one is '').
+bool sameBinding(const QVariant& bound, const QVariant& next)
+{
+    if (bound.metaType() != next.metaType() || bound.isNull() != next.isNull())
+        return false;
+    switch (next.typeId()) {
+    case QMetaType::UnknownType:
+        return true;
+    case QMetaType::QString: {
+        const QString a = bound.toString();
+        const QString b = next.toString();
+        return a.isNull() == b.isNull() && a == b;
+    }
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::QDate:
+        return bound == next;
+    default:
+        return false;
+    }
+}
+} // namespace
+
 QSqlQuery& Statements::run(const QString& sql, const QVariantList& params)
 {
     auto it = m_queries.find(sql);
     if (it == m_queries.end())
         it = m_queries.emplace(sql, m_db.prepare(sql)).first;
-    Db::run(it->second, params);
-    return it->second;
+    QSqlQuery& q = it->second;
+    // A value is bound again only where it changed: Qt spells a placeholder name for every
+    // value bound, which costs a record loop more than some of its statements do, and the
+    // employee, the codes and the day mostly stay from one record to the next.
+    const QVariantList bound = q.boundValues();
+    for (int i = 0; i < params.size(); ++i)
+        if (i >= bound.size() || !sameBinding(bound[i], params[i]))
+            q.bindValue(i, params[i]);
+    Db::run(q);
+    return q;
 }
 
 QVector<QVariantList> Statements::rows(const QString& sql, const QVariantList& params)
@@ -212,8 +260,7 @@ QVariant Statements::insert(const QString& sql, const QVariantList& params)
 }
 
 RecordRun::RecordRun(Db& db, int stretch, std::function<void()> between, Mark mark)
-    : m_db(db), m_points(db), m_stretch(qMax(1, stretch)), m_between(std::move(between)),
-      m_mark(std::move(mark))
+    : m_db(db), m_stretch(qMax(1, stretch)), m_between(std::move(between)), m_mark(std::move(mark))
 {
 }
 
@@ -233,9 +280,10 @@ void RecordRun::commit()
 bool RecordRun::undoStretch() noexcept
 {
     try {
-        m_points.execute(m_db.dialect().rollbackToSavepoint(kStretchPoint));
+        m_db.rollback();
         if (m_restore)
             m_restore();
+        m_db.beginTransaction();
         return true;
     } catch (...) {
         return false;
@@ -247,9 +295,6 @@ void RecordRun::record(std::function<void()> body)
     if (!m_open) {
         m_db.beginTransaction();
         m_open = true;
-    }
-    if (m_done.isEmpty()) {
-        m_points.execute(m_db.dialect().savepoint(kStretchPoint));
         m_restore = m_mark ? m_mark() : std::function<void()>();
     }
     try {

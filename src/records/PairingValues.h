@@ -66,11 +66,12 @@ private:
 
 // Runs records one after another in a transaction, committing every `stretch` records and
 // then calling `between` (which may yield to the event loop: no transaction is open then).
-// A record that fails is undone alone: the stretch is rolled back to its savepoint, the
-// records before the failing one run again, are committed, and the error is thrown. One
-// savepoint per stretch instead of one per record keeps SQLite from copying every page it
-// touches into its statement journal. Records must therefore do the same when run again:
-// `mark`, called as each stretch begins, returns what puts the caller's own state back.
+// A record that fails is undone alone: the stretch, which is the whole transaction, is
+// rolled back, the records before the failing one run again in a new one, are committed,
+// and the error is thrown. No savepoint marks the stretch: SQLite would copy every page the
+// stretch touches into its statement journal first, nor one per record, for the same
+// reason. Records must therefore do the same when run again: `mark`, called as each stretch
+// begins, returns what puts the caller's own state back.
 class RecordRun
 {
 public:
@@ -90,7 +91,6 @@ private:
     bool undoStretch() noexcept;
 
     Db& m_db;
-    Statements m_points;
     int m_stretch;
     std::function<void()> m_between;
     Mark m_mark;

@@ -26,6 +26,7 @@ struct Copy
     QString date;
     QString time;
     qint64 indx = 0;
+    qint64 empOrder = 0; // the employee as a number, read once for the sort
 };
 
 // The punches of the source with no copy yet: the same employee, codes, day and time, the
@@ -78,6 +79,7 @@ int PunchFeed::CopyDeviceLogToTempBck()
         while (q.next()) {
             Copy c;
             c.emp = q.value(0);
+            c.empOrder = c.emp.toLongLong();
             c.inOut = q.value(1);
             c.verify = q.value(2);
             c.storedDate = q.value(3);
@@ -104,12 +106,14 @@ int PunchFeed::CopyDeviceLogToTempBck()
     QVector<qsizetype> order(fresh.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        return fresh[a].emp.toLongLong() < fresh[b].emp.toLongLong();
+        return fresh[a].empOrder < fresh[b].empOrder;
     });
 
-    // Filled by position, as the table is laid out.
-    QSqlQuery insert = m_db.prepare(
-        QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES (?, ?, ?, ?, ?, ?, 1)"));
+    // Filled by position, as the table is laid out. Kept by Statements, which binds only
+    // what changed: copies of one employee follow each other.
+    Statements sql(m_db);
+    const QString insert =
+        QStringLiteral("INSERT INTO Tbl_Emp_Attn_Log_Temp_Bck VALUES (?, ?, ?, ?, ?, ?, 1)");
     const int total = int(fresh.size());
     int done = 0;
     RecordRun run(
@@ -132,7 +136,7 @@ int PunchFeed::CopyDeviceLogToTempBck()
                                                  "punches before it are copied.")
                                       .arg(c.emp.toString(), c.storedDate.toString(),
                                            c.storedTime.toString()));
-            Db::run(insert, {c.indx, c.emp, c.verify, c.inOut, c.date, c.time});
+            sql.execute(insert, {c.indx, c.emp, c.verify, c.inOut, c.date, c.time});
             ++done;
         });
     }
