@@ -189,6 +189,11 @@ private Q_SLOTS:
             << QStringList{"2026-12-07 08:00:00 in", "2026-12-07 16:57:00 in",
                            "2026-12-07 17:00:00 out"}
             << QStringList{"2026-12-07>2026-12-07 08:00:00-17:00:00 #1"} << 3 << QString();
+        QTest::newRow("a later sign-out drops a posted sign-in just before it")
+            << 1
+            << QStringList{"2026-12-07 08:00:00 in", "2026-12-07 16:57:00 in", "|",
+                           "2026-12-07 17:00:00 out"}
+            << QStringList{"2026-12-07>2026-12-07 08:00:00-17:00:00 #1"} << 1 << QString();
         QTest::newRow("overtime codes change nothing")
             << 1
             << QStringList{"2026-12-07 08:00:00 in", "2026-12-07 12:00:00 ot",
