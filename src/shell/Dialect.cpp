@@ -1,5 +1,7 @@
 #include "Dialect.h"
 
+#include <algorithm>
+
 QString Dialect::concat(const QStringList& parts) const
 {
     return parts.join(m_kind == SqlServer ? QStringLiteral("+") : QStringLiteral("||"));
@@ -52,6 +54,30 @@ QVariant Dialect::dateTimeValue(const QDateTime& dateTime) const
     if (m_kind == SqlServer)
         return dateTime;
     return dateTime.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QDate Dialect::firstHeldDate() const
+{
+    return m_kind == SqlServer ? QDate(1900, 1, 1) : QDate(1, 1, 1);
+}
+
+QDate Dialect::lastHeldDate() const
+{
+    return m_kind == SqlServer ? QDate(2079, 6, 6) : QDate(9999, 12, 31);
+}
+
+bool Dialect::holdsDate(const QDate& date) const
+{
+    return date.isValid() && date >= firstHeldDate() && date <= lastHeldDate();
+}
+
+bool Dialect::clampRange(QDate& from, QDate& to) const
+{
+    if (!from.isValid() || !to.isValid() || to < firstHeldDate() || from > lastHeldDate())
+        return false;
+    from = std::max(from, firstHeldDate());
+    to = std::min(to, lastHeldDate());
+    return true;
 }
 
 QString Dialect::workingHourQuery() const

@@ -34,6 +34,17 @@ public:
     QVariant dateValue(const QDate& date) const;
     QVariant dateTimeValue(const QDateTime& dateTime) const;
 
+    // Whether a date can be compared with the dialect's day columns. SQL Server converts a
+    // bound date to smalldatetime there, which holds 1900-01-01 to 2079-06-06 and raises an
+    // overflow (Msg 298) for any other date; SQLite compares every date.
+    bool holdsDate(const QDate& date) const;
+    // Narrows the day range from..to to the dates the dialect holds, so that no bound
+    // overflows. False when no day of the range is held: such a range reads nothing. A caller
+    // that binds the day after `to` must not step past lastHeldDate().
+    bool clampRange(QDate& from, QDate& to) const;
+    QDate firstHeldDate() const;
+    QDate lastHeldDate() const;
+
     // The personnel database's working-hour look-up, with three bound values (employee,
     // check date "yyyy-MM-dd", check time) and the result column signed_shift_id. SQL Server
     // runs its stored procedure; SQLite, which has none, answers with the same rule.
