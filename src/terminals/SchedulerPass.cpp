@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 
 namespace {
 struct DueTask
@@ -71,15 +72,14 @@ QVector<DueTask> dueOn(const QVector<DueTask>& atMinute, const QDate& day)
     return due;
 }
 
-// The tasks due at the minutes from `missed` minutes before `now` up to now's own, each
-// once, in time order. A long spell asks the table once per time of day.
-QVector<DueTask> dueTasks(Db& db, const QDateTime& now, qint64 missed)
+// The tasks due at the given wall minutes, each once, in the order of the minutes. A long
+// spell asks the table once per time of day.
+QVector<DueTask> dueTasks(Db& db, const QVector<qint64>& minutes)
 {
     QHash<QString, QVector<DueTask>> byTime;
     QSet<int> taken;
     QVector<DueTask> tasks;
-    const qint64 last = SchedulerPass::wallMinute(now);
-    for (qint64 minute = last - std::max<qint64>(missed, 0); minute <= last; ++minute) {
+    for (const qint64 minute : minutes) {
         const QString timeText =
             QTime(static_cast<int>(minute % 1440 / 60), static_cast<int>(minute % 60))
                 .toString(QStringLiteral("HH:mm"));
@@ -106,17 +106,25 @@ QString SchedulerPass::failureText(int task)
     return task >= 0 && task < 6 ? QString::fromLatin1(kFailure[static_cast<size_t>(task)]) : QString();
 }
 
+void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now, qint64 missed)
+{
+    QVector<qint64> minutes(std::max<qint64>(missed, 0) + 1);
+    std::iota(minutes.begin(), minutes.end(), wallMinute(now) - minutes.size() + 1);
+    run(db, host, now, minutes);
+}
+
 qint64 SchedulerPass::wallMinute(const QDateTime& when)
 {
     // Local wall-clock minutes: tasks are set in local time.
     return when.date().toJulianDay() * 1440 + when.time().hour() * 60 + when.time().minute();
 }
 
-void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now, qint64 missed)
+void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now,
+                        const QVector<qint64>& minutes)
 {
     const QDate date = now.date();
     const QTime time = now.time();
-    for (const DueTask& row : dueTasks(db, now, missed)) {
+    for (const DueTask& row : dueTasks(db, minutes)) {
         if (row.task < 0 || row.task > 5)
             continue;
         int element = 0;

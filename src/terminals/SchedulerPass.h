@@ -4,6 +4,7 @@
 // that succeeded as performed and writes one line per task to the scheduler log.
 
 #include <QDateTime>
+#include <QVector>
 
 class Db;
 class TerminalSdk;
@@ -26,10 +27,12 @@ public:
 };
 
 namespace SchedulerPass {
-// Runs the pass for the moment `now`, first catching up the `missed` minutes before it
-// (held back while the window was busy): every task due at any of these minutes runs once,
-// in time order, at the first minute it is due. Errors (database, terminal) are thrown to
-// the caller's trap; rows after the failing one are not carried out.
+// Runs the pass of the wall minutes `minutes` (wallMinute), as the minute trigger raised
+// them: every task due at any of them runs once, in the order of the minutes, at the first
+// minute it is due; task 0 sets the terminal's clock to `now`. Errors (database, terminal)
+// are thrown to the caller's trap; rows after the failing one are not carried out.
+void run(Db& db, SchedulerHost& host, const QDateTime& now, const QVector<qint64>& minutes);
+// The pass of now's own minute and the `missed` minutes before it.
 void run(Db& db, SchedulerHost& host, const QDateTime& now, qint64 missed = 0);
 
 // A moment's minute on the local wall clock, counted from the start of the Julian days.

@@ -822,9 +822,15 @@ void frm2::Timer2_Timer()
 {
     // A job that yields, or a pass still running, holds the minutes back until it ends;
     // the next pass catches them up.
-    if (!m_trigger || !m_trigger->tick(Clock::now(), m_busy > 0))
+    const QDateTime now = Clock::now();
+    if (!m_trigger || !m_trigger->tick(now, m_busy > 0))
         return;
-    txtTime->setText(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    const QString minute = now.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    // The hour that daylight saving repeats can raise a pass under the text of the last.
+    if (txtTime->text() == minute)
+        txtTime_Change();
+    else
+        txtTime->setText(minute);
 }
 
 void frm2::txtTime_Change()
@@ -838,9 +844,9 @@ void frm2::txtTime_Change()
     const int operatorItem = SelectedItem;
     const QVariant operatorMachine = MachineID;
     const QString operatorStatus = PanelText(3);
-    const qint64 missed = m_trigger->takeMissedMinutes();
-    trapErrors(objectName(), QStringLiteral("TxtTime_Change()"), [this, missed] {
-        SchedulerPass::run(shared().Cnxn, *this, Clock::now(), missed);
+    const QVector<qint64> minutes = m_trigger->takeDueMinutes();
+    trapErrors(objectName(), QStringLiteral("TxtTime_Change()"), [this, &minutes] {
+        SchedulerPass::run(shared().Cnxn, *this, Clock::now(), minutes);
     });
     SelectedItem = operatorItem;
     MachineID = operatorMachine;

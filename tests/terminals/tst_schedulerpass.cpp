@@ -72,6 +72,7 @@ class TestSchedulerPass : public QObject
     std::unique_ptr<TestEnvironment> env;
     std::unique_ptr<TempDatabase> database;
     const QDateTime now{QDate(2026, 12, 7), QTime(10, 0, 12)};
+    const QByteArray m_tz = qgetenv("TZ");
 
     Db& db() { return shared().Cnxn; }
     QString today() const { return TaskStore::dateText(now.date()); }
@@ -126,6 +127,7 @@ class TestSchedulerPass : public QObject
 private Q_SLOTS:
     void init()
     {
+        qputenv("TZ", "Europe/Berlin"), tzset(); // daylight saving as central Europe keeps it
         env = std::make_unique<TestEnvironment>();
         database = std::make_unique<TempDatabase>();
         resetShared();
@@ -136,6 +138,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        m_tz.isNull() ? qunsetenv("TZ") : qputenv("TZ", m_tz), tzset();
         resetShared();
         database.reset();
         env.reset();
@@ -300,6 +303,37 @@ private Q_SLOTS:
         QVERIFY(!trigger.tick(QDateTime(loaded.date(), QTime(10, 2, 30))));
         // The same wall-clock minute on the next day is a new minute.
         QVERIFY(trigger.tick(QDateTime(loaded.date().addDays(1), QTime(10, 2, 0))));
+    }
+
+    // Loaded at / ticks, each in seconds of real time after the last, h: held / tasks run.
+    void triggerOwesOnlyTheMinutesTicksLivedThrough_data()
+    {
+        QTest::addColumn<QString>("trial");
+        QTest::newRow("held") << "12-07 09:59:50/11h 50 5 60/12-07,10:00|12-07,10:01";
+        QTest::newRow("set back") << "12-07 10:04:50/11h -3900/12-07,09:00";
+        QTest::newRow("days jump") << "12-07 09:59:50/11h 259200h 30/12-10,10:00";
+        QTest::newRow("spring") << "03-29 01:59:00/30 60 30/03-29,02:30";
+        QTest::newRow("autumn") << "10-25 01:59:50/20" + QString(" 60").repeated(92) +
+                                       "/10-25,02:30";
+    }
+
+    void triggerOwesOnlyTheMinutesTicksLivedThrough()
+    {
+        QFETCH(QString, trial);
+        for (const QString& task : QString("12-07,09:00|12-07,10:00|12-07,10:01|12-07,10:05|"
+                                           "12-07,12:00|12-10,10:00|03-29,02:30|10-25,02:30")
+                                       .split('|'))
+            addTask(41, 1, "2026-" + task.left(5), task.mid(6));
+        QDateTime moment = QDateTime::fromString("2026-" + trial.left(14), "yyyy-MM-dd HH:mm:ss");
+        MinuteTrigger trigger(moment);
+        FakeHost host;
+        for (QString tick : trial.section('/', 1, 1).split(' ')) {
+            const bool held = tick.endsWith('h');
+            if (trigger.tick(moment = moment.addSecs(tick.remove('h').toInt()), held))
+                SchedulerPass::run(db(), host, moment, trigger.takeDueMinutes());
+        }
+        QCOMPARE(logLines().join('|').remove("Device Connect Failed (41)2026-"),
+                 trial.section('/', 2));
     }
 };
 
