@@ -214,7 +214,11 @@ void UsbPunchFile::scan(QByteArrayView bytes, const Sink& sink)
         if (!kStops[uchar(c)])
             continue;
         if (c == '\0') {
-            ++m_recordNuls;
+            // Held apart from the record: NULs that run to the end of the file are padding.
+            if (i > begin)
+                keep(bytes.sliced(begin, i - begin));
+            ++m_trailingNuls;
+            begin = i + 1;
             continue;
         }
         if (c == '\n' && m_afterCr && i == begin && m_record.isEmpty()) {
@@ -238,6 +242,11 @@ void UsbPunchFile::scan(QByteArrayView bytes, const Sink& sink)
 
 void UsbPunchFile::keep(QByteArrayView text)
 {
+    // NULs with text after them in one record spoil it.
+    if (!text.isEmpty()) {
+        m_recordNuls += m_trailingNuls;
+        m_trailingNuls = 0;
+    }
     // Spaces at the start of a record are dropped here, so that they take no room.
     if (m_record.isEmpty() && !m_recordCut) {
         qsizetype blanks = 0;
@@ -245,7 +254,6 @@ void UsbPunchFile::keep(QByteArrayView text)
             ++blanks;
         text = text.sliced(blanks);
     }
-    m_recordBytes += text.size();
     // A file without line ends must not be held whole: the first bytes of a record hold
     // its four fields, the rest is fields that are ignored.
     const qsizetype room = m_buffer - m_record.size();
@@ -258,12 +266,15 @@ void UsbPunchFile::keep(QByteArrayView text)
 
 void UsbPunchFile::endRecord(const Sink& sink, bool atEnd)
 {
-    // A stick pulled out while the file was written leaves NULs after its last line.
-    if (!m_record.isEmpty() && !(atEnd && m_recordNuls == m_recordBytes))
+    // A stick pulled out while the file was written leaves NULs after its last line, or
+    // right after its last record: they end it as the end of the file does.
+    if (!atEnd)
+        m_recordNuls += m_trailingNuls;
+    if (!m_record.isEmpty() || m_recordNuls > 0)
         parseRecord(m_record, sink);
     m_record.clear();
     m_recordCut = false;
-    m_recordBytes = 0;
+    m_trailingNuls = 0;
     m_recordNuls = 0;
 }
 

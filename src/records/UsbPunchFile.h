@@ -57,8 +57,8 @@ public:
     // Feeds the next bytes of the file; complete records go to sink. Blank records (an
     // empty line, the text after a trailing comma) are skipped without a word.
     void feed(QByteArrayView bytes, const Sink& sink);
-    // The end of the file: the last record, if it has no line end, goes to sink, unless it
-    // is nothing but NULs: the padding of a file whose writing was cut short.
+    // The end of the file: the last record, if it has no line end, goes to sink; NULs at
+    // its end are the padding of a file whose writing was cut short, and are dropped.
     void finish(const Sink& sink);
 
     // True when the file is UTF-16 (a byte-order mark, or a NUL at every other byte of its
@@ -98,6 +98,6 @@ private:
     qint64 m_line = 1;
     QByteArray m_record;      // the record being read, without its leading spaces
     bool m_recordCut = false; // more of the record came than m_record keeps
-    qint64 m_recordBytes = 0; // of the record after its leading spaces, kept or not
-    qint64 m_recordNuls = 0;  // NUL bytes among them
+    qint64 m_recordNuls = 0;  // NUL bytes of the record with text after them
+    qint64 m_trailingNuls = 0; // NUL bytes of the record since its last other byte
 };

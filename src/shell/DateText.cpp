@@ -28,12 +28,16 @@ QString fullYearDateText(const QDate& date)
         wide += QLatin1String("yyyy");
     }
     QString text;
-    for (const QChar c : locale.toString(date, wide)) {
+    // By code point: Chakma and Adlam digits lie beyond U+FFFF, two UTF-16 units each.
+    for (const char32_t c : locale.toString(date, wide).toUcs4()) {
         // Direction marks only steer how the text is shown; a reader would take them for
         // part of the date.
-        if (c.category() == QChar::Other_Format)
+        if (QChar::category(c) == QChar::Other_Format)
             continue;
-        text += c.isDigit() ? QChar(u'0' + c.digitValue()) : c;
+        if (QChar::isDigit(c))
+            text += QChar(u'0' + QChar::digitValue(c));
+        else
+            text += QString::fromUcs4(&c, 1);
     }
     return text;
 }

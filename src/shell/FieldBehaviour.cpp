@@ -5,6 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -25,6 +26,16 @@ void setBackground(QWidget* field, const QColor& colour)
     field->setPalette(p);
     if (combo && combo->lineEdit())
         combo->lineEdit()->setPalette(p);
+}
+
+// A date or time field takes typed digits only into a selected section; with its whole
+// text selected it would ignore them.
+void selectOnFocus(QWidget* field)
+{
+    if (auto* dateTime = qobject_cast<QDateTimeEdit*>(field))
+        dateTime->setSelectedSection(dateTime->sectionAt(0));
+    else
+        SelectAllText(field);
 }
 
 class EnterFilter : public QObject
@@ -59,10 +70,11 @@ protected:
         auto* field = static_cast<QWidget*>(parent());
         switch (event->type()) {
         case QEvent::FocusIn:
+            m_typedInSection = false;
             setBackground(field, shared().FocusColour);
             if (m_selectAll) {
                 // After the focus event, or a mouse click would undo the selection.
-                QTimer::singleShot(0, field, [field] { SelectAllText(field); });
+                QTimer::singleShot(0, field, [field] { selectOnFocus(field); });
             }
             break;
         case QEvent::FocusOut:
@@ -78,6 +90,8 @@ protected:
                 m_onF1();
                 return true;
             }
+            if (auto* dateTime = qobject_cast<QDateTimeEdit*>(field))
+                return separatorAfterFullSection(dateTime, key->text());
             break;
         }
         default:
@@ -87,8 +101,26 @@ protected:
     }
 
 private:
+    // Once typed digits fill a section, Qt moves on to the next one, and a separator typed
+    // then would move once more: "03/05/2026" would leave the day as it was. That separator
+    // closes the section just left and is dropped.
+    bool separatorAfterFullSection(const QDateTimeEdit* field, const QString& text)
+    {
+        const bool typed = text.size() == 1 && text.at(0).isPrint();
+        const bool separator = typed && !text.at(0).isLetterOrNumber();
+        const int section = field->currentSectionIndex();
+        const bool movedOn = m_typedInSection && section == m_sectionBeforeKey + 1;
+        m_typedInSection = typed && !separator;
+        m_sectionBeforeKey = section;
+        return separator && movedOn;
+    }
+
     bool m_selectAll;
     std::function<void()> m_onF1;
+    // Of a date or time field: the last key typed a character into a section, which was
+    // then the current one.
+    bool m_typedInSection = false;
+    int m_sectionBeforeKey = -1;
 };
 }  // namespace
 

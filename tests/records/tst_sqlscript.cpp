@@ -117,6 +117,10 @@ private Q_SLOTS:
                                << "5/3/2026";
         QTest::newRow("fa_IR") << QLocale("fa_IR") << "2026-03-05"
                                << "2026/3/5";
+        QTest::newRow("ccp_BD") << QLocale("ccp_BD") << "2026-03-05"
+                                << "5/3/2026";
+        QTest::newRow("ff_Adlm_SN") << QLocale("ff_Adlm_SN") << "2026-03-05"
+                                    << "5-3-2026";
     }
 
     void dateAsTheLocaleWritesIt()

@@ -212,6 +212,8 @@ private Q_SLOTS:
             screen.cmdView_Click();
         QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{message, style}}));
         QVERIFY(f->errors.calls.isEmpty());
+        if (style == 64) // the file's three punch lines, each listed once
+            QCOMPARE(screen.list().rowCount(), 3);
     }
 
     void screenExtractsToTheChosenTerminal()

@@ -87,6 +87,9 @@ private Q_SLOTS:
                    "\r\n2\t2026-03-07 08:00:00\t1\t0\r\n" + QByteArray(300, '\0')
             << us << QStringList{"1: bad", "2: 2 2026-03-07 08:00:00 1 0 [2026-03-07 08:00:00]"}
             << false;
+        QTest::newRow("NUL padding right after the last record")
+            << QByteArray("2\t2026-03-07 08:00:00\t1\t0") + QByteArray(300, '\0') << us
+            << QStringList{"1: 2 2026-03-07 08:00:00 1 0 [2026-03-07 08:00:00]"} << false;
         QTest::newRow("UTF-16 refused") << utf16(QStringLiteral("8\t2026-03-07 08:00:00\t1\t0\r\n"))
                                         << us << QStringList() << true;
         QTest::newRow("AM and PM")

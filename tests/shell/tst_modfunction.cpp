@@ -6,8 +6,9 @@
 #include "shell/ModFunction.h"
 #include "shell/Shared.h"
 
-#include <QComboBox>
 #include <QAbstractFileIconProvider>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -265,6 +266,10 @@ private Q_SLOTS:
         layout->addWidget(first);
         layout->addWidget(second);
         layout->addWidget(third);
+        auto* date = new QDateEdit(QDate(2031, 12, 7), &form);
+        date->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+        layout->addWidget(date);
+        installFieldBehaviour(date);
         int f1 = 0;
         installFieldBehaviour(first);
         installFieldBehaviour(second, true, [&f1] { ++f1; });
@@ -287,6 +292,10 @@ private Q_SLOTS:
         QTRY_VERIFY(third->hasFocus());
         // A drop-down list shows the focus colour too: it is drawn in the button colour.
         QCOMPARE(third->palette().color(QPalette::Button), QColor(189, 211, 243));
+        QTest::keyClick(third, Qt::Key_Tab);
+        QCoreApplication::processEvents(); // the selection follows the focus event
+        QTest::keyClicks(date, QStringLiteral("03/05/2026"));
+        QCOMPARE(date->date(), QDate(2026, 3, 5));
     }
 
     // Telling a type from a file's content opens and closes the file, which drops this
