@@ -2,6 +2,7 @@
 
 #include "shell/Db.h"
 #include "shell/DbError.h"
+#include "terminals/DeviceLink.h"
 #include "terminals/TerminalSdk.h"
 
 #include <QRegularExpression>
@@ -57,6 +58,20 @@ bool DeviceUsers::recorded(Db& db, long user, long device)
         QStringLiteral("Select DeviceUserID From Tbl_UserLogInfo "
                        "Where DeviceUserID=? AND DeviceID=?"),
         {QVariant::fromValue<qlonglong>(user), QVariant::fromValue<qlonglong>(device)});
+}
+
+bool DeviceUsers::held(TerminalSdk& sdk, long machine, qlonglong user)
+{
+    QString name, password;
+    long privilege = 0;
+    bool enabled = false;
+    if (sdk.SdkReadUserInfo(machine, QString::number(user), name, password, privilege, enabled))
+        return true;
+    // A terminal that did not answer has not said the number is free.
+    if (!IsDeviceConnected(sdk))
+        throw DbError(
+            5, QStringLiteral("The terminal did not say whether it holds user %1.").arg(user));
+    return false;
 }
 
 void DeviceUsers::write(TerminalSdk& sdk, long machine, const Row& user)

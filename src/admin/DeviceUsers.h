@@ -37,6 +37,9 @@ long privilegeCode(const QString& text);
 // the terminal's last connect).
 bool recorded(Db& db, long user, long device);
 
+// True when the terminal holds user `user`. Throws when the terminal could not be asked.
+bool held(TerminalSdk& sdk, long machine, qlonglong user);
+
 // Writes a user with its card. Throws when the terminal does not take it.
 void write(TerminalSdk& sdk, long machine, const Row& user);
 

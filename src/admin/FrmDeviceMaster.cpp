@@ -516,10 +516,11 @@ bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusOut && isVisible()) {
         // Leaving for Cancel, a mode button, the picker or another window tests nothing (New
         // clears the very field that would refuse it); Ok tests the fields itself, so leaving
-        // for it would show a refusal twice.
+        // for it would show a refusal twice. Nor does choosing a connection mode: the field
+        // left may be one the other mode does without, and a refusal would stop the choice.
         QWidget* next = QApplication::focusWidget();
-        const QList<QWidget*> untested = {CmdCancel, CmdSave,   CmdNew,
-                                          CmdEdit,   CmdDelete, DumpMachine};
+        const QList<QWidget*> untested = {CmdCancel, CmdSave,     CmdNew, CmdEdit,
+                                          CmdDelete, DumpMachine, optCom, optNetconncet};
         if (!m_validating && !m_tag.isEmpty() && next && !untested.contains(next) &&
             isAncestorOf(next)) {
             const QScopedValueRollback<bool> validating(m_validating, true);

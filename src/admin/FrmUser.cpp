@@ -71,6 +71,18 @@ QLineEdit* field(QWidget* parent, const char* name)
     return edit;
 }
 
+// The field's user number; false, with the refusal shown, for one past the largest.
+bool userNumber(QLineEdit* f, qlonglong& number)
+{
+    bool ok = false;
+    number = f->text().trimmed().toLongLong(&ok);
+    if (ok && number <= kLargestUser)
+        return true;
+    MsgBox(QStringLiteral("Device User ID Cannot Exceed %1").arg(kLargestUser), 64);
+    f->setFocus();
+    return false;
+}
+
 QLabel* label(QWidget* parent, const char* name, const QString& text)
 {
     auto* l = new QLabel(text, parent);
@@ -129,9 +141,10 @@ FrmUser::FrmUser(frm2& window, QWidget* parent) : QDialog(parent), m_window(wind
     frainformation = new QGroupBox(QStringLiteral("Selected User"), this);
     frainformation->setObjectName(QStringLiteral("frainformation"));
     txtEnrollNum = field(frainformation, "txtEnrollNum");
-    // Digits only, as many as the largest user number has: Delete takes the field's number.
+    // Digits only, every one of them kept: a number cut to fewer digits would be another
+    // user's, while the whole number is refused as too large.
     txtEnrollNum->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,10}")), txtEnrollNum));
+        QRegularExpression(QStringLiteral("[0-9]*")), txtEnrollNum));
     DumpUser = picker(frainformation, "DumpUser");
     txtName = field(frainformation, "txtName");
     txtName->setMaxLength(kTextColumn);
@@ -417,7 +430,8 @@ void FrmUser::CmdDelete_Click()
     trapErrors(objectName(), QStringLiteral("CmdDelete_Click()"), [this] {
         m_tag = kDelete;
         setWindowTitle(QStringLiteral("User -[Delete]"));
-        if (txtEnrollNum->text().trimmed().isEmpty())
+        qlonglong user = 0;
+        if (txtEnrollNum->text().trimmed().isEmpty() || !userNumber(txtEnrollNum, user))
             return;
         const QString question =
             QStringLiteral("All the information regarding the selected user i.e.User "
@@ -426,8 +440,7 @@ void FrmUser::CmdDelete_Click()
             QStringLiteral("Do you want to proceed?");
         if (MsgBox(question, 52) != vbYes)
             return;
-        const long user = txtEnrollNum->text().trimmed().toLong();
-        if (DeviceUsers::remove(device(), machine(), user))
+        if (DeviceUsers::remove(device(), machine(), long(user)))
             MsgBox(QStringLiteral("User information deleted successfully."), 64);
         else
             MsgBox(QStringLiteral("User information deletion process execution unsuccessful."), 48);
@@ -456,21 +469,20 @@ bool FrmUser::txtEnrollNum_Validate()
         txtEnrollNum->setFocus();
         return false;
     }
-    const qlonglong number = txtEnrollNum->text().trimmed().toLongLong();
-    if (number > kLargestUser) {
-        MsgBox(QStringLiteral("Device User ID Cannot Exceed %1").arg(kLargestUser), 64);
-        txtEnrollNum->setFocus();
+    qlonglong number = 0;
+    if (!userNumber(txtEnrollNum, number))
         return false;
-    }
-    // EDIT writes over the user of the number it writes: changed to another recorded user's
-    // number, it would replace that user.
+    // EDIT writes over the user of the number it writes: changed to another user's number,
+    // it would replace that user. The terminal is asked too, for users added since its last
+    // connect.
     const bool ownNumber = m_tag == kEdit && !m_shown.isEmpty() && number == m_shown.toLongLong();
     if ((m_tag != kNew && m_tag != kEdit) || ownNumber)
         return true;
     bool used = false;
     if (!trapErrors(objectName(), QStringLiteral("txtEnrollNum_Validate()"), [&] {
             const long device = m_tag == kNew ? txtMacNum->text().trimmed().toLong() : machine();
-            used = DeviceUsers::recorded(shared().Cnxn, long(number), device);
+            used = DeviceUsers::recorded(shared().Cnxn, long(number), device) ||
+                   (m_tag == kEdit && DeviceUsers::held(this->device(), device, number));
         }))
         return false;
     if (!used)

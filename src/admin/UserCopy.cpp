@@ -84,8 +84,12 @@ UserCopy::Outcome UserCopy::copy(qint64 userNo, const QString& card, const QStri
 
     const long user = long(userNo);
     // A cut inside the name must not leave a blank at its end: the terminal would keep it
-    // and report it back as the user's name.
-    const QString name = own->DeviceUserName.trimmed().left(kNameLength).trimmed();
+    // and report it back as the user's name. Nor half of a character made of two units,
+    // which the terminal stores as "?".
+    QString name = own->DeviceUserName.trimmed().left(kNameLength);
+    if (name.size() == kNameLength && name.back().isHighSurrogate())
+        name.chop(1);
+    name = name.trimmed();
     m_sdk.setSdkCardNumber(0, card.trimmed().isEmpty() ? QStringLiteral("0") : card.trimmed());
     if (!m_sdk.SdkSetUserInfo(m_destination, user, name, password.trimmed(), level,
                               own->Status != 0))

@@ -225,6 +225,12 @@ private Q_SLOTS:
         QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("CmdNew")), Qt::LeftButton);
         QCOMPARE(screen.Tag(), QStringLiteral("NEW"));
         QVERIFY(f.messages.shown.isEmpty());
+        QTest::mouseClick(screen.findChild<QWidget*>("optCom"), Qt::LeftButton);
+        edit(screen, "TxtComNo")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // blank: refused
+        QTest::mouseClick(screen.findChild<QWidget*>("optNetconncet"), Qt::LeftButton);
+        QVERIFY(!edit(screen, "TxtComNo")->isEnabled());
+        QCOMPARE(f.messages.texts(), QStringList{"Com No Cannot Left Blank"});
     }
 
     // NEW adds a terminal the main window can connect; its Ok tests the fields again, so a
@@ -351,6 +357,7 @@ private Q_SLOTS:
         edit(screen, "TxtPortNo")->setText(QStringLiteral("1"));
         screen.CmdSave_Click();
         QCOMPARE(f.window->ListItemText(1, 7), QStringLiteral("Disconnected"));
+        QCOMPARE(f.window->PanelText(3), QStringLiteral(" Disconnected"));
     }
 
     void pickerAndEscape()

@@ -148,7 +148,7 @@ private Q_SLOTS:
         // Privilege 5 is no terminal privilege: the terminal refuses the user.
         store(f->db(), {50, "Refused", 0, "R0", 5, 0, "", 5, 1, 1});
         store(f->db(), {60, "Unticked", 0, "U0", 5, 0, "", 0, 1, 1});
-        store(f->db(), {70, "NoFinger10", 10, "T10", 5, 0, "", 0, 1, 1}); // template refused
+        store(f->db(), {70, "Abcdefg\U0001F600", 10, "T10", 5, 0, "", 0, 1, 1}); // finger refused
         chooseSource();
         connectDestination();
         for (const char* user : {"3", "40000", "50", "70"})
@@ -173,6 +173,7 @@ private Q_SLOTS:
         QCOMPARE(refused.name, QStringLiteral("Keep"));
         QCOMPARE(refused.templates[1], QStringLiteral("K1"));
         QVERIFY(held(60).number.isEmpty());
+        QCOMPARE(held(70).name, QStringLiteral("Abcdefg"));
         QCOMPARE(destination->state().refreshes, 1);
 
         QCOMPARE(image(screen->lsv, "3"), 2);

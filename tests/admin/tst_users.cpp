@@ -13,6 +13,7 @@
 #include "support/WindowFixture.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -117,6 +118,15 @@ private Q_SLOTS:
         QVERIFY(screen.txtEnrollNum_Validate());
         number->setText(QStringLiteral("2147483648"));
         QVERIFY(!screen.txtEnrollNum_Validate());
+        number->clear();
+        QTest::keyClicks(number, QStringLiteral("12345678901"));
+        screen.CmdOk_Click();
+        QGuiApplication::clipboard()->setText(QString(20, QLatin1Char('9')));
+        number->clear();
+        QTest::keySequence(number, QKeySequence::Paste);
+        screen.CmdOk_Click();
+        QCOMPARE(x.f.messages.texts().count("Device User ID Cannot Exceed 2147483647"), 3);
+        QCOMPARE(x.sim->state().users.size(), 4); // nothing written
 
         number->clear();
         QTest::keyClicks(number, QStringLiteral("2x147483647"));
@@ -151,6 +161,10 @@ private Q_SLOTS:
         QCOMPARE(x.f.messages.texts(), QStringList{"Enroll No Cannot Left Blank "});
         QCOMPARE(screen.Tag(), QStringLiteral("NEW"));
         QVERIFY(edit(screen, "txtEnrollNum")->text().isEmpty());
+        QTest::mouseClick(screen.findChild<QWidget*>("cmdCancelProcess"), Qt::LeftButton);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row); // not eaten: row shown
+        QCOMPARE(edit(screen, "txtEnrollNum")->text(), QStringLiteral("10"));
+        QCOMPARE(x.f.messages.texts().size(), 1);
     }
 
     // A user number that is no number stops the listing; the users before it stay listed.
@@ -210,6 +224,9 @@ private Q_SLOTS:
         screen.CmdEdit_Click();
         // Another recorded user's number would replace that user.
         edit(screen, "txtEnrollNum")->setText(QStringLiteral("9"));
+        QVERIFY(!screen.txtEnrollNum_Validate());
+        x.sim->run([](SimTerminal& t) { t.state().users.append(simUser("30", "Late")); });
+        edit(screen, "txtEnrollNum")->setText(QStringLiteral("30")); // held, not recorded
         QVERIFY(!screen.txtEnrollNum_Validate());
         edit(screen, "txtEnrollNum")->setText(QStringLiteral("10"));
         screen.findChild<QCheckBox*>(QStringLiteral("ChkEnable"))->setChecked(false);
