@@ -990,7 +990,7 @@ void frm2::MnuViewLogs_Click()
                                                   month, day, hour, minute, second, workCode)) {
                 batch.append(LogListModel::makeRow(userNo, names.name(userNo), verifyMode,
                                                    inOutMode, year, month, day, hour, minute,
-                                                   second));
+                                                   second, device.unreadableFields()));
                 if (++listed % kListingStep == 0)
                     step();
             }
