@@ -417,7 +417,9 @@ private Q_SLOTS:
         connectRow(1);
         fx->window->MnuRestartDevice_Click();
         QCOMPARE(sim.state().restarts, 1);
-        QCOMPARE(fx->window->PanelText(1), QString());
+        QCOMPARE(fx->window->PanelText(1), QStringLiteral("Disconnected"));
+        QCOMPARE(fx->window->ListItemText(1, 7) + fx->window->PanelText(3),
+                 QStringLiteral("Disconnected Disconnected"));
     }
 
     void deleteTemplatesOfLinkedTerminals()
