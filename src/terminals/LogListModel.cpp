@@ -1,5 +1,6 @@
 #include "LogListModel.h"
 
+#include "SdkRecords.h"
 #include "TerminalIcons.h"
 #include "data/CodeTables.h"
 
@@ -20,8 +21,20 @@ QList<int> LogListModel::widthsTwips()
 }
 
 QString LogListModel::dateTimeText(long year, long month, long day, long hour, long minute,
-                                   long second)
+                                   long second, unsigned unreadable)
 {
+    using namespace SdkRecords;
+    constexpr unsigned dateAndTime =
+        (1u << Year) | (1u << Month) | (1u << Day) | (1u << Hour) | (1u << Minute) | (1u << Second);
+    if (unreadable & dateAndTime) {
+        // A 0 in place of a field the terminal garbled would pass for a value it sent.
+        auto part = [unreadable](long value, PunchField field) {
+            return unreadable & (1u << field) ? QString() : QString::number(value);
+        };
+        return QStringLiteral("%1-%2-%3 %4:%5:%6")
+            .arg(part(year, Year), part(month, Month), part(day, Day), part(hour, Hour),
+                 part(minute, Minute), part(second, Second));
+    }
     return QStringLiteral("%1-%2-%3 %4:%5:%6")
         .arg(year)
         .arg(month)
@@ -33,7 +46,7 @@ QString LogListModel::dateTimeText(long year, long month, long day, long hour, l
 
 LogListModel::Row LogListModel::makeRow(const QString& userNo, const QString& name, long verifyMode,
                                         long inOutMode, long year, long month, long day, long hour,
-                                        long minute, long second)
+                                        long minute, long second, unsigned unreadable)
 {
     Row r;
     bool ok = false;
@@ -43,7 +56,9 @@ LogListModel::Row LogListModel::makeRow(const QString& userNo, const QString& na
     r.name = name;
     r.verifyMode = int(verifyMode);
     r.inOutMode = int(inOutMode);
-    r.dateTime = dateTimeText(year, month, day, hour, minute, second);
+    r.dateTime = dateTimeText(year, month, day, hour, minute, second, unreadable);
+    r.verifyModeUnread = unreadable & (1u << SdkRecords::VerifyMode);
+    r.inOutModeUnread = unreadable & (1u << SdkRecords::InOutMode);
     return r;
 }
 
@@ -91,9 +106,9 @@ QVariant LogListModel::data(const QModelIndex& index, int role) const
     case 1:
         return r.name;
     case 2:
-        return VerifyModeNames::name(r.verifyMode);
+        return r.verifyModeUnread ? QString() : VerifyModeNames::name(r.verifyMode);
     case 3:
-        return InOutModeNames::name(r.inOutMode);
+        return r.inOutModeUnread ? QString() : InOutModeNames::name(r.inOutMode);
     case 4:
         return r.dateTime;
     default:

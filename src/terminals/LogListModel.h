@@ -17,6 +17,9 @@ public:
         int verifyMode = 0;
         int inOutMode = 0;
         QString dateTime; // "2026-3-7 8:5:9"
+        // The terminal sent the mode as no number: its cell stays empty rather than name 0.
+        bool verifyModeUnread = false;
+        bool inOutModeUnread = false;
     };
 
     explicit LogListModel(QObject* parent = nullptr);
@@ -25,12 +28,16 @@ public:
     static QStringList captions();
     static QList<int> widthsTwips();
 
-    // A row from one record as the terminal returns it.
+    // A row from one record as the terminal returns it. `unreadable` holds a bit
+    // 1 << SdkRecords::PunchField for each field the terminal sent as no number; those
+    // fields are shown empty, the others as sent.
     static Row makeRow(const QString& userNo, const QString& name, long verifyMode, long inOutMode,
-                       long year, long month, long day, long hour, long minute, long second);
-    // year "-" month "-" day " " hour ":" minute ":" second, without leading zeros.
+                       long year, long month, long day, long hour, long minute, long second,
+                       unsigned unreadable = 0);
+    // year "-" month "-" day " " hour ":" minute ":" second, without leading zeros; a field
+    // marked in `unreadable` is left empty.
     static QString dateTimeText(long year, long month, long day, long hour, long minute,
-                                long second);
+                                long second, unsigned unreadable = 0);
 
     void clear();
     // Adds rows at the end in one insertion, so the view updates once per batch.

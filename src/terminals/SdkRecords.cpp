@@ -40,23 +40,27 @@ bool wholeNumber(const QJsonValue& value, long& out)
     return true;
 }
 
+QString punchFieldName(PunchField field)
+{
+    static const char* const names[] = {"verify mode", "in/out mode", "year",   "month",    "day",
+                                        "hour",        "minute",      "second", "work code"};
+    return QLatin1String(names[field]);
+}
+
 bool decodePunch(const QJsonValue& value, PunchRow& row)
 {
     const QJsonArray a = value.toArray();
     if (a.size() != SdkProtocol::AttendanceFields || !a.at(0).isString())
         return false;
     row.user = a.at(0).toString();
-    row.unreadable.clear();
-    static const char* const names[] = {"verify mode", "in/out mode", "year",   "month",    "day",
-                                        "hour",        "minute",      "second", "work code"};
+    row.unreadable = 0;
     long* const fields[] = {&row.verifyMode, &row.inOutMode, &row.year,   &row.month,   &row.day,
                             &row.hour,       &row.minute,    &row.second, &row.workCode};
     for (int i = 0; i < int(std::size(fields)); ++i) {
         if (wholeNumber(a.at(i + 1), *fields[i]))
             continue;
         *fields[i] = 0;
-        if (row.unreadable.isEmpty())
-            row.unreadable = QLatin1String(names[i]);
+        row.unreadable |= 1u << i;
     }
     return true;
 }

@@ -3,7 +3,7 @@
 // decoding. Decoding is all or nothing: one unreadable row makes the whole answer broken.
 // A punch row of the right shape whose number field holds no whole number (a text, an empty
 // text) is still read, so that one bad record does not hold back the rest of the log: the
-// row names the first such field and carries 0 in it, for the caller to refuse.
+// row marks each such field and carries 0 in it, for the caller to refuse or leave blank.
 
 #include <QJsonValue>
 #include <QString>
@@ -13,6 +13,12 @@
 
 namespace SdkRecords {
 
+// The number fields of a punch row, in the order SdkNextAttendanceRecord hands them out.
+enum PunchField { VerifyMode, InOutMode, Year, Month, Day, Hour, Minute, Second, WorkCode };
+
+// "verify mode", "in/out mode", "year", ...
+QString punchFieldName(PunchField field);
+
 struct PunchRow
 {
     QString user;
@@ -20,7 +26,7 @@ struct PunchRow
     long inOutMode = 0;
     long year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     long workCode = 0;
-    QString unreadable; // the first field that holds no whole number ("verify mode", ...)
+    unsigned unreadable = 0; // bit 1 << PunchField for each field that holds no whole number
 };
 
 struct UserRow

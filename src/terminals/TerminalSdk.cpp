@@ -54,7 +54,7 @@ public:
     void forgetReads()
     {
         punches.clear();
-        unreadable.clear();
+        unreadable = 0;
         users.clear();
         operations.clear();
         punchPos = userPos = operationPos = 0;
@@ -87,7 +87,7 @@ public:
     QVector<UserRow> users;
     QVector<OperationRow> operations;
     qsizetype punchPos = 0;
-    QString unreadable;
+    unsigned unreadable = 0;
     qsizetype userPos = 0;
     qsizetype operationPos = 0;
 
@@ -203,9 +203,17 @@ bool TerminalSdk::SdkNextAttendanceRecord(long m, QString& userNo, long& verifyM
     return true;
 }
 
-QString TerminalSdk::unreadableField() const
+unsigned TerminalSdk::unreadableFields() const
 {
     return d->unreadable;
+}
+
+QString TerminalSdk::unreadableField() const
+{
+    for (int field = VerifyMode; field <= WorkCode; ++field)
+        if (d->unreadable & (1u << field))
+            return punchFieldName(PunchField(field));
+    return QString();
 }
 
 bool TerminalSdk::SdkReadDeviceStatus(long m, long code, long& value)

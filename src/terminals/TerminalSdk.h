@@ -45,8 +45,10 @@ public:
     bool SdkNextAttendanceRecord(long m, QString& userNo, long& verifyMode, long& inOutMode,
                                  long& year, long& month, long& day, long& hour, long& minute,
                                  long& second, long& workCode);
-    // The field of the record handed out last that the terminal sent as no whole number
-    // ("verify mode", "second", ...), handed out as 0; empty when every field is a number.
+    // The fields of the record handed out last that the terminal sent as no whole number,
+    // each handed out as 0: bit 1 << SdkRecords::PunchField per field; 0 when all are numbers.
+    unsigned unreadableFields() const;
+    // The first of them by name ("verify mode", "second", ...); empty when there is none.
     QString unreadableField() const;
     // Codes 1 administrators, 2 users, 3 fingerprints, 4 passwords, 5 operation records,
     // 6 attendance records.

@@ -996,7 +996,7 @@ void frm2::MnuViewLogs_Click()
                                                   month, day, hour, minute, second, workCode)) {
                 batch.append(LogListModel::makeRow(userNo, names.name(userNo), verifyMode,
                                                    inOutMode, year, month, day, hour, minute,
-                                                   second));
+                                                   second, device.unreadableFields()));
                 if (++listed % kListingStep == 0)
                     step();
             }
@@ -1033,6 +1033,9 @@ void frm2::MnuRestartDevice_Click()
         }
         device.SdkRestartDevice(machineNumber());
         setPanel(1, QString());
+        // The terminal drops the link as it restarts; a row left reading "Connected" would
+        // claim a link that is gone.
+        MnuDisConnect_Click();
     });
 }
 

@@ -278,6 +278,7 @@ private Q_SLOTS:
         QCOMPARE(gate.state().restarts, fault.isEmpty() ? 1 : 0);
         QCOMPARE(yard.state().restarts, 0);
         QCOMPARE(f->window->ListItemText(1, 7), QStringLiteral("Disconnected"));
+        QCOMPARE(f->window->PanelText(3), QStringLiteral(" Disconnected"));
         QCOMPARE(f->window->ListItemText(2, 7), QStringLiteral("Connected"));
         QVERIFY(!IsDeviceConnected(*f->window->TermCtl1.at(1)));
         QCOMPARE(f->window->SelectedItem, 1);

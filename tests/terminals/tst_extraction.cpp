@@ -175,6 +175,11 @@ private Q_SLOTS:
         SimPunch empty = raw(QStringLiteral("3"), 2026, 3, 8, 9, 0, 0);
         empty.textField = 1; // the verify mode comes as an empty text
         QTest::newRow("empty verify mode") << empty << 1 << "the verify mode is not a number";
+        empty.textField = 5;
+        QTest::newRow("empty day") << empty << 1 << "the day is not a number";
+        empty.textField = 3;
+        empty.text = QStringLiteral("2O26");
+        QTest::newRow("text year") << empty << 1 << "the year is not a number";
         QTest::newRow("twelve of them")
             << raw(QStringLiteral("x"), 2026, 3, 8, 9, 0, 0) << 12 << notNumber;
     }

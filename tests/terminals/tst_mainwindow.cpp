@@ -236,6 +236,9 @@ private Q_SLOTS:
         state.punches = {punch(QStringLiteral("007"), 0, 7, {QDate(2026, 3, 7), QTime(8, 5, 9)}),
                          punch(QStringLiteral("1"), 2, 1, {QDate(2026, 3, 7), QTime(17, 0, 0)}),
                          punch(QStringLiteral("44"), 1, -1, {QDate(2026, 3, 8), QTime(9, 0, 0)})};
+        // The verify mode "x", the year "x", the day empty: no numbers.
+        for (const auto& [field, text] : {std::pair{1, "x"}, std::pair{3, "x"}, std::pair{5, ""}})
+            state.punches << SimPunch{"9", 1, 1, 2026, 3, 2, 9, 0, 0, 0, field, text};
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), state);
         load();
         connectRow(1);
@@ -244,7 +247,7 @@ private Q_SLOTS:
         QCOMPARE(fx->window->ListMode(), QStringLiteral("L"));
         QCOMPARE(fx->window->LblDescriptions->text(), QStringLiteral("Employee Log List"));
         QCOMPARE(fx->window->lvXTag(), QString());
-        QCOMPARE(list()->rowCount(), 3);
+        QCOMPARE(list()->rowCount(), 6);
         QCOMPARE(list()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("DateTime"));
         QCOMPARE(cell(list(), 0, 0), QStringLiteral("7"));
         QCOMPARE(cell(list(), 0, 1), QStringLiteral("Ann"));
@@ -256,8 +259,11 @@ private Q_SLOTS:
         QCOMPARE(cell(list(), 1, 3), QStringLiteral("Off-Duty"));
         QCOMPARE(cell(list(), 2, 1), QString());
         QCOMPARE(cell(list(), 2, 3), QStringLiteral("On-Duty"));
+        QCOMPARE(cell(list(), 3, 2) + cell(list(), 3, 4), QStringLiteral("2026-3-2 9:0:0"));
+        QCOMPARE(cell(list(), 4, 2) + cell(list(), 4, 4), QStringLiteral("FPrint-3-2 9:0:0"));
+        QCOMPARE(cell(list(), 5, 3) + cell(list(), 5, 4), QStringLiteral("Off-Duty2026-3- 9:0:0"));
         QVERIFY(!fx->window->findChild<QWidget*>(QStringLiteral("frmProgressBar")));
-        QCOMPARE(sim.state().punches.size(), 3);
+        QCOMPARE(sim.state().punches.size(), 6);
 
         // The commands with the list-mode guard answer and do nothing.
         fx->window->MnuViewLogs_Click();
@@ -411,7 +417,9 @@ private Q_SLOTS:
         connectRow(1);
         fx->window->MnuRestartDevice_Click();
         QCOMPARE(sim.state().restarts, 1);
-        QCOMPARE(fx->window->PanelText(1), QString());
+        QCOMPARE(fx->window->PanelText(1), QStringLiteral("Disconnected"));
+        QCOMPARE(fx->window->ListItemText(1, 7) + fx->window->PanelText(3),
+                 QStringLiteral("Disconnected Disconnected"));
     }
 
     void deleteTemplatesOfLinkedTerminals()

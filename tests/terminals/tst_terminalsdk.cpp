@@ -6,6 +6,7 @@
 #include "SimThread.h"
 #include "shell/Settings.h"
 #include "support/TestSupport.h"
+#include "terminals/SdkLink.h"
 #include "terminals/SdkProtocol.h"
 #include "terminals/TerminalSdk.h"
 
@@ -461,6 +462,9 @@ void TestTerminalSdk::serialLink()
     // Closed and opened again, the line carries on.
     m_sdk->SdkDisconnect();
     QVERIFY(!m_sdk->SdkCheckConnection(status));
+    // A line that refuses its settings is closed again, free for the next link.
+    SdkLink refused;
+    QVERIFY(!refused.openSerial(device, -1, 1000));
     QVERIFY(m_sdk->SdkConnectSerial(1, 1, 9600));
 
     // A read cut off on the line leaves no record and the link down; the next link reads
