@@ -156,7 +156,10 @@ struct DayKey
 QVector<DayKey> readDays(Db& db, const QString& sql, const QDate& from, const QDate& to)
 {
     QVector<DayKey> days;
-    QSqlQuery q = db.exec(sql, {db.dialect().dateValue(from), db.dialect().dateValue(to)});
+    const QVariantList range = dayRange(db.dialect(), from, to);
+    if (range.isEmpty())
+        return days;
+    QSqlQuery q = db.exec(sql, range);
     readAll(q, [&](QSqlQuery& r) { days.append(DayKey{r.value(0).toInt(), dayOf(r.value(1))}); });
     return days;
 }
@@ -179,6 +182,13 @@ int GetVerifyCode(const QString& verifyText)
     if (verifyText == QLatin1String("Card"))
         return 0;
     return 1;
+}
+
+QVariantList dayRange(const Dialect& dialect, QDate from, QDate to)
+{
+    if (!dialect.clampRange(from, to))
+        return {};
+    return {dialect.dateValue(from), dialect.dateValue(to)};
 }
 
 int workingHourId(Db& db, int empId, const QDate& day)
@@ -278,14 +288,15 @@ void pairRange(Db& db, const QVector<int>& employees, const QDate& from, const Q
         QVariant verifyMode;
     };
     QVector<Punch> punches;
-    {
+    // A day the day rows cannot hold is not paired: its row could not be written.
+    if (const QVariantList range = dayRange(dialect, from, to); !range.isEmpty()) {
         // Equal punches come together in this order and are counted once; asked to
         // collapse them, SQLite would sort every punch of the range twice.
         QSqlQuery q =
             db.exec(QStringLiteral("Select Emp_ID, LogDate, LogTime, VerifyMode"
                                    " From Tbl_DeviceAttenLog Where LogDate Between ? And ?"
                                    " Order By Emp_ID, LogDate, LogTime, VerifyMode"),
-                    {dialect.dateValue(from), dialect.dateValue(to)});
+                    range);
         QVariant lastDate;
         readAll(q, [&](QSqlQuery& r) {
             Punch p{r.value(0).toInt(), QDate(), r.value(2).toString(), r.value(3)};

@@ -15,6 +15,7 @@
 #include <functional>
 
 class Db;
+class Dialect;
 
 namespace Corrections {
 
@@ -57,6 +58,11 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
 // `committed` counts the days that stand.
 void pairRange(Db& db, const QVector<int>& employees, const QDate& from, const QDate& to,
                int& committed);
+
+// The two bound days of a range read over the day columns, narrowed to the days the
+// dialect holds (SQL Server's smalldatetime overflows outside 1900-01-01..2079-06-06, and no
+// row can stand there); empty when no day of the range is held, and the range reads nothing.
+QVariantList dayRange(const Dialect& dialect, QDate from, QDate to);
 
 // Called after each commit of a fill command, with the employee last handled; the screen
 // shows progress and yields there, never inside a transaction.
