@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
+#include <QTime>
 
 #include <exception>
 
@@ -196,13 +197,13 @@ int workingHourId(Db& db, int empId, const QDate& day)
     return WorkingHours(db).idFor(empId, day);
 }
 
-void signIn(Db& db, int empId, const QVector<Item>& items, int& committed)
+void signIn(Db& db, int empId, const QVector<Item>& items, int& committed, QVector<int>* refused)
 {
     const Dialect& dialect = db.dialect();
     ItemTransaction t(db, committed);
     WorkingHours hours(db);
-    QSqlQuery find = db.prepare(
-        QStringLiteral("Select 1 From Tbl_Emp_Attn_Log_General Where TDATE=? And EMP_ID=?"));
+    QSqlQuery find = db.prepare(QStringLiteral(
+        "Select TDATE_OUT, OUTTIME From Tbl_Emp_Attn_Log_General Where TDATE=? And EMP_ID=?"));
     QSqlQuery insert = db.prepare(QStringLiteral(
         "Insert into Tbl_Emp_Attn_Log_General(EMP_ID,WORKHOUR_ID,TDATE,INTIME,INMODE,COUNTER)"
         " Values(?,?,?,?,?,1)"));
@@ -210,13 +211,29 @@ void signIn(Db& db, int empId, const QVector<Item>& items, int& committed)
         "Insert into Tbl_Emp_Attn_Log_Temp(Emp_Id,TDate,INTime,Verify,counter) Values(?,?,?,?,1)"));
     QSqlQuery update = db.prepare(QStringLiteral(
         "Update Tbl_Emp_Attn_Log_General Set INTIME=?, INMODE=? Where EMP_ID=? AND TDATE=?"));
-    for (const Item& item : items) {
+    for (int i = 0; i < items.size(); ++i) {
+        const Item& item = items[i];
         t.item([&] {
             const QVariant day = dialect.dateValue(item.day);
             const QString verify = GetVerifyMode(item.verifyMode);
+            // Times are read, not compared as text: a pair still open may hold '0' there.
+            const QTime in = QTime::fromString(item.time, QStringLiteral("H:mm:ss"));
+            bool found = false;
+            bool afterSignOut = false;
             Db::run(find, {day, empId});
-            const bool found = find.next();
-            find.finish();
+            readAll(find, [&](QSqlQuery& r) {
+                found = true;
+                const QDate outDay = dayOf(r.value(0)); // none: signed out the same day
+                const QTime out =
+                    QTime::fromString(r.value(1).toString(), QStringLiteral("H:mm:ss"));
+                if (!(outDay > item.day) && in.isValid() && out.isValid() && in > out)
+                    afterSignOut = true;
+            });
+            if (afterSignOut) {
+                if (refused)
+                    refused->append(i);
+                return;
+            }
             if (found) {
                 Db::run(update, {item.time, verify, empId, day});
                 return;

@@ -36,9 +36,13 @@ struct Item
 int workingHourId(Db& db, int empId, const QDate& day);
 
 // Sign In: each item, in order, becomes the sign-in of its day. A day without a row gets
-// one (COUNTER 1) and a pairing row; a day with rows has every row's sign-in replaced.
-// `committed` is the number of leading items that stand.
-void signIn(Db& db, int empId, const QVector<Item>& items, int& committed);
+// one (COUNTER 1) and a pairing row; a day with rows has every row's sign-in replaced. An
+// item later than the sign-out of a row of its day signed out that same day is left alone
+// and its index goes to `refused`: a sign-in must come before its sign-out. A row signed
+// out on a later day (a night shift) or not signed out takes the item. `committed` is the
+// number of leading items that stand or were refused.
+void signIn(Db& db, int empId, const QVector<Item>& items, int& committed,
+            QVector<int>* refused = nullptr);
 
 struct SignOutOutcome
 {
