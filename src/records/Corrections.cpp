@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
+#include <QTime>
 
 #include <exception>
 
@@ -156,7 +157,10 @@ struct DayKey
 QVector<DayKey> readDays(Db& db, const QString& sql, const QDate& from, const QDate& to)
 {
     QVector<DayKey> days;
-    QSqlQuery q = db.exec(sql, {db.dialect().dateValue(from), db.dialect().dateValue(to)});
+    const QVariantList range = dayRange(db.dialect(), from, to);
+    if (range.isEmpty())
+        return days;
+    QSqlQuery q = db.exec(sql, range);
     readAll(q, [&](QSqlQuery& r) { days.append(DayKey{r.value(0).toInt(), dayOf(r.value(1))}); });
     return days;
 }
@@ -181,18 +185,25 @@ int GetVerifyCode(const QString& verifyText)
     return 1;
 }
 
+QVariantList dayRange(const Dialect& dialect, QDate from, QDate to)
+{
+    if (!dialect.clampRange(from, to))
+        return {};
+    return {dialect.dateValue(from), dialect.dateValue(to)};
+}
+
 int workingHourId(Db& db, int empId, const QDate& day)
 {
     return WorkingHours(db).idFor(empId, day);
 }
 
-void signIn(Db& db, int empId, const QVector<Item>& items, int& committed)
+void signIn(Db& db, int empId, const QVector<Item>& items, int& committed, QVector<int>* refused)
 {
     const Dialect& dialect = db.dialect();
     ItemTransaction t(db, committed);
     WorkingHours hours(db);
-    QSqlQuery find = db.prepare(
-        QStringLiteral("Select 1 From Tbl_Emp_Attn_Log_General Where TDATE=? And EMP_ID=?"));
+    QSqlQuery find = db.prepare(QStringLiteral(
+        "Select TDATE_OUT, OUTTIME From Tbl_Emp_Attn_Log_General Where TDATE=? And EMP_ID=?"));
     QSqlQuery insert = db.prepare(QStringLiteral(
         "Insert into Tbl_Emp_Attn_Log_General(EMP_ID,WORKHOUR_ID,TDATE,INTIME,INMODE,COUNTER)"
         " Values(?,?,?,?,?,1)"));
@@ -200,13 +211,29 @@ void signIn(Db& db, int empId, const QVector<Item>& items, int& committed)
         "Insert into Tbl_Emp_Attn_Log_Temp(Emp_Id,TDate,INTime,Verify,counter) Values(?,?,?,?,1)"));
     QSqlQuery update = db.prepare(QStringLiteral(
         "Update Tbl_Emp_Attn_Log_General Set INTIME=?, INMODE=? Where EMP_ID=? AND TDATE=?"));
-    for (const Item& item : items) {
+    for (int i = 0; i < items.size(); ++i) {
+        const Item& item = items[i];
         t.item([&] {
             const QVariant day = dialect.dateValue(item.day);
             const QString verify = GetVerifyMode(item.verifyMode);
+            // Times are read, not compared as text: a pair still open may hold '0' there.
+            const QTime in = QTime::fromString(item.time, QStringLiteral("H:mm:ss"));
+            bool found = false;
+            bool afterSignOut = false;
             Db::run(find, {day, empId});
-            const bool found = find.next();
-            find.finish();
+            readAll(find, [&](QSqlQuery& r) {
+                found = true;
+                const QDate outDay = dayOf(r.value(0)); // none: signed out the same day
+                const QTime out =
+                    QTime::fromString(r.value(1).toString(), QStringLiteral("H:mm:ss"));
+                if (!(outDay > item.day) && in.isValid() && out.isValid() && in > out)
+                    afterSignOut = true;
+            });
+            if (afterSignOut) {
+                if (refused)
+                    refused->append(i);
+                return;
+            }
             if (found) {
                 Db::run(update, {item.time, verify, empId, day});
                 return;
@@ -278,14 +305,15 @@ void pairRange(Db& db, const QVector<int>& employees, const QDate& from, const Q
         QVariant verifyMode;
     };
     QVector<Punch> punches;
-    {
+    // A day the day rows cannot hold is not paired: its row could not be written.
+    if (const QVariantList range = dayRange(dialect, from, to); !range.isEmpty()) {
         // Equal punches come together in this order and are counted once; asked to
         // collapse them, SQLite would sort every punch of the range twice.
         QSqlQuery q =
             db.exec(QStringLiteral("Select Emp_ID, LogDate, LogTime, VerifyMode"
                                    " From Tbl_DeviceAttenLog Where LogDate Between ? And ?"
                                    " Order By Emp_ID, LogDate, LogTime, VerifyMode"),
-                    {dialect.dateValue(from), dialect.dateValue(to)});
+                    range);
         QVariant lastDate;
         readAll(q, [&](QSqlQuery& r) {
             Punch p{r.value(0).toInt(), QDate(), r.value(2).toString(), r.value(3)};

@@ -15,6 +15,7 @@
 #include <functional>
 
 class Db;
+class Dialect;
 
 namespace Corrections {
 
@@ -35,9 +36,13 @@ struct Item
 int workingHourId(Db& db, int empId, const QDate& day);
 
 // Sign In: each item, in order, becomes the sign-in of its day. A day without a row gets
-// one (COUNTER 1) and a pairing row; a day with rows has every row's sign-in replaced.
-// `committed` is the number of leading items that stand.
-void signIn(Db& db, int empId, const QVector<Item>& items, int& committed);
+// one (COUNTER 1) and a pairing row; a day with rows has every row's sign-in replaced. An
+// item later than the sign-out of a row of its day signed out that same day is left alone
+// and its index goes to `refused`: a sign-in must come before its sign-out. A row signed
+// out on a later day (a night shift) or not signed out takes the item. `committed` is the
+// number of leading items that stand or were refused.
+void signIn(Db& db, int empId, const QVector<Item>& items, int& committed,
+            QVector<int>* refused = nullptr);
 
 struct SignOutOutcome
 {
@@ -57,6 +62,11 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
 // `committed` counts the days that stand.
 void pairRange(Db& db, const QVector<int>& employees, const QDate& from, const QDate& to,
                int& committed);
+
+// The two bound days of a range read over the day columns, narrowed to the days the
+// dialect holds (SQL Server's smalldatetime overflows outside 1900-01-01..2079-06-06, and no
+// row can stand there); empty when no day of the range is held, and the range reads nothing.
+QVariantList dayRange(const Dialect& dialect, QDate from, QDate to);
 
 // Called after each commit of a fill command, with the employee last handled; the screen
 // shows progress and yields there, never inside a transaction.

@@ -191,11 +191,9 @@ FrmLogHistory::FrmLogHistory(frm2* window, QWidget* parent) : QDialog(parent), m
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &FrmLogHistory::TreeView1_Expand);
     connect(TreeView1, &QTreeWidget::itemCollapsed, this, &FrmLogHistory::TreeView1_Collapse);
     connect(lsv, &QTreeWidget::itemClicked, this, [this] { lsv_Click(); });
-    connect(lsv, &QTreeWidget::itemChanged, this, [this] {
-        // The sign-out day stays with the selected punch, not the one just ticked: to close a
-        // night shift the operator selects its sign-in and ticks the next morning's punch.
+    connect(lsv, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
         if (!m_filling)
-            lsv_ItemCheck();
+            lsv_ItemCheck(item);
     });
     connect(DTPicker1, &QDateEdit::dateChanged, this, &FrmLogHistory::DTPicker1_Change);
     connect(DTPicker2, &QDateEdit::dateChanged, this, &FrmLogHistory::DTPicker2_Change);
@@ -454,9 +452,17 @@ void FrmLogHistory::lsv_Click()
         DTPicker3->setDate(item->data(0, DayRole).toDate());
 }
 
-void FrmLogHistory::lsv_ItemCheck()
+void FrmLogHistory::lsv_ItemCheck(QTreeWidgetItem* item)
 {
-    lsv_Click();
+    // The sign-out day stays with the selected punch, not the one just ticked: to close a
+    // night shift the operator selects its sign-in and ticks the next morning's punch. A click
+    // on a box selects nothing, so with no punch selected the day follows the tick, and a day
+    // signed in and out by ticks alone files its sign-out under that day.
+    const QTreeWidgetItem* selected = lsv->currentItem();
+    if (selected && selected->isSelected())
+        lsv_Click();
+    else if (item && item->checkState(0) == Qt::Checked)
+        DTPicker3->setDate(item->data(0, DayRole).toDate());
 }
 
 void FrmLogHistory::DTPicker1_Change()
@@ -550,13 +556,21 @@ void FrmLogHistory::CmdSignIn_Click()
     QString nodeText;
     const int empId = listedTag(nodeText).toInt();
     int committed = 0;
+    QVector<int> refused;
     const bool ok = trapErrors(kForm, QStringLiteral("CmdSignIn_Click()"), [&] {
-        Corrections::signIn(shared().Cnxn, empId, itemsOf(checked), committed);
+        Corrections::signIn(shared().Cnxn, empId, itemsOf(checked), committed, &refused);
     });
     for (int i = 0; i < committed; ++i)
-        uncheck(checked[i]);
-    if (ok)
+        if (!refused.contains(i))
+            uncheck(checked[i]);
+    if (!ok)
+        return;
+    // The answer comes even with nothing checked, but not when every punch was refused.
+    if (refused.size() < checked.size() || checked.isEmpty())
         MsgBox(QStringLiteral("Sign in Time assigned for ") + nodeText, 0);
+    if (!refused.isEmpty())
+        MsgBox(QStringLiteral("Sign in not assigned to punches after the sign out of that day."),
+               48);
 }
 
 void FrmLogHistory::CmdSignOut_Click()

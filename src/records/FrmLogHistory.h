@@ -56,7 +56,8 @@ public:
     void TreeView1_Expand(QTreeWidgetItem* node);
     void TreeView1_Collapse(QTreeWidgetItem* node);
     void lsv_Click();
-    void lsv_ItemCheck();
+    // `item` is the punch whose box changed.
+    void lsv_ItemCheck(QTreeWidgetItem* item);
     void DTPicker1_Change();
     void DTPicker2_Change();
     void CmdCancel_Click();

@@ -236,6 +236,8 @@ private Q_SLOTS:
         int committed = 0;
         Corrections::makeOut(f.db(), kDay, kDay, {}, committed);
         QCOMPARE(rows(f.db(), 16), QStringList({row}));
+        QCOMPARE(Corrections::dayRange(Dialect(Dialect::SqlServer), kDay, QDate(2099, 12, 31)),
+                 QVariantList({kDay, QDate(2079, 6, 6)}));
     }
 
     void missingSignOutsWriteOneLinePerCommittedRow()

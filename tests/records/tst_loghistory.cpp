@@ -263,6 +263,29 @@ private Q_SLOTS:
                  QString("2026-03-07 2026-03-08 06:10:00"));
     }
 
+    // Mouse ticks, no punch selected: the sign-out day follows them; a late sign-in is refused.
+    void signInAndOutByTicksAlone()
+    {
+        WindowFixture f(true);
+        Clock::setNow(QDateTime(kDay.addDays(3), QTime()));
+        for (const char* time : {"08:00:00", "17:00:00", "18:00:00"})
+            punch(f.db(), 3, kDay, time, 1, 0);
+        Screen s(f);
+        s.screen.show();
+        s.click("Siobhan Mary O'Brien (3)");
+        for (auto [row, name] : {std::pair(0, "CmdSignIn"), {1, "CmdSignOut"}, {2, "CmdSignIn"}}) {
+            const QRect box = s.list->visualItemRect(s.list->topLevelItem(row)); // its left end
+            QTest::mouseClick(s.list->viewport(), Qt::LeftButton, {},
+                              box.topLeft() + QPoint(box.height() / 2, box.height() / 2));
+            QTest::mouseClick(s.screen.findChild<QPushButton*>(name), Qt::LeftButton);
+        }
+        QCOMPARE(f.messages.texts().last(),
+                 QString("Sign in not assigned to punches after the sign out of that day."));
+        QCOMPARE(s.list->topLevelItem(2)->checkState(0), Qt::Checked);
+        QCOMPARE(f.db().scalar("select INTIME || '-' || OUTTIME from Tbl_Emp_Attn_Log_General"),
+                 QVariant("08:00:00-17:00:00"));
+    }
+
     void clearLog_data()
     {
         QTest::addColumn<int>("answer");
