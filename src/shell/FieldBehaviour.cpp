@@ -18,11 +18,15 @@ namespace {
 void setBackground(QWidget* field, const QColor& colour)
 {
     QPalette p = field->palette();
-    p.setColor(QPalette::Base, colour);
     auto* combo = qobject_cast<QComboBox*>(field);
-    // A drop-down list without a text field is drawn in the button colour.
-    if (combo && !combo->isEditable())
-        p.setColor(QPalette::Button, colour);
+    // A drop-down list without a text field is drawn in the button colour. The disabled look
+    // is left to the style: a field disabled after it lost the focus must not look usable.
+    const QPalette::ColorRole role =
+        combo && !combo->isEditable() ? QPalette::Button : QPalette::Base;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(group, QPalette::Base, colour);
+        p.setColor(group, role, colour);
+    }
     field->setPalette(p);
     if (combo && combo->lineEdit())
         combo->lineEdit()->setPalette(p);

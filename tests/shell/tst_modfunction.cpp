@@ -283,6 +283,8 @@ private Q_SLOTS:
         QTest::keyClick(first, Qt::Key_Return);
         QTRY_VERIFY(second->hasFocus());
         QCOMPARE(first->palette().color(QPalette::Base), QColor(Qt::white));
+        QCOMPARE(first->palette().color(QPalette::Disabled, QPalette::Base),
+                 QApplication::palette(first).color(QPalette::Disabled, QPalette::Base));
         QCOMPARE(second->palette().color(QPalette::Base), QColor(189, 211, 243));
         QTRY_COMPARE(second->selectedText(), QString("two"));
         QTest::keyClick(second, Qt::Key_F1);
