@@ -5,6 +5,7 @@
 
 #include "shell/Clock.h"
 #include "shell/ErrorTrap.h"
+#include "shell/FieldBehaviour.h"
 #include "shell/ModFunction.h"
 #include "shell/MsgBox.h"
 #include "shell/Settings.h"
@@ -52,6 +53,7 @@ QDateEdit* picker(QWidget* parent, const char* name)
     p->setObjectName(QLatin1String(name));
     p->setDisplayFormat(kDateFormat);
     p->setCalendarPopup(true);
+    installDateTyping(p);
     return p;
 }
 

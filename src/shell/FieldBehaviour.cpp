@@ -74,7 +74,6 @@ protected:
         auto* field = static_cast<QWidget*>(parent());
         switch (event->type()) {
         case QEvent::FocusIn:
-            m_typedInSection = false;
             setBackground(field, shared().FocusColour);
             if (m_selectAll) {
                 // After the focus event, or a mouse click would undo the selection.
@@ -94,8 +93,6 @@ protected:
                 m_onF1();
                 return true;
             }
-            if (auto* dateTime = qobject_cast<QDateTimeEdit*>(field))
-                return separatorAfterFullSection(dateTime, key->text());
             break;
         }
         default:
@@ -105,24 +102,37 @@ protected:
     }
 
 private:
-    // Once typed digits fill a section, Qt moves on to the next one, and a separator typed
-    // then would move once more: "03/05/2026" would leave the day as it was. That separator
-    // closes the section just left and is dropped.
-    bool separatorAfterFullSection(const QDateTimeEdit* field, const QString& text)
+    bool m_selectAll;
+    std::function<void()> m_onF1;
+};
+
+// Once typed digits fill a section, Qt moves on to the next one, and a separator typed then
+// would move once more: "03/05/2026" would leave the day as it was. That separator closes
+// the section just left and is dropped.
+class DateTypingFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::FocusIn)
+            m_typedInSection = false;
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const QString text = static_cast<QKeyEvent*>(event)->text();
         const bool typed = text.size() == 1 && text.at(0).isPrint();
         const bool separator = typed && !text.at(0).isLetterOrNumber();
-        const int section = field->currentSectionIndex();
+        const int section = static_cast<QDateTimeEdit*>(parent())->currentSectionIndex();
         const bool movedOn = m_typedInSection && section == m_sectionBeforeKey + 1;
         m_typedInSection = typed && !separator;
         m_sectionBeforeKey = section;
         return separator && movedOn;
     }
 
-    bool m_selectAll;
-    std::function<void()> m_onF1;
-    // Of a date or time field: the last key typed a character into a section, which was
-    // then the current one.
+private:
+    // The last key typed a character into a section, which was then the current one.
     bool m_typedInSection = false;
     int m_sectionBeforeKey = -1;
 };
@@ -134,8 +144,13 @@ void installFieldBehaviour(QWidget* field, bool selectAll, std::function<void()>
     field->installEventFilter(filter);
     if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
         combo->lineEdit()->installEventFilter(filter);
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(field))
-        spin->installEventFilter(filter);
+    if (auto* dateTime = qobject_cast<QDateTimeEdit*>(field))
+        installDateTyping(dateTime);
+}
+
+void installDateTyping(QDateTimeEdit* field)
+{
+    field->installEventFilter(new DateTypingFilter(field));
 }
 
 void installEnterToTab(QWidget* field) { field->installEventFilter(new EnterFilter(field)); }

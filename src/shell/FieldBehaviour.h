@@ -7,12 +7,17 @@
 
 #include <functional>
 
+class QDateTimeEdit;
 class QPushButton;
 class QWidget;
 
 // Installs the behaviour on one field. onF1, when given, runs on F1.
 void installFieldBehaviour(QWidget* field, bool selectAll = true,
                            std::function<void()> onF1 = {});
+
+// A date or time field takes a date typed whole, separators included ("03/05/2026");
+// installFieldBehaviour does this for the date and time fields it is given.
+void installDateTyping(QDateTimeEdit* field);
 
 // Enter moves to the next field; nothing else changes (fields that keep their colours).
 void installEnterToTab(QWidget* field);

@@ -126,6 +126,7 @@ FrmScheduler::FrmScheduler(QWidget* parent) : QDialog(parent)
     installFieldBehaviour(CboTask, false);
     installFieldBehaviour(TxtDevice, true, [this] { DumpMachine_Click(); });
     installFieldBehaviour(TxtRemarks);
+    installDateTyping(DTPicker1);
     installEnterToTab(DTPicker1);
     TxtDevice->installEventFilter(this);
 

@@ -272,6 +272,11 @@ private Q_SLOTS:
             punch(f.db(), 3, kDay, time, 1, 0);
         Screen s(f);
         s.screen.show();
+        auto* from = s.screen.findChild<QDateEdit*>("DTPicker1");
+        QApplication::setActiveWindow(&s.screen);
+        from->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(from, kDay.toString("yyyy/MM/dd")); // a day typed whole
+        QCOMPARE(from->date(), kDay);
         s.click("Siobhan Mary O'Brien (3)");
         for (auto [row, name] : {std::pair(0, "CmdSignIn"), {1, "CmdSignOut"}, {2, "CmdSignIn"}}) {
             const QRect box = s.list->visualItemRect(s.list->topLevelItem(row)); // its left end
