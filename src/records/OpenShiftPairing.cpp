@@ -186,7 +186,10 @@ void OpenShiftPairing::pairPunches(int EmpID, RecordRun& run)
         p.inOut = row[2];
         p.dateText = row[3];
         p.timeText = row[4];
-        p.date = dateOf(p.dateText);
+        // A day the database cannot hold (a terminal clock set to 2080) would fail every
+        // call at its first statement: the punch is refused as one without a date instead,
+        // after the punches before it are paired.
+        p.date = heldDateOf(m_db.dialect(), p.dateText);
         p.time = timeFromText(p.timeText.toString());
         m_punches.append(p);
     }
@@ -235,7 +238,7 @@ void OpenShiftPairing::loadRows(int emp)
     }
     if (!first.isValid())
         return;
-    first = first.addDays(-1);
+    first = qMax(first.addDays(-1), m_db.dialect().firstHeldDate());
     m_rows->first = first;
     m_rows->last = last;
     for (const QVariantList& t : m_sql->rows(
@@ -554,6 +557,9 @@ bool OpenShiftPairing::closeDayBefore(int emp, const Punch& punch, const DayRows
 
 bool OpenShiftPairing::IsDoubleDutyOut(int EmpID, const QDate& day)
 {
+    // No pair signs out on a day the database cannot hold, and naming one fails the query.
+    if (!m_db.dialect().holdsDate(day))
+        return false;
     if (m_sql->exists(QStringLiteral("SELECT TDATE FROM Tbl_Emp_Attn_Log_General "
                                      "WHERE EMP_ID = ? AND TDATE_OUT = ? AND INREMARKS = ?"),
                       {EmpID, date(day), kDoubleDuty}))

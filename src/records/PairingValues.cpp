@@ -122,6 +122,12 @@ QDate dateOf(const QVariant& value)
     return y && m && d ? date : QDate();
 }
 
+QDate heldDateOf(const Dialect& dialect, const QVariant& value)
+{
+    const QDate date = dateOf(value);
+    return dialect.holdsDate(date) ? date : QDate();
+}
+
 bool isOpenOutTime(const QVariant& outTime)
 {
     if (outTime.isNull())

@@ -28,6 +28,9 @@ int minuteBoundaries(const QTime& a, const QTime& b);
 
 // A day read back from either dialect (QDate, QDateTime or text beginning "yyyy-MM-dd").
 QDate dateOf(const QVariant& value);
+// The same, or invalid where the dialect's day columns cannot hold the day (SQL Server's
+// smalldatetime ends on 6 June 2079, and any statement that names a later day fails whole).
+QDate heldDateOf(const Dialect& dialect, const QVariant& value);
 
 // A pairing row counts as open while its sign-out is NULL, '', '0' or SQL Server's text of
 // the zero date.

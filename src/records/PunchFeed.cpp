@@ -29,39 +29,96 @@ struct Copy
     qint64 empOrder = 0; // the employee as a number, read once for the sort
 };
 
-// The punches of the source with no copy yet: the same employee, codes, day and time, the
-// copy's time in the AM/PM spelling the feed writes or in the punch's own 24-hour one. The
-// backup table's index on employee, day and time answers each look-up, so neither table's
-// history is read into memory; one look-up per spelling, as SQLite would otherwise build an
-// IN list for every punch. A time SQL Server cannot read makes no copy match, and the punch
-// comes back to be refused in its turn. SQLite compares a date column with a text column as
+// The punches of the source with no copy yet: the same employee, codes, day and time. A time
+// spelled "HH:mm:ss", as the program stores every punch, is looked up as it stands and in the
+// AM/PM spelling the feed writes; the backup table's index on employee, day and time answers
+// each look-up, so neither table's history is read into memory; one look-up per spelling, as
+// SQLite would otherwise build an IN list for every punch. A time another writer spelled
+// otherwise ("8:05:00", "09:10", "5:00 pm") is brought to "HH:mm:ss" as timeFromText reads
+// it, by the nested selects, and looked up in the same two spellings; only punches the first
+// look-ups leave reach them. A time neither reads makes no copy match, and the punch comes
+// back to be refused in its turn. SQLite compares a date column with a text column as
 // numbers, past the index, unless the date is cast to text.
 QString uncopiedPunches(const Dialect& dialect)
 {
     const bool server = dialect.kind() == Dialect::SqlServer;
-    const QString amPm =
-        server
-            ? QStringLiteral("RIGHT('0' + CAST((TRY_CAST(LEFT(d.LogTime, 2) AS int) + 11) "
-                             "% 12 + 1 AS varchar(2)), 2) + SUBSTRING(d.LogTime, 3, 6) + "
-                             "CASE WHEN LEFT(d.LogTime, 2) < '12' THEN ' AM' ELSE ' PM' END")
-            : QStringLiteral("printf('%02d', (CAST(substr(d.LogTime, 1, 2) AS INTEGER) + 11) "
-                             "% 12 + 1) || substr(d.LogTime, 3, 6) || "
-                             "CASE WHEN substr(d.LogTime, 1, 2) < '12' THEN ' AM' ELSE ' PM' END");
+    const QString cat = server ? QStringLiteral(" + ") : QStringLiteral(" || ");
+    // SQL Server's LIKE ranges follow the collation, in which "²" may sort among the digits:
+    // the binary one keeps them to 0-9, so that the CASTs they guard cannot fail. (TRY_CAST
+    // would need no guard, but servers before SQL Server 2012 refuse it.)
+    auto matches = [&](const QString& text, const char* pattern) {
+        return text +
+               (server ? QStringLiteral(" COLLATE Latin1_General_BIN LIKE '")
+                       : QStringLiteral(" GLOB '")) +
+               QLatin1String(pattern) + QLatin1Char('\'');
+    };
+    // Of an "HH:mm:ss" text: the hour's two digits, compared as text (the whole text would
+    // meet the server's blank padding of '12', which a collation may sort either way); the
+    // hour as a number; and ":mm:ss".
+    auto hourText = [&](const QString& hms) {
+        return (server ? "LEFT(" : "substr(") + hms + (server ? ", 2)" : ", 1, 2)");
+    };
+    auto hour = [&](const QString& hms) {
+        return "CAST(" + hourText(hms) + (server ? " AS int)" : " AS INTEGER)");
+    };
+    auto minutes = [&](const QString& hms) {
+        return (server ? "SUBSTRING(" : "substr(") + hms + ", 3, 6)";
+    };
+    auto twoDigits = [&](const QString& number) {
+        return server ? "RIGHT('0' + CAST(" + number + " AS varchar(2)), 2)"
+                      : "printf('%02d', " + number + ")";
+    };
+    auto amPm = [&](const QString& hms) {
+        return twoDigits("(" + hour(hms) + " + 11) % 12 + 1") + cat + minutes(hms) + cat +
+               "CASE WHEN " + hourText(hms) + " < '12' THEN ' AM' ELSE ' PM' END";
+    };
     const QString same = server ? QStringLiteral("(b.%1 = d.%1 OR (b.%1 IS NULL AND d.%1 IS NULL))")
                                 : QStringLiteral("b.%1 IS d.%1");
     const QString day = server ? QStringLiteral("CONVERT(varchar(10), d.LogDate, 120)")
                                : QStringLiteral("CAST(d.LogDate AS TEXT)");
     auto notCopied = [&](const QString& time) {
-        return QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM Tbl_Emp_Attn_Log_Temp_Bck b WHERE "
-                              "b.EmpID = d.Emp_ID AND b.logDate = %1 AND b.LogTime = %2 AND %3 "
-                              "AND %4)")
-            .arg(day, time, same.arg(QStringLiteral("InOutMode")),
-                 same.arg(QStringLiteral("VerifyMode")));
+        return "NOT EXISTS (SELECT 1 FROM Tbl_Emp_Attn_Log_Temp_Bck b WHERE b.EmpID = d.Emp_ID "
+               "AND b.logDate = " +
+               day + " AND b.LogTime = " + time + " AND " + same.arg(QStringLiteral("InOutMode")) +
+               " AND " + same.arg(QStringLiteral("VerifyMode")) + ")";
     };
-    return QStringLiteral("SELECT DISTINCT d.Emp_ID, d.InOutMode, d.VerifyMode, d.LogDate, "
-                          "d.LogTime FROM Tbl_DeviceAttenLog d WHERE d.LogDate >= ?") +
-           notCopied(amPm) + notCopied(QStringLiteral("d.LogTime")) +
-           QStringLiteral(" ORDER BY d.LogDate, d.LogTime, d.Emp_ID, d.InOutMode, d.VerifyMode");
+    const QString plain = "(" +
+                          matches(QStringLiteral("d.LogTime"), "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]") +
+                          " AND " + hourText(QStringLiteral("d.LogTime")) + " < '24')";
+    const QString fresh =
+        "SELECT d.Emp_ID, d.InOutMode, d.VerifyMode, d.LogDate, d.LogTime, " +
+        (server ? QStringLiteral("UPPER(LTRIM(RTRIM(d.LogTime)))")
+                : QStringLiteral("upper(trim(d.LogTime))")) +
+        " AS v FROM Tbl_DeviceAttenLog d WHERE d.LogDate >= ? AND " +
+        notCopied("CASE WHEN " + plain + " THEN " + amPm(QStringLiteral("d.LogTime")) + " END") +
+        " AND " + notCopied(QStringLiteral("d.LogTime"));
+    // The other spellings, step by step: the AM/PM ending split off, the hour made two digits
+    // and the seconds added, and the AM/PM hour made a 24-hour one (NULL for no time).
+    const QString ending = server ? QStringLiteral("RIGHT(v, 2)") : QStringLiteral("substr(v, -2)");
+    const QString halves = "SELECT *, CASE WHEN " + ending + " IN ('AM', 'PM') THEN " + ending +
+                           " ELSE '' END AS half, CASE WHEN " + ending + " IN ('AM', 'PM') THEN " +
+                           (server ? QStringLiteral("RTRIM(LEFT(v, LEN(v) - 2))")
+                                   : QStringLiteral("rtrim(substr(v, 1, length(v) - 2))")) +
+                           " ELSE v END AS core FROM (" + fresh + ") d";
+    auto shape = [&](const char* pattern, const QString& hms) {
+        return " WHEN " + matches(QStringLiteral("core"), pattern) + " THEN " + hms;
+    };
+    const QString padded = "SELECT *, CASE" +
+                           shape("[0-9]:[0-5][0-9]", "'0'" + cat + "core" + cat + "':00'") +
+                           shape("[0-9][0-9]:[0-5][0-9]", "core" + cat + "':00'") +
+                           shape("[0-9]:[0-5][0-9]:[0-5][0-9]", "'0'" + cat + "core") +
+                           shape("[0-9][0-9]:[0-5][0-9]:[0-5][0-9]", QStringLiteral("core")) +
+                           " END AS hms FROM (" + halves + ") d";
+    const QString hms = QStringLiteral("hms");
+    const QString read = "SELECT *, CASE WHEN half = '' THEN CASE WHEN " + hourText(hms) +
+                         " < '24' THEN hms END WHEN " + hourText(hms) +
+                         " BETWEEN '01' AND '12' THEN " +
+                         twoDigits(hour(hms) + " % 12 + CASE half WHEN 'PM' THEN 12 ELSE 0 END") +
+                         cat + minutes(hms) + " END AS t24 FROM (" + padded + ") d";
+    return "SELECT DISTINCT Emp_ID, InOutMode, VerifyMode, LogDate, LogTime FROM (" + read +
+           ") d WHERE " + plain + " OR t24 IS NULL OR (" +
+           notCopied(amPm(QStringLiteral("d.t24"))) + " AND " + notCopied(QStringLiteral("d.t24")) +
+           ") ORDER BY LogDate, LogTime, Emp_ID, InOutMode, VerifyMode";
 }
 } // namespace
 

@@ -201,27 +201,33 @@ void ScriptRows::sortDistinct()
     m_rows.erase(end, m_rows.end());
 }
 
+QVariantList scriptBounds(const Dialect& dialect, QDate from, QDate to)
+{
+    if (from > to || !dialect.clampRange(from, to))
+        return {};
+    // The upper end is the day after To, so a row of the last day that carries a time of
+    // day is still inside; BETWEEN would compare it with To's midnight. After the last day
+    // the dialect holds (SQL Server's 6 June 2079, the pickers' 31 December 9999) there is
+    // no day its date columns could compare with, nor any row to keep out: no upper end.
+    QVariantList bounds{dialect.dateValue(from)};
+    if (to < dialect.lastHeldDate())
+        bounds << dialect.dateValue(to.addDays(1));
+    return bounds;
+}
+
 ScriptRows readScriptRows(Db& db, const QDate& from, const QDate& to)
 {
     ScriptRows rows;
-    if (from > to)
+    const QVariantList bounds = scriptBounds(db.dialect(), from, to);
+    if (bounds.isEmpty())
         return rows;
-    // The upper end is the day after To, so a row of the last day that carries a time of
-    // day is still inside; BETWEEN would compare it with To's midnight.
-    // The pickers' last day (31 December 9999) has no day after it that a date column can
-    // hold: then there is no upper end at all.
-    const QDate after = to.addDays(1);
-    const bool bounded = after.year() <= 9999;
-    QVariantList bounds{db.dialect().dateValue(from)};
-    if (bounded)
-        bounds << db.dialect().dateValue(after);
     // Sorted here rather than by the database, which would first copy every row into a
     // sorter of its own: the rows come in the date index's order and each is written into
     // its line at once, while its values are at hand.
     QSqlQuery query =
         db.exec(QStringLiteral("Select Emp_ID,TDATE,INTIME,OUTTIME From Tbl_Emp_Attn_Log_General "
                                "Where TDATE >= ?%1")
-                    .arg(bounded ? QStringLiteral(" And TDATE < ?") : QString()),
+                    .arg(bounds.size() > 1 ? QStringLiteral(" And TDATE < ?") : QString()),
                 bounds);
     while (query.next())
         rows.append({query.value(0).toLongLong(), query.value(1), query.value(2), query.value(3)});

@@ -14,6 +14,7 @@
 #include <functional>
 
 class Db;
+class Dialect;
 
 // One (Emp_ID, TDATE, INTIME, OUTTIME) of the daily attendance table, as the database
 // hands it out (a NULL stays a null QVariant).
@@ -73,9 +74,16 @@ private:
     int m_lastDay = -1;
 };
 
+// The values bound in "TDATE >= ? [And TDATE < ?]" to select the days from..to, narrowed
+// to the days the dialect's date columns hold: none when the range holds no such day (or
+// From is after To), and no upper end when To is the last of them. SQL Server fails the
+// whole statement on a day it cannot hold (Msg 298).
+QVariantList scriptBounds(const Dialect& dialect, QDate from, QDate to);
+
 // The distinct rows of the days from..to, both included (a row of the last day with a time
 // of day too), ordered by Emp_ID, TDATE, INTIME, OUTTIME. Read whole, so no statement stays
-// open while the caller yields. From after To gives no row. Throws DbError.
+// open while the caller yields. From after To, or a range the database holds no day of,
+// gives no row. Throws DbError.
 ScriptRows readScriptRows(Db& db, const QDate& from, const QDate& to);
 
 // "Insert Into attd (Employee_Id,Attd_Date,InTime,OutTime) values ('5','3/5/2026','08:00:00','')"

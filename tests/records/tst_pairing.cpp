@@ -194,6 +194,13 @@ private Q_SLOTS:
             << QStringList{"2026-12-07 08:00:00 in", "2026-12-07 16:57:00 in", "|",
                            "2026-12-07 17:00:00 out"}
             << QStringList{"2026-12-07>2026-12-07 08:00:00-17:00:00 #1"} << 1 << QString();
+        QTest::newRow("a posted sign-in again takes the day's pairs")
+            << 1 << QStringList{"2026-12-07 08:00:00 in", "2026-12-07 12:00:00 out",
+                                "2026-12-07 13:00:00 in", "|",
+                                "2026-12-07 08:00:00 in", "2026-12-07 17:00:00 out"}
+            << QStringList{"2026-12-07>2026-12-07 08:00:00-12:00:00 #1",
+                           "2026-12-07>2026-12-07 13:00:00-NULL #2"}
+            << 2 << QString();
         QTest::newRow("overtime codes change nothing")
             << 1
             << QStringList{"2026-12-07 08:00:00 in", "2026-12-07 12:00:00 ot",
@@ -373,6 +380,11 @@ private Q_SLOTS:
                            "2026-12-23 10:00:00 - - 1 - 0", "2026-12-22 07:30:00 - - 1 - 0",
                            "2026-12-24 08:00:00 17:00:00 2026-12-24 1 1 1"}
             << QString() << QStringList{"FPrint|FPrint|3"} << QStringList{"09:00:00", "10:00:00"};
+        QTest::newRow("night shift whose sign-in an earlier call posted")
+            << QStringList{"2026-12-24 22:00:00 06:00:00 2026-12-25 1 0 1"}
+            << "INSERT INTO Tbl_Emp_Attn_Log_General (EMP_ID, WORKHOUR_ID, TDATE, INTIME, INMODE, "
+               "OUTMODE) VALUES (16, 3, '2026-12-24', '22:00:00', 'FPrint', 'FPrint')"
+            << QStringList{"FPrint|Card|3"} << QStringList{"22:00:00"};
     }
 
     void posting()
@@ -427,6 +439,13 @@ private Q_SLOTS:
         const QStringList first = run();
         QVERIFY(first.filter(QStringLiteral("Tbl_Emp_Attn_Log_General:")).size() >= 4);
         QCOMPARE(run(), first);
+        // Day rows the operator corrected, and then deleted, stay as he left them.
+        for (const char* change : {"UPDATE Tbl_Emp_Attn_Log_General SET OUTTIME = '23:00:00'",
+                                   "DELETE FROM Tbl_Emp_Attn_Log_General"}) {
+            db.execute(QLatin1String(change));
+            const QStringList left = everything(db);
+            QCOMPARE(run(), left);
+        }
     }
 
     // A punch the database refuses halfway is undone whole; those before it stay, and once
@@ -472,6 +491,9 @@ private Q_SLOTS:
         QCOMPARE(column(db, QStringLiteral(
                                 "SELECT Indx FROM Tbl_Emp_Attn_Log_Temp_Bck WHERE IsNew = 1")),
                  QStringList{"1"});
+        // So does a day after the last SQL Server's day columns hold, which SQLite holds.
+        QVERIFY(!PairingValues::heldDateOf(Dialect(Dialect::SqlServer), "2079-06-07").isValid());
+        QVERIFY(PairingValues::heldDateOf(Dialect(), "2079-06-07").isValid());
     }
 
     void failingHelperLetsThePassGoOn_data()

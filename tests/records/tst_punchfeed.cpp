@@ -126,6 +126,14 @@ private Q_SLOTS:
         QCOMPARE(feed.CopyDeviceLogToTempBck(), 0);
         QCOMPARE(rows(db, all), copied);
         QCOMPARE(feed.ScanNewDeviceLogs(), 7);
+
+        // Other spellings are copied once; an in at the second of a copied out is a punch too.
+        db.execDirect(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
+        for (const char* time : {"8:05:00", "09:10"})
+            storePunch(db, 6, QStringLiteral("2026-12-03"), QLatin1String(time), 0);
+        storePunch(db, 4, QStringLiteral("2026-12-01"), QStringLiteral("13:00:00"), 0);
+        QCOMPARE(feed.CopyDeviceLogToTempBck(), 3);
+        QCOMPARE(feed.CopyDeviceLogToTempBck(), 0);
     }
 
     // A copy the database refuses is undone alone: the ones stored before it stay, and the
