@@ -131,10 +131,8 @@ private Q_SLOTS:
     {
         const Dialect server(Dialect::SqlServer);
         QDate from(1800, 1, 1), to(2099, 12, 31), after(2079, 6, 7), later(2099, 1, 1);
-        QVERIFY(server.clampRange(from, to));
+        QVERIFY(server.clampRange(from, to) && !server.clampRange(after, later));
         QCOMPARE(QList<QDate>({from, to}), QList<QDate>({QDate(1900, 1, 1), QDate(2079, 6, 6)}));
-        QVERIFY(!server.clampRange(after, later)); // wholly after: reads nothing
-        QVERIFY(Dialect(Dialect::Sqlite).clampRange(after, later));
     }
 
     void recordsetFilterAndPositions()
