@@ -21,11 +21,10 @@ void setBackground(QWidget* field, const QColor& colour)
     auto* combo = qobject_cast<QComboBox*>(field);
     // A drop-down list without a text field is drawn in the button colour. The disabled look
     // is left to the style: a field disabled after it lost the focus must not look usable.
-    const QPalette::ColorRole role =
-        combo && !combo->isEditable() ? QPalette::Button : QPalette::Base;
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
         p.setColor(group, QPalette::Base, colour);
-        p.setColor(group, role, colour);
+        if (combo && !combo->isEditable())
+            p.setColor(group, QPalette::Button, colour);
     }
     field->setPalette(p);
     if (combo && combo->lineEdit())

@@ -1032,7 +1032,6 @@ void frm2::MnuRestartDevice_Click()
             return;
         }
         device.SdkRestartDevice(machineNumber());
-        setPanel(1, QString());
         // The terminal drops the link as it restarts; a row left reading "Connected" would
         // claim a link that is gone.
         MnuDisConnect_Click();
