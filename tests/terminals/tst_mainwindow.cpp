@@ -556,7 +556,7 @@ private Q_SLOTS:
         fx->window->Timer2_Timer();
         QFile log(fx->env.homeDir() + QStringLiteral("/SchedulerLOG.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(log.readAll().split('\r').at(1).trimmed() + fx->window->ListItemText(2, 7), after);
+        QCOMPARE(log.readAll().split('\r').value(1).trimmed() + fx->window->ListItemText(2, 7), after);
         QCOMPARE(fx->window->SelectedItem, 1);
         QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("5"));
         QCOMPARE(fx->window->lvX->currentIndex().row(), 0);
