@@ -136,13 +136,12 @@ bool carryOut(SchedulerHost& host, const DueTask& row)
         // The terminal drops the link as it goes down; its row must not read "Connected".
         host.closeLink(element);
         return done;
-    case 4:
+    default: // 4, Extract Data: the pass runs no other code
         if (!ConnectDevice(*sdk, m))
             return false;
         host.viewLogs();
         return host.extractData();
     }
-    return false;
 }
 }  // namespace
 

@@ -527,13 +527,14 @@ private Q_SLOTS:
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 10);
     }
 
-    // Yard's Extract, whose box waits boxSecs for a click, and its Power Off 2 minutes later.
     void passLeavesTheOperatorsTerminalCurrent_data()
     {
-        QTest::addColumn<int>("boxSecs");
+        QTest::addColumn<int>("boxSecs"); // the wait for a click on Yard's Extract box
         QTest::addColumn<QString>("after");
-        QTest::newRow("3 min") << 180 << "Power Off Device at (6)any day,10:02Disconnected";
-        QTest::newRow("2 h") << 7200 << "Power Off Device Failed (6)any day,10:02Connected";
+        QTest::newRow("3 min") << 180
+                               << "Power Off Device at (6)any day,10:02Disconnectednotconnected";
+        QTest::newRow("2 h") << 7200
+                             << "Power Off Device Failed (6)any day,10:02Connectedconnected";
     }
 
     // After a pass the operator's row is current again: clearing the log clears the
@@ -544,23 +545,26 @@ private Q_SLOTS:
         QFETCH(QString, after);
         SimThread& front = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 3));
         addTerminal(6, QStringLiteral("Yard"), terminal(6, 4));
-        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(9, 59, 50)));
+        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(8, 59, 50)));
         load();
         connectRow(1);
         db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
                                  "TaskEachDay, DeviceID) values (2, 4, 'any day', '10:00', '1', 6),"
                                  " (2, 5, 'any day', '10:02', '1', 6)"));
         MsgBox::setHandler([boxSecs](auto&&...) { return Clock::advance(boxSecs * 1000), vbYes; });
-        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
+        Clock::advance(3611000); // an hour lived through up to 10:00:01
         fx->window->Timer2_Timer();
         fx->window->Timer2_Timer();
         QFile log(fx->env.homeDir() + QStringLiteral("/SchedulerLOG.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(log.readAll().split('\r').value(1).trimmed() + fx->window->ListItemText(2, 7), after);
+        QCOMPARE(log.readAll().split('\r').value(1).trimmed() + fx->window->ListItemText(2, 7) +
+                     fx->window->ListItemSmallIcon(2),
+                 after);
         QCOMPARE(fx->window->SelectedItem, 1);
         QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("5"));
         QCOMPARE(fx->window->lvX->currentIndex().row(), 0);
-        QCOMPARE(fx->window->PanelText(2), QStringLiteral(" Device : Front Gate"));
+        QCOMPARE(fx->window->PanelText(2) + fx->window->PanelText(3),
+                 QStringLiteral(" Device : Front Gate Connected"));
         fx->window->mnudeleteattendancedata_Click();
         QVERIFY(front.state().punches.isEmpty());
     }
