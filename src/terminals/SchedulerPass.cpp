@@ -106,39 +106,35 @@ bool carryOut(SchedulerHost& host, const DueTask& row)
     TerminalSdk* sdk = host.controlForDevice(row.deviceId, element);
     host.setCurrentTerminal(element, row.deviceId);
     const long m = row.deviceId;
-    if (!sdk)
+    // Every task but Disconnect first makes sure of the link.
+    if (!sdk || (row.task != 2 && !ConnectDevice(*sdk, m)))
         return false;
-    bool done = false;
     switch (row.task) {
-    case 0:
-        if (ConnectDevice(*sdk, m)) {
-            // Read only now: an earlier task or the connect may have held the pass long.
-            const QDateTime now = Clock::now();
-            const QDate date = now.date();
-            const QTime time = now.time();
-            done = sdk->SdkSetDeviceClock(m, date.year(), date.month(), date.day(), time.hour(),
-                                          time.minute(), time.second());
-            sdk->SdkSetDeviceParam(m, 34, 2);
-        }
+    case 0: {
+        // Read only now: an earlier task or the connect may have held the pass long.
+        const QDateTime now = Clock::now();
+        const QDate date = now.date();
+        const QTime time = now.time();
+        const bool done = sdk->SdkSetDeviceClock(m, date.year(), date.month(), date.day(),
+                                                 time.hour(), time.minute(), time.second());
+        sdk->SdkSetDeviceParam(m, 34, 2);
         return done;
+    }
     case 1:
-        return ConnectDevice(*sdk, m);
+        return true;
     case 2:
         if (!IsDeviceConnected(*sdk))
             return false;
         host.closeLink(element);
         return true;
     case 3:
-    case 5:
-        if (!ConnectDevice(*sdk, m))
-            return false;
-        done = row.task == 3 ? sdk->SdkRestartDevice(m) : sdk->SdkPowerOffDevice(m);
+    case 5: {
+        const bool done = row.task == 3 ? sdk->SdkRestartDevice(m) : sdk->SdkPowerOffDevice(m);
         // The terminal drops the link as it goes down; its row must not read "Connected".
         host.closeLink(element);
         return done;
+    }
     default: // 4, Extract Data: the pass runs no other code
-        if (!ConnectDevice(*sdk, m))
-            return false;
         host.viewLogs();
         return host.extractData();
     }
