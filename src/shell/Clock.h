@@ -9,9 +9,15 @@ class Clock
 public:
     static QDateTime now();
     static QDate today() { return now().date(); }
-    // Fixes the clock at `when` until reset(); a test's way of choosing the moment.
+    // Milliseconds on a steady clock, from an arbitrary start: it neither follows a clock
+    // that is set nor counts a machine's sleep, so it tells time lived through from a wall
+    // clock that jumped. While the clock is fixed it moves only with advance().
+    static qint64 steadyMsecs();
+    // Fixes the wall clock at `when` until reset(), as setting the system clock would: the
+    // steady clock stays where it is. A test's way of choosing the moment.
     static void setNow(const QDateTime& when);
-    // Moves a fixed clock on; no effect on the system clock.
+    // Time passing on a fixed clock: moves the wall and the steady clock alike; no effect
+    // on the system clock.
     static void advance(qint64 msecs);
     static void reset();
 };

@@ -1,68 +1,66 @@
 #include "MinuteTrigger.h"
 
-#include "SchedulerPass.h"
+#include "shell/Clock.h"
 
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
 namespace {
-// Ticks come every second; a longer silence than this is a clock that jumped or a machine
-// that slept, not time the window lived through.
-constexpr qint64 kLongestTickGap = 2 * 60 * 1000;
+// How far the wall clock may run from the steady one over a gap and still be the same
+// time lived through (the wall clock is slewed, the timer fires late).
+constexpr qint64 kSlack = 2 * 60 * 1000;
 // Daylight saving brings a wall minute round again an hour later; a tick may see a minute
-// up to kLongestTickGap late, at either of the two.
-constexpr qint64 kRepeatWindow = 60 * 60 * 1000 + kLongestTickGap;
+// up to kSlack late, at either of the two.
+constexpr qint64 kRepeatWindow = 60 * 60 * 1000 + kSlack;
+constexpr qint64 kMinute = 60 * 1000;
 } // namespace
 
 MinuteTrigger::MinuteTrigger(const QDateTime& loadedAt)
-    : m_lastWall(SchedulerPass::wallMinute(loadedAt)), m_lastReal(loadedAt.toMSecsSinceEpoch())
+    : m_lastWall(SchedulerPass::wallMinute(loadedAt)), m_lastReal(loadedAt.toMSecsSinceEpoch()),
+      m_lastSteady(Clock::steadyMsecs())
 {
-    m_raisedAt.insert(m_lastWall, m_elapsed);
+    m_raisedAt.insert(m_lastWall, m_lastSteady);
 }
 
 bool MinuteTrigger::tick(const QDateTime& now, bool held)
 {
     const qint64 wall = SchedulerPass::wallMinute(now);
-    const qint64 real = now.toMSecsSinceEpoch();
-    const qint64 gap = real - m_lastReal;
-    m_lastReal = real;
-    if (gap < 0 || gap > kLongestTickGap) {
-        // Neither the gap nor what was owed before it is owed: a clock set back brings
-        // those minutes round again, and one set forward, or a sleep, would otherwise run
-        // tasks of days ago.
-        m_owed.clear();
-        m_elapsed += std::max<qint64>(gap, 0);
-    } else {
-        m_elapsed += gap;
-        // Every wall minute the clock went through is due, also those that daylight saving
-        // skips in one real minute.
+    const qint64 steady = Clock::steadyMsecs();
+    const qint64 wallGap = now.toMSecsSinceEpoch() - m_lastReal;
+    const qint64 since = m_lastSteady;
+    m_lastReal = now.toMSecsSinceEpoch();
+    m_lastSteady = steady;
+    // The steady moment the current wall minute began, as far as time lived through says.
+    const qint64 minuteBegan =
+        std::max(since, steady - now.time().msecsSinceStartOfDay() % kMinute);
+    if (wallGap >= 0 && qAbs(wallGap - (steady - since)) <= kSlack) {
         for (qint64 minute = m_lastWall + 1; minute < wall; ++minute)
-            owe(minute);
+            owe(minute, std::max(since, minuteBegan - (wall - minute) * kMinute));
     }
     if (wall != m_lastWall)
-        owe(wall);
+        owe(wall, minuteBegan);
     m_lastWall = wall;
     if (held || m_running || m_owed.isEmpty())
         return false;
-    for (const qint64 minute : std::as_const(m_owed))
-        m_raisedAt.insert(minute, m_elapsed);
+    for (const auto& owed : std::as_const(m_owed))
+        m_raisedAt.insert(owed.minute, steady);
     for (auto it = m_raisedAt.begin(); it != m_raisedAt.end();)
-        it = m_elapsed - it.value() >= kRepeatWindow ? m_raisedAt.erase(it) : std::next(it);
+        it = steady - it.value() >= kRepeatWindow ? m_raisedAt.erase(it) : std::next(it);
     m_due += std::exchange(m_owed, {});
     return true;
 }
 
-QVector<qint64> MinuteTrigger::takeDueMinutes()
+QVector<SchedulerPass::OwedMinute> MinuteTrigger::takeDueMinutes()
 {
     return std::exchange(m_due, {});
 }
 
-void MinuteTrigger::owe(qint64 minute)
+void MinuteTrigger::owe(qint64 minute, qint64 dueAt)
 {
-    // A minute that daylight saving repeats was raised an hour ago, or is owed already.
+    // A minute that daylight saving repeats was raised an hour ago. One owed twice before a
+    // pass (a clock set back into it) runs its tasks once: the pass takes each task once.
     const auto raised = m_raisedAt.constFind(minute);
-    if ((raised == m_raisedAt.cend() || m_elapsed - raised.value() >= kRepeatWindow) &&
-        !m_owed.contains(minute))
-        m_owed.append(minute);
+    if (raised == m_raisedAt.cend() || m_lastSteady - raised.value() >= kRepeatWindow)
+        m_owed.append({minute, dueAt});
 }

@@ -4,19 +4,18 @@
 #include "TaskStore.h"
 #include "TerminalSdk.h"
 
+#include "shell/Clock.h"
 #include "shell/DateText.h"
 #include "shell/Db.h"
 #include "shell/ModFunction.h"
 
 #include <QHash>
-#include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVector>
 
 #include <algorithm>
 #include <array>
-#include <numeric>
 
 namespace {
 struct DueTask
@@ -27,6 +26,7 @@ struct DueTask
     QString taskDate;
     QString taskTime;
     bool eachDay;
+    qint64 dueAt = 0; // steady moment of the latest minute it is owed for
 };
 
 const std::array<const char*, 6> kSuccess = {
@@ -56,43 +56,88 @@ QVector<DueTask> tasksAt(Db& db, const QString& timeText)
     return tasks;
 }
 
-// Of the tasks at one minute, those due on `day`. The first of them decides: an each-day
-// task there runs every task at this minute, otherwise only the day's.
+// Of the tasks at one minute, those due on `day`: each by its own flag, every day or its
+// own date only.
 QVector<DueTask> dueOn(const QVector<DueTask>& atMinute, const QDate& day)
 {
-    if (atMinute.isEmpty() || atMinute.first().eachDay)
-        return atMinute;
     // Tasks saved before dates were kept locale-free carry the short date; they still run.
     const QString dated = TaskStore::dateText(day);
     const QString shortDated = shortDateText(day);
     QVector<DueTask> due;
     for (const DueTask& t : atMinute)
-        if (t.taskDate == dated || t.taskDate == shortDated)
+        if (t.eachDay || t.taskDate == dated || t.taskDate == shortDated)
             due.append(t);
     return due;
 }
 
-// The tasks due at the given wall minutes, each once, in the order of the minutes. A long
-// spell asks the table once per time of day.
-QVector<DueTask> dueTasks(Db& db, const QVector<qint64>& minutes)
+// The tasks due at the given wall minutes, each once, in the order of the minutes. A task
+// owed again at a later minute is as late as that minute only. A long spell asks the table
+// once per time of day.
+QVector<DueTask> dueTasks(Db& db, const QVector<SchedulerPass::OwedMinute>& minutes)
 {
     QHash<QString, QVector<DueTask>> byTime;
-    QSet<int> taken;
+    QHash<int, qsizetype> taken; // TaskID -> its place in tasks
     QVector<DueTask> tasks;
-    for (const qint64 minute : minutes) {
+    for (const auto& [minute, dueAt] : minutes) {
         const QString timeText =
             QTime(static_cast<int>(minute % 1440 / 60), static_cast<int>(minute % 60))
                 .toString(QStringLiteral("HH:mm"));
         auto at = byTime.find(timeText);
         if (at == byTime.end())
             at = byTime.insert(timeText, tasksAt(db, timeText));
-        for (const DueTask& t : dueOn(*at, QDate::fromJulianDay(minute / 1440)))
-            if (!taken.contains(t.taskId)) {
-                taken.insert(t.taskId);
-                tasks.append(t);
+        for (const DueTask& t : dueOn(*at, QDate::fromJulianDay(minute / 1440))) {
+            const auto place = taken.constFind(t.taskId);
+            if (place != taken.cend()) {
+                tasks[*place].dueAt = dueAt;
+                continue;
             }
+            taken.insert(t.taskId, tasks.size());
+            tasks.append(t);
+            tasks.last().dueAt = dueAt;
+        }
     }
     return tasks;
+}
+
+// Carries out one task on its terminal; true when the terminal did what was asked.
+bool carryOut(SchedulerHost& host, const DueTask& row)
+{
+    int element = 0;
+    TerminalSdk* sdk = host.controlForDevice(row.deviceId, element);
+    host.setCurrentTerminal(element, row.deviceId);
+    const long m = row.deviceId;
+    // Every task but Disconnect first makes sure of the link.
+    if (!sdk || (row.task != 2 && !ConnectDevice(*sdk, m)))
+        return false;
+    switch (row.task) {
+    case 0: {
+        // Read only now: an earlier task or the connect may have held the pass long.
+        const QDateTime now = Clock::now();
+        const QDate date = now.date();
+        const QTime time = now.time();
+        const bool done = sdk->SdkSetDeviceClock(m, date.year(), date.month(), date.day(),
+                                                 time.hour(), time.minute(), time.second());
+        sdk->SdkSetDeviceParam(m, 34, 2);
+        return done;
+    }
+    case 1:
+        return true;
+    case 2:
+        if (!IsDeviceConnected(*sdk))
+            return false;
+        host.closeLink(element);
+        return true;
+    case 3:
+    case 5: {
+        const bool done = row.task == 3 ? sdk->SdkRestartDevice(m) : sdk->SdkPowerOffDevice(m);
+        // The terminal drops the link as it goes down; its row must not read "Connected".
+        host.closeLink(element);
+        return done;
+    }
+    default: // 4, Extract Data: the pass runs no other code
+        host.viewLogs();
+        return host.extractData();
+    }
 }
 }  // namespace
 
@@ -108,9 +153,11 @@ QString SchedulerPass::failureText(int task)
 
 void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now, qint64 missed)
 {
-    QVector<qint64> minutes(std::max<qint64>(missed, 0) + 1);
-    std::iota(minutes.begin(), minutes.end(), wallMinute(now) - minutes.size() + 1);
-    run(db, host, now, minutes);
+    QVector<OwedMinute> minutes;
+    for (qint64 minute = wallMinute(now) - std::max<qint64>(missed, 0); minute <= wallMinute(now);
+         ++minute)
+        minutes.append({minute, Clock::steadyMsecs()});
+    run(db, host, minutes);
 }
 
 qint64 SchedulerPass::wallMinute(const QDateTime& when)
@@ -119,51 +166,14 @@ qint64 SchedulerPass::wallMinute(const QDateTime& when)
     return when.date().toJulianDay() * 1440 + when.time().hour() * 60 + when.time().minute();
 }
 
-void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now,
-                        const QVector<qint64>& minutes)
+void SchedulerPass::run(Db& db, SchedulerHost& host, const QVector<OwedMinute>& minutes)
 {
-    const QDate date = now.date();
-    const QTime time = now.time();
     for (const DueTask& row : dueTasks(db, minutes)) {
         if (row.task < 0 || row.task > 5)
             continue;
-        int element = 0;
-        TerminalSdk* sdk = host.controlForDevice(row.deviceId, element);
-        host.setCurrentTerminal(element, row.deviceId);
-        const long m = row.deviceId;
-        bool done = false;
-        if (sdk) {
-            switch (row.task) {
-            case 0:
-                if ((done = ConnectDevice(*sdk, m))) {
-                    sdk->SdkSetDeviceClock(m, date.year(), date.month(), date.day(), time.hour(),
-                                           time.minute(), time.second());
-                    sdk->SdkSetDeviceParam(m, 34, 2);
-                }
-                break;
-            case 1:
-                done = ConnectDevice(*sdk, m);
-                break;
-            case 2:
-                if ((done = IsDeviceConnected(*sdk)))
-                    sdk->SdkDisconnect();
-                break;
-            case 3:
-                if ((done = ConnectDevice(*sdk, m)))
-                    sdk->SdkRestartDevice(m);
-                break;
-            case 4:
-                if (ConnectDevice(*sdk, m)) {
-                    host.viewLogs();
-                    done = host.extractData();
-                }
-                break;
-            case 5:
-                if ((done = ConnectDevice(*sdk, m)))
-                    sdk->SdkPowerOffDevice(m);
-                break;
-            }
-        }
+        // A task held back too long (a box left open overnight) would act at an hour no one
+        // chose; the log says it did not run.
+        const bool done = Clock::steadyMsecs() - row.dueAt <= LatestRunMs && carryOut(host, row);
         if (done)
             db.exec(QStringLiteral("Update Tbl_Task Set Performed='Y' Where TaskID=?"), {row.taskId});
         WriteSchedulerLog((done ? successText(row.task) : failureText(row.task)) +

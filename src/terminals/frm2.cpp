@@ -843,17 +843,56 @@ void frm2::txtTime_Change()
     // act on the last task's terminal.
     const int operatorItem = SelectedItem;
     const QVariant operatorMachine = MachineID;
-    const QString operatorStatus = PanelText(3);
-    const QVector<qint64> minutes = m_trigger->takeDueMinutes();
+    const auto minutes = m_trigger->takeDueMinutes();
     trapErrors(objectName(), QStringLiteral("TxtTime_Change()"), [this, &minutes] {
-        SchedulerPass::run(shared().Cnxn, *this, Clock::now(), minutes);
+        SchedulerPass::run(shared().Cnxn, *this, minutes);
     });
     SelectedItem = operatorItem;
     MachineID = operatorMachine;
-    // A task's row may have spoken for the status panel meanwhile.
-    if (PanelText(3) != operatorStatus)
-        showCurrentStatus(SelectedItem, SelectedItem);
+    showOperatorTerminal();
     m_trigger->setRunning(false);
+}
+
+void frm2::showOperatorTerminal()
+{
+    // An Extract task ends with Device List, which highlights the task's row; the operator
+    // would then see one terminal and act on another. The highlight, panel 2 and panel 3
+    // go back to the current terminal's row, found by its key in case the list changed.
+    if (ListMode() != QLatin1String("D") || ListItemCount() == 0)
+        return;
+    const QString key = QStringLiteral("D") + MachineID.toString();
+    int row = 0;
+    for (int r = 1; r <= ListItemCount() && !row; ++r)
+        row = ListItemKey(r) == key ? r : 0;
+    if (!row) {
+        // The register lost it meanwhile: the highlighted row becomes current, as a click.
+        lvX_Click();
+        return;
+    }
+    SelectedItem = row;
+    m_filling = true;
+    selectRow(row);
+    m_filling = false;
+    setPanel(2, QStringLiteral(" Device : ") + ListItemText(row, 1));
+    showCurrentStatus(row, row);
+}
+
+void frm2::closeLink(int elementIndex)
+{
+    // The Disconnect command's way, on the task's row, in either list mode: a listing of
+    // punches shows no box for it.
+    setPanel(1, QStringLiteral("Disconnecting..."));
+    TerminalSdk& device = element(elementIndex);
+    device.SdkPrepareDisconnect(150);
+    {
+        BusyGuard busy(*this);
+        QCoreApplication::processEvents();
+    }
+    if (IsDeviceConnected(device))
+        device.SdkDisconnect();
+    setSubItem(elementIndex, 7, QStringLiteral("Disconnected"));
+    setPanel(1, QStringLiteral("Disconnected"));
+    setSmallIcon(elementIndex, QStringLiteral("notconnected"));
 }
 
 TerminalSdk* frm2::controlForDevice(int deviceId, int& elementIndex)

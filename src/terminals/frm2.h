@@ -174,6 +174,7 @@ public:
     // SchedulerHost
     TerminalSdk* controlForDevice(int deviceId, int& elementIndex) override;
     void setCurrentTerminal(int selectedItem, int machineId) override;
+    void closeLink(int elementIndex) override;
     void viewLogs() override;
     bool extractData() override;
 
@@ -212,6 +213,8 @@ private:
     void openGuardedScreen(const QString& procedure, bool listGuard,
                            const QString& linkMessage = QString());
     void showEmptyLogMessage();
+    // After a scheduler pass: the list highlights the current terminal's row again.
+    void showOperatorTerminal();
     // Drops element index's link when its row no longer lists the terminal it served.
     void releaseMovedLink(int index, const QString& deviceId);
 

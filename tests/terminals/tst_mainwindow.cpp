@@ -239,6 +239,7 @@ private Q_SLOTS:
         // The verify mode "x", the year "x", the day empty: no numbers.
         for (const auto& [field, text] : {std::pair{1, "x"}, std::pair{3, "x"}, std::pair{5, ""}})
             state.punches << SimPunch{"9", 1, 1, 2026, 3, 2, 9, 0, 0, 0, field, text};
+        state.punches << SimPunch{"9", 1, 1, 2026, 3, 2, 9, 0, 0, 0, 2, "x"}; // in/out mode "x"
         SimThread& sim = addTerminal(5, QStringLiteral("Front Gate"), state);
         load();
         connectRow(1);
@@ -247,7 +248,7 @@ private Q_SLOTS:
         QCOMPARE(fx->window->ListMode(), QStringLiteral("L"));
         QCOMPARE(fx->window->LblDescriptions->text(), QStringLiteral("Employee Log List"));
         QCOMPARE(fx->window->lvXTag(), QString());
-        QCOMPARE(list()->rowCount(), 6);
+        QCOMPARE(list()->rowCount(), 7);
         QCOMPARE(list()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("DateTime"));
         QCOMPARE(cell(list(), 0, 0), QStringLiteral("7"));
         QCOMPARE(cell(list(), 0, 1), QStringLiteral("Ann"));
@@ -262,8 +263,9 @@ private Q_SLOTS:
         QCOMPARE(cell(list(), 3, 2) + cell(list(), 3, 4), QStringLiteral("2026-3-2 9:0:0"));
         QCOMPARE(cell(list(), 4, 2) + cell(list(), 4, 4), QStringLiteral("FPrint-3-2 9:0:0"));
         QCOMPARE(cell(list(), 5, 3) + cell(list(), 5, 4), QStringLiteral("Off-Duty2026-3- 9:0:0"));
+        QCOMPARE(cell(list(), 6, 2) + cell(list(), 6, 3), QStringLiteral("FPrint"));
         QVERIFY(!fx->window->findChild<QWidget*>(QStringLiteral("frmProgressBar")));
-        QCOMPARE(sim.state().punches.size(), 6);
+        QCOMPARE(sim.state().punches.size(), 7);
 
         // The commands with the list-mode guard answer and do nothing.
         fx->window->MnuViewLogs_Click();
@@ -525,25 +527,46 @@ private Q_SLOTS:
         QCOMPARE(db().scalar(QStringLiteral("select count(*) from tbl_attendancelog")).toInt(), 10);
     }
 
+    void passLeavesTheOperatorsTerminalCurrent_data()
+    {
+        QTest::addColumn<int>("boxSecs"); // the wait for a click on Yard's Extract box
+        QTest::addColumn<QString>("after");
+        QTest::newRow("3 min") << 180
+                               << "Power Off Device at (6)any day,10:02Disconnectednotconnected";
+        QTest::newRow("2 h") << 7200
+                             << "Power Off Device Failed (6)any day,10:02Connectedconnected";
+    }
+
     // After a pass the operator's row is current again: clearing the log clears the
     // terminal the operator chose, not the last task's.
     void passLeavesTheOperatorsTerminalCurrent()
     {
+        QFETCH(int, boxSecs);
+        QFETCH(QString, after);
         SimThread& front = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 3));
-        SimThread& yard = addTerminal(6, QStringLiteral("Yard"), terminal(6, 4));
-        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(9, 59, 50)));
+        addTerminal(6, QStringLiteral("Yard"), terminal(6, 4));
+        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(8, 59, 50)));
         load();
         connectRow(1);
         db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
-                                 "TaskEachDay, DeviceID) values (2, 1, 'any day', '10:00', '1', 6)"));
-        Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
+                                 "TaskEachDay, DeviceID) values (2, 4, 'any day', '10:00', '1', 6),"
+                                 " (2, 5, 'any day', '10:02', '1', 6)"));
+        MsgBox::setHandler([boxSecs](auto&&...) { return Clock::advance(boxSecs * 1000), vbYes; });
+        Clock::advance(3611000); // an hour lived through up to 10:00:01
         fx->window->Timer2_Timer();
-        QVERIFY(IsDeviceConnected(*fx->window->TermCtl1.at(2)));
+        fx->window->Timer2_Timer();
+        QFile log(fx->env.homeDir() + QStringLiteral("/SchedulerLOG.txt"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll().split('\r').value(1).trimmed() + fx->window->ListItemText(2, 7) +
+                     fx->window->ListItemSmallIcon(2),
+                 after);
         QCOMPARE(fx->window->SelectedItem, 1);
         QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("5"));
+        QCOMPARE(fx->window->lvX->currentIndex().row(), 0);
+        QCOMPARE(fx->window->PanelText(2) + fx->window->PanelText(3),
+                 QStringLiteral(" Device : Front Gate Connected"));
         fx->window->mnudeleteattendancedata_Click();
         QVERIFY(front.state().punches.isEmpty());
-        QCOMPARE(yard.state().punches.size(), 4);
     }
 
     void schedulerMenuOpensTheTaskEditor()

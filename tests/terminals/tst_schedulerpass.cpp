@@ -54,7 +54,9 @@ public:
         currentTerminals.append({selectedItem, machineId});
     }
 
-    void viewLogs() override { ++viewLogsCalls; }
+    QList<int> closedLinks;
+    void closeLink(int e) override { closedLinks << e, elements[size_t(e - 1)]->SdkDisconnect(); }
+    void viewLogs() override { ++viewLogsCalls, Clock::advance(40 * 60000); } // a long listing
     bool extractData() override
     {
         ++extractCalls;
@@ -132,6 +134,7 @@ private Q_SLOTS:
         database = std::make_unique<TempDatabase>();
         resetShared();
         database->openShared();
+        Clock::setNow(now);
         Settings::setValue(Settings::SdkConnectTimeoutMs, 1000);
         Settings::setValue(Settings::SdkOperationTimeoutMs, 2000);
     }
@@ -155,7 +158,7 @@ private Q_SLOTS:
         QCOMPARE(performed(), QStringList({"", ""}));
     }
 
-    void firstRowDecidesBetweenDatedAndEveryTask()
+    void eachTaskByItsOwnDayFlag()
     {
         // Terminals without an element: each due task logs its failure line, which shows
         // which tasks the pass chose.
@@ -167,9 +170,9 @@ private Q_SLOTS:
         const QString oldForm = shortDateText(now.date());  // saved by earlier versions
         addTask(44, 5, oldForm, "10:00", "0");
         SchedulerPass::run(db(), host, now);
-        // The first row is a one-date task: only today's tasks run, the each-day one too
-        // would only on its own date.
-        QCOMPARE(logLines(), QStringList({"Device Restart Failed (43)" + today() + ",10:00",
+        // A one-date task of another day first: the each-day task and today's tasks run.
+        QCOMPARE(logLines(), QStringList({"Device Connect Failed (42)" + otherDay + ",10:00",
+                                          "Device Restart Failed (43)" + today() + ",10:00",
                                           "Power Off Device Failed (44)" + oldForm + ",10:00"}));
 
         db().exec("delete from Tbl_Task");
@@ -177,9 +180,8 @@ private Q_SLOTS:
         addTask(52, 1, otherDay, "10:00", "1");
         addTask(51, 1, otherDay, "10:00", "0");
         SchedulerPass::run(db(), host, now);
-        // An each-day task first: every task at this minute runs, whatever its date.
-        QCOMPARE(logLines(), QStringList({"Device Connect Failed (52)" + otherDay + ",10:00",
-                                          "Device Connect Failed (51)" + otherDay + ",10:00"}));
+        // An each-day task first: a one-date task of another day still does not run.
+        QCOMPARE(logLines(), QStringList({"Device Connect Failed (52)" + otherDay + ",10:00"}));
     }
 
     void tasksOfOneTerminalRunInTableOrder()
@@ -191,11 +193,11 @@ private Q_SLOTS:
         registerTerminal(3, sim.port());
         FakeHost host;
         TerminalSdk& element = host.add(3);
-        addTask(3, 1, today(), "10:00", "0", 7);  // a stale element number
+        addTask(3, 4, today(), "10:00", "0", 7);  // a stale element number
         addTask(3, 0, today(), "10:00");
         SchedulerPass::run(db(), host, now);
         QCOMPARE(logLines(),
-                 QStringList({"Device Connected at (3)" + today() + ",10:00",
+                 QStringList({"Data Extracted at (3)" + today() + ",10:00",
                               "Configured Device Date time With System at (3)" + today() + ",10:00"}));
         QCOMPARE(performed(), QStringList({"Y", "Y"}));
         // The element was found by DeviceID, and stays the current terminal.
@@ -207,7 +209,7 @@ private Q_SLOTS:
         // The clock now reads the pass's moment, not a day behind.
         const QDateTime terminalNow =
             QDateTime::currentDateTime().addSecs(after.clockOffsetSeconds);
-        QVERIFY(qAbs(terminalNow.secsTo(now)) < 120);
+        QVERIFY(qAbs(terminalNow.secsTo(now.addSecs(40 * 60))) < 120);  // after the extraction
     }
 
     void unreachableTerminalLogsItsFailure()
@@ -254,6 +256,8 @@ private Q_SLOTS:
         registerTerminal(6, sim.port());
         FakeHost host;
         host.add(6);
+        addTask(6, 1, today(), "10:00");
+        addTask(6, 2, today(), "10:00");
         addTask(6, 3, today(), "10:00");
         SchedulerPass::run(db(), host, now);
         QTRY_COMPARE(sim.state().restarts, 1);
@@ -261,8 +265,20 @@ private Q_SLOTS:
         addTask(6, 5, today(), "10:00");
         SchedulerPass::run(db(), host, now);
         QTRY_COMPARE(sim.state().powerOffs, 1);
-        QCOMPARE(logLines(), QStringList({"Device Restarted at (6)" + today() + ",10:00",
-                                          "Power Off Device at (6)" + today() + ",10:00"}));
+        QCOMPARE(host.closedLinks, QList<int>({1, 1, 1}));
+        QCOMPARE(logLines().join('|').remove("(6)" + today() + ",10:00"),
+                 "Device Connected at |Device Disconnected at |Device Restarted at |"
+                 "Power Off Device at ");
+        // A terminal that cannot keep a change refuses them: failures, nothing marked.
+        sim.run([](SimTerminal& t) { t.setStateFile("/nonexistent/quorvane/terminal.json"); });
+        db().exec("delete from Tbl_Task");
+        for (int task : {0, 3, 5})
+            addTask(6, task, today(), "10:00");
+        SchedulerPass::run(db(), host, now);
+        QCOMPARE(logLines().mid(4).join('|').remove("(6)" + today() + ",10:00"),
+                 "Configured Device Date time With System Failed|Device Restart Failed |"
+                 "Power Off Device Failed ");
+        QCOMPARE(performed(), QStringList({"", "", ""}));
     }
 
     // A day and a night held back, across midnight: each task due in it runs once, in the
@@ -305,13 +321,14 @@ private Q_SLOTS:
         QVERIFY(trigger.tick(QDateTime(loaded.date().addDays(1), QTime(10, 2, 0))));
     }
 
-    // Loaded at / ticks, each in seconds of real time after the last, h: held / tasks run.
+    // Loaded at / ticks, in seconds of real time (j: set) after the last, h: held / tasks run.
     void triggerOwesOnlyTheMinutesTicksLivedThrough_data()
     {
         QTest::addColumn<QString>("trial");
         QTest::newRow("held") << "12-07 09:59:50/11h 50 5 60/12-07,10:00|12-07,10:01";
-        QTest::newRow("set back") << "12-07 10:04:50/11h -3900/12-07,09:00";
-        QTest::newRow("days jump") << "12-07 09:59:50/11h 259200h 30/12-10,10:00";
+        QTest::newRow("set back") << "12-07 10:04:50/11h -3900j/12-07,10:05|12-07,09:00";
+        QTest::newRow("into start") << "12-07 10:00:10/60 -70j/12-07,10:01";
+        QTest::newRow("days jump") << "12-07 09:59:50/11h 259200jh 30/12-07,10:00|12-10,10:00";
         QTest::newRow("spring") << "03-29 01:59:00/30 60 30/03-29,02:30";
         QTest::newRow("autumn") << "10-25 01:59:50/20" + QString(" 60").repeated(92) +
                                        "/10-25,02:30";
@@ -324,13 +341,15 @@ private Q_SLOTS:
                                            "12-07,12:00|12-10,10:00|03-29,02:30|10-25,02:30")
                                        .split('|'))
             addTask(41, 1, "2026-" + task.left(5), task.mid(6));
-        QDateTime moment = QDateTime::fromString("2026-" + trial.left(14), "yyyy-MM-dd HH:mm:ss");
-        MinuteTrigger trigger(moment);
+        Clock::setNow(QDateTime::fromString("2026-" + trial.left(14), "yyyy-MM-dd HH:mm:ss"));
+        MinuteTrigger trigger(Clock::now());
         FakeHost host;
         for (QString tick : trial.section('/', 1, 1).split(' ')) {
-            const bool held = tick.endsWith('h');
-            if (trigger.tick(moment = moment.addSecs(tick.remove('h').toInt()), held))
-                SchedulerPass::run(db(), host, moment, trigger.takeDueMinutes());
+            const bool held = tick.endsWith('h'), set = tick.contains('j');
+            const int secs = tick.remove('h').remove('j').toInt();
+            set ? Clock::setNow(Clock::now().addSecs(secs)) : Clock::advance(secs * 1000);
+            if (trigger.tick(Clock::now(), held))
+                SchedulerPass::run(db(), host, trigger.takeDueMinutes());
         }
         QCOMPARE(logLines().join('|').remove("Device Connect Failed (41)2026-"),
                  trial.section('/', 2));
