@@ -516,12 +516,16 @@ bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusOut && isVisible()) {
         // Leaving for Cancel, a mode button, the picker or another window tests nothing (New
         // clears the very field that would refuse it); Ok tests the fields itself, so leaving
-        // for it would show a refusal twice. Nor does choosing a connection mode: the field
-        // left may be one the other mode does without, and a refusal would stop the choice.
+        // for it would show a refusal twice. Nor does a click that chooses a connection mode:
+        // the field left may be one the other mode does without, and a refusal would stop the
+        // choice. Tab onto a mode chooses nothing, so the field is tested as for any other.
         QWidget* next = QApplication::focusWidget();
-        const QList<QWidget*> untested = {CmdCancel, CmdSave,     CmdNew, CmdEdit,
-                                          CmdDelete, DumpMachine, optCom, optNetconncet};
-        if (!m_validating && !m_tag.isEmpty() && next && !untested.contains(next) &&
+        const QList<QWidget*> untested = {CmdCancel, CmdSave,   CmdNew,
+                                          CmdEdit,   CmdDelete, DumpMachine};
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool modeClicked =
+            reason == Qt::MouseFocusReason && (next == optCom || next == optNetconncet);
+        if (!m_validating && !m_tag.isEmpty() && next && !untested.contains(next) && !modeClicked &&
             isAncestorOf(next)) {
             const QScopedValueRollback<bool> validating(m_validating, true);
             bool accepted = true;
@@ -538,7 +542,7 @@ bool FrmDeviceMaster::eventFilter(QObject* watched, QEvent* event)
             else if (watched == TxtRate)
                 accepted = TxtRate_Validate();
             if (!accepted)
-                m_refusal->refused(next, static_cast<QFocusEvent*>(event)->reason());
+                m_refusal->refused(next, reason);
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -301,6 +301,18 @@ void FrmUser::fillUsers()
         // One sort of the whole list once it is filled, in the order last asked for.
         if (m_sortColumn >= 0)
             lvwUserInformation->sortItems(m_sortColumn, Qt::AscendingOrder);
+        // Outside a mode the user the fields show stays highlighted, so that Delete deletes
+        // a listed, highlighted user; one the terminal no longer lists leaves the fields.
+        if (frainformation->isEnabled())
+            return;
+        bool ok = false;
+        const qlonglong shown = txtEnrollNum->text().trimmed().toLongLong(&ok);
+        const QList<QTreeWidgetItem*> same =
+            ok ? lvwUserInformation->findItems(QString::number(shown), Qt::MatchExactly)
+               : QList<QTreeWidgetItem*>();
+        if (!same.isEmpty())
+            lvwUserInformation->setCurrentItem(same.first());
+        showHighlighted();
     };
     try {
         DeviceUsers::readAll(device(), machine(), users);
@@ -455,6 +467,24 @@ void FrmUser::cmdCancelProcess_Click()
     cmdCancelProcess->setEnabled(false);
     frainformation->setEnabled(false);
     lvwUserInformation->setEnabled(true);
+    showHighlighted();
+}
+
+void FrmUser::showHighlighted()
+{
+    // Delete deletes the user the fields show: a number typed in the mode just left must not
+    // stand in for the user the list highlights.
+    const QList<QTreeWidgetItem*> selected = lvwUserInformation->selectedItems();
+    if (!selected.isEmpty()) {
+        lvwUserInformation->setCurrentItem(selected.first());
+        DisplayData();
+        return;
+    }
+    for (QLineEdit* f : {txtEnrollNum, txtName, txtPaw, txtRFID})
+        f->clear();
+    m_shown.clear();
+    CboPrivilege->setCurrentIndex(0);
+    ChkEnable->setChecked(false);
 }
 
 void FrmUser::CmdCancel_Click()
@@ -472,9 +502,9 @@ bool FrmUser::txtEnrollNum_Validate()
     qlonglong number = 0;
     if (!userNumber(txtEnrollNum, number))
         return false;
-    // EDIT writes over the user of the number it writes: changed to another user's number,
-    // it would replace that user. The terminal is asked too, for users added since its last
-    // connect.
+    // NEW and EDIT write over the user of the number they write: another user's number would
+    // replace that user, fingerprints left under the new name. The terminal is asked too, for
+    // users enrolled since its last connect or added earlier in this visit.
     const bool ownNumber = m_tag == kEdit && !m_shown.isEmpty() && number == m_shown.toLongLong();
     if ((m_tag != kNew && m_tag != kEdit) || ownNumber)
         return true;
@@ -482,7 +512,7 @@ bool FrmUser::txtEnrollNum_Validate()
     if (!trapErrors(objectName(), QStringLiteral("txtEnrollNum_Validate()"), [&] {
             const long device = m_tag == kNew ? txtMacNum->text().trimmed().toLong() : machine();
             used = DeviceUsers::recorded(shared().Cnxn, long(number), device) ||
-                   (m_tag == kEdit && DeviceUsers::held(this->device(), device, number));
+                   DeviceUsers::held(this->device(), machine(), number);
         }))
         return false;
     if (!used)
@@ -590,9 +620,9 @@ void FrmUser::Form_KeyDown(int keyCode)
             done(QDialog::Rejected);
             return;
         }
-        setWindowTitle(kNoMode);
-        m_tag.clear();
-        setModeButtons(true);
+        // Leaves the mode as Cancel does: fields the mode no longer owns stay closed to
+        // typing, so Delete cannot be handed a number the list does not highlight.
+        cmdCancelProcess_Click();
     } else if (keyCode == Qt::Key_F5) {
         LoadDeviceUsers();
     }

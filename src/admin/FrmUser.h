@@ -61,12 +61,14 @@ private:
     void setModeButtons(bool enabled);
     // Ok done: the screen goes back to its no-mode controls, keeping Tag and caption.
     void leaveEditing();
+    // The fields show the list's highlighted user again; empty when no row is highlighted.
+    void showHighlighted();
 
     frm2& m_window;
     QString m_tag;
     FocusRefusal* m_refusal;
     int m_employee = 0;
-    // The number of the user the fields were filled from; empty after New.
+    // The number of the user the fields were filled from; empty once they were emptied.
     QString m_shown;
     int m_sortColumn = -1;
 

@@ -231,6 +231,9 @@ private Q_SLOTS:
         QTest::mouseClick(screen.findChild<QWidget*>("optNetconncet"), Qt::LeftButton);
         QVERIFY(!edit(screen, "TxtComNo")->isEnabled());
         QCOMPARE(f.messages.texts(), QStringList{"Com No Cannot Left Blank"});
+        edit(screen, "txtDescription")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // blank, onto a mode: refused
+        QCOMPARE(QApplication::focusWidget(), edit(screen, "txtDescription"));
     }
 
     // NEW adds a terminal the main window can connect; its Ok tests the fields again, so a

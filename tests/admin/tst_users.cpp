@@ -105,7 +105,6 @@ private Q_SLOTS:
         screen.lvwUserInformation_ColumnClick(0);
         QCOMPARE(column(screen, 0), (QStringList{"9", "10", "100"}));
 
-        // A number seen at the last connect is refused; one only the terminal holds is not.
         x.sim->run([](SimTerminal& t) { t.state().users.append(simUser("30", "Late")); });
         screen.CmdNew_Click();
         QCOMPARE(screen.windowTitle(), QStringLiteral("User -[New]"));
@@ -115,7 +114,7 @@ private Q_SLOTS:
         QCOMPARE(x.f.messages.shown.value(0),
                  qMakePair(QStringLiteral("Device UserID already in use "), 16));
         number->setText(QStringLiteral("30"));
-        QVERIFY(screen.txtEnrollNum_Validate());
+        QVERIFY(!screen.txtEnrollNum_Validate()); // held, not recorded
         number->setText(QStringLiteral("2147483648"));
         QVERIFY(!screen.txtEnrollNum_Validate());
         number->clear();
@@ -124,7 +123,8 @@ private Q_SLOTS:
         QGuiApplication::clipboard()->setText(QString(20, QLatin1Char('9')));
         number->clear();
         QTest::keySequence(number, QKeySequence::Paste);
-        screen.CmdOk_Click();
+        screen.CmdDelete_Click();
+        screen.CmdNew_Click();
         QCOMPARE(x.f.messages.texts().count("Device User ID Cannot Exceed 2147483647"), 3);
         QCOMPARE(x.sim->state().users.size(), 4); // nothing written
 
@@ -165,6 +165,10 @@ private Q_SLOTS:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row); // not eaten: row shown
         QCOMPARE(edit(screen, "txtEnrollNum")->text(), QStringLiteral("10"));
         QCOMPARE(x.f.messages.texts().size(), 1);
+        QTest::mouseClick(screen.findChild<QWidget*>("CmdEdit"), Qt::LeftButton);
+        QTest::keyClicks(edit(screen, "txtEnrollNum"), "\b\b9\x1b"); // typed 9; Esc leaves EDIT
+        QTest::mouseClick(screen.findChild<QWidget*>("CmdDelete"), Qt::LeftButton);
+        QVERIFY(x.user("9") && !x.user("10")); // the highlighted user, not the one typed
     }
 
     // A user number that is no number stops the listing; the users before it stay listed.
@@ -246,6 +250,9 @@ private Q_SLOTS:
         screen.DumpUser_Click();
         setTagListHandler({});
         QCOMPARE(edit(screen, "txtEnrollNum")->text(), QStringLiteral("10"));
+        edit(screen, "txtEnrollNum")->setText(QStringLiteral("50")); // free: written, highlighted
+        screen.CmdOk_Click();
+        QCOMPARE(users(screen)->selectedItems(), users(screen)->findItems("50", {}));
     }
 
     void deleteUser_data()
@@ -314,8 +321,9 @@ private Q_SLOTS:
         screen.CmdOk_Click();
         QCOMPARE(x.f.errors.calls.size(), 1);
         QCOMPARE(x.f.errors.calls[0].form, QStringLiteral("FrmUser"));
-        QCOMPARE(x.f.errors.calls[0].proc, QStringLiteral("Error while uploading"));
+        QCOMPARE(x.f.errors.calls[0].proc, QStringLiteral("txtEnrollNum_Validate()"));
         QCOMPARE(screen.Tag(), QStringLiteral("NEW"));
+        screen.Form_KeyDown(Qt::Key_F5); // a refresh leaves what is being typed
         QCOMPARE(edit(screen, "txtEnrollNum")->text(), QStringLiteral("40"));
         QVERIFY(!x.user(QStringLiteral("40")));
 
@@ -323,6 +331,7 @@ private Q_SLOTS:
         screen.show();
         screen.Form_KeyDown(Qt::Key_Escape);
         QCOMPARE(screen.windowTitle(), QStringLiteral("User"));
+        QVERIFY(edit(screen, "txtEnrollNum")->text().isEmpty()); // no row highlighted
         QVERIFY(screen.isVisible());
         screen.Form_KeyDown(Qt::Key_Escape);
         QVERIFY(!screen.isVisible());
