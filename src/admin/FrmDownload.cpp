@@ -181,6 +181,11 @@ void FrmDownload::CmdDownload_Click()
             LblStatus->setText(QString());
             return;
         }
+        // Nothing to download is no success to report.
+        if (!anyChecked(lsv)) {
+            MsgBox(QStringLiteral("No user is checked"), 16);
+            return;
+        }
 
         bool lost = false;
         {

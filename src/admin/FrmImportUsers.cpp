@@ -217,8 +217,15 @@ void FrmImportUsers::CmdImport_Click()
             MsgBox(QStringLiteral("User Not Found"), 16);
             return;
         }
+        // Nothing to copy is no success to report.
+        if (!anyChecked(lsv)) {
+            MsgBox(QStringLiteral("No user is ticked"), 16);
+            return;
+        }
         const long machine = long(m_destination);
         bool lost = false;
+        QList<QTreeWidgetItem*> copied;
+        int refused = 0;
         {
             JobRun run(m_window, m_running, {FrmDeviceList, lsv, ChkImportAll, CmdImport});
             UserCopy job(shared().Cnxn, *TermCtl1, machine, m_source);
@@ -233,9 +240,11 @@ void FrmImportUsers::CmdImport_Click()
                                  item->text(Privilege))) {
                 case UserCopy::Outcome::Copied:
                     setRowImage(item, 2);
+                    copied.append(item);
                     break;
                 case UserCopy::Outcome::Refused:
                     setRowImage(item, 4, Picture::Refused);
+                    ++refused;
                     break;
                 case UserCopy::Outcome::LinkLost:
                     lost = true;
@@ -248,6 +257,15 @@ void FrmImportUsers::CmdImport_Click()
         }
         if (lost) {
             MsgBox(kNotConnected, 16);
+            return;
+        }
+        if (refused > 0) {
+            // The ticks stay only on the users to try again.
+            for (QTreeWidgetItem* item : std::as_const(copied))
+                item->setCheckState(0, Qt::Unchecked);
+            MsgBox(refused == 1 ? QStringLiteral("1 user was not imported.")
+                                : QStringLiteral("%1 users were not imported.").arg(refused),
+                   48);
             return;
         }
         MsgBox(QStringLiteral("User information imported successfully."), 64);

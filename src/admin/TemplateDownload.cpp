@@ -96,7 +96,7 @@ TemplateDownload::Result TemplateDownload::download(qint64 userNo, bool excludeF
         if (!readUser(userText, name, result, enabled))
             return result;
         fillUser();
-        m_store.storeUser([&] { m_store.replaceEverywhere(row); });
+        m_store.storeUser([&] { m_store.replaceOnTerminal(row); });
         result.outcome = Outcome::Stored;
         return result;
     }
@@ -128,6 +128,9 @@ TemplateDownload::Result TemplateDownload::download(qint64 userNo, bool excludeF
         result.previews.append(TemplateStore::preview(templates[size_t(finger)], kPreview));
     }
     m_store.storeUser([&] {
+        // Before the fingers are stored: the rows inserted below carry the record already
+        // and are not written twice.
+        m_store.writeRecord(row);
         if (result.fingers.isEmpty()) {
             row.FingerIndex = 0;
             row.FTemplate = QString();

@@ -60,10 +60,11 @@ public:
 
     // Downloads one user. All ten fingers are read once each: a row per finger found
     // (dropping this terminal's empty finger-0 row), else the row of a user without
-    // fingerprints. Excluding fingerprints deletes the user's rows of every terminal and
-    // stores that one empty row. A user whose reads failed is stored only once the link
-    // is confirmed up. A database error undoes this user alone and is thrown, after the
-    // users before it are committed.
+    // fingerprints; the user's other rows of this terminal take its current record.
+    // Excluding fingerprints deletes the user's rows of this terminal and stores that one
+    // empty row. A user whose reads failed is stored only once the link is confirmed up. A
+    // database error undoes this user alone and is thrown, after the users before it are
+    // committed.
     Result download(qint64 userNo, bool excludeFingerprints);
 
     // Commits what is pending.

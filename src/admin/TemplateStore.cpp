@@ -47,7 +47,11 @@ TemplateStore::TemplateStore(Db& db)
     : m_db(db),
       m_deleteFinger(db.prepare(QStringLiteral(
           "Delete From Tbl_UserTemplate Where DeviceUserID=? And FingerIndex=? And DeviceID=?"))),
-      m_deleteUser(db.prepare(QStringLiteral("Delete From Tbl_UserTemplate Where DeviceUserID=?"))),
+      m_deleteUser(db.prepare(
+          QStringLiteral("Delete From Tbl_UserTemplate Where DeviceUserID=? And DeviceID=?"))),
+      m_updateRecord(db.prepare(QStringLiteral(
+          "Update Tbl_UserTemplate Set DeviceUserName=?, rfid=?, password=?, previlege=?, "
+          "Status=? Where DeviceUserID=? And DeviceID=?"))),
       m_deleteEmptyZero(db.prepare(QStringLiteral(
           "Delete From Tbl_UserTemplate Where DeviceUserID=? And FingerIndex=0 And DeviceID=? "
           "And (FTemplate Is Null Or FTemplate='')"))),
@@ -127,10 +131,17 @@ void TemplateStore::replaceFinger(const StoredUserTemplate& row)
     insert(row);
 }
 
-void TemplateStore::replaceEverywhere(const StoredUserTemplate& row)
+void TemplateStore::replaceOnTerminal(const StoredUserTemplate& row)
 {
-    Db::run(m_deleteUser, {number(row.DeviceUserID)});
+    Db::run(m_deleteUser, {number(row.DeviceUserID), number(row.DeviceID)});
     insert(row);
+}
+
+void TemplateStore::writeRecord(const StoredUserTemplate& row)
+{
+    Db::run(m_updateRecord,
+            {text(row.DeviceUserName), card(row.rfid), text(row.password), row.previlege,
+             row.Status, number(row.DeviceUserID), number(row.DeviceID)});
 }
 
 void TemplateStore::dropEmptyFingerZero(qint64 user, qint64 device)

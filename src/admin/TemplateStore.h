@@ -36,8 +36,13 @@ public:
     // The writes storeUser's callback makes.
     // Replaces the row of the same user, finger and terminal.
     void replaceFinger(const StoredUserTemplate& row);
-    // Deletes every row of the user, of every terminal, then inserts `row`.
-    void replaceEverywhere(const StoredUserTemplate& row);
+    // Deletes every row of the user and terminal, then inserts `row`. The rows stored from
+    // other terminals stay: they may be the only copy of fingerprints this terminal lacks.
+    void replaceOnTerminal(const StoredUserTemplate& row);
+    // Writes the row's name, card, password, privilege and enabled flag to every row of its
+    // user and terminal, in one statement: a finger stored by an earlier download must not
+    // keep a record the terminal no longer holds, which a copy would take for the user's.
+    void writeRecord(const StoredUserTemplate& row);
     // Deletes the user's empty finger-0 row of that terminal (a user who now has templates).
     void dropEmptyFingerZero(qint64 user, qint64 device);
 
@@ -59,6 +64,7 @@ private:
     Db& m_db;
     QSqlQuery m_deleteFinger;
     QSqlQuery m_deleteUser;
+    QSqlQuery m_updateRecord;
     QSqlQuery m_deleteEmptyZero;
     QSqlQuery m_insert;
     QSqlQuery m_rowsOfUser;

@@ -7,6 +7,7 @@
 
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <utility>
@@ -86,8 +87,10 @@ inline QString cell(QTreeWidget* list, const QString& text, int column)
 
 inline void tick(QTreeWidget* list, const QString& text)
 {
-    if (QTreeWidgetItem* row = item(list, text))
-        row->setCheckState(0, Qt::Checked);
+    list->window()->show();
+    list->scrollToItem(item(list, text));
+    const QRect row = list->visualItemRect(item(list, text));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.topLeft() + QPoint(9, 9));
 }
 
 inline int image(QTreeWidget* list, const QString& text)

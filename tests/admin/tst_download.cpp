@@ -80,8 +80,8 @@ private Q_SLOTS:
             << QList<int>{3} << false << "3" << QStringList{"5:3:" + t3, "5:8:OLD8", "9:2:OTHER"};
         QTest::newRow("no fingers")
             << QList<int>{} << false << "" << QStringList{"5:0:", "5:8:OLD8", "9:2:OTHER"};
-        QTest::newRow("excluded, every terminal's rows go")
-            << QList<int>{0, 6} << true << "" << QStringList{"5:0:"};
+        QTest::newRow("excluded, other terminals' rows stay")
+            << QList<int>{0, 6} << true << "" << QStringList{"5:0:", "9:2:OTHER"};
     }
 
     void storesTheFingersTheTerminalHolds()
@@ -92,14 +92,17 @@ private Q_SLOTS:
         QFETCH(QStringList, rows);
         open({withFingers(7, QStringLiteral("Ann"), fingers)});
         store(f->db(), {7, "Ann", 0, "", 5});
-        store(f->db(), {7, "Ann", 8, "OLD8", 5});
-        store(f->db(), {7, "Ann", 2, "OTHER", 9});
+        store(f->db(), {7, "Old", 8, "OLD8", 5, 1111, "old", 2, 0});
+        store(f->db(), {7, "Old", 2, "OTHER", 9, 1111, "old", 2, 0});
 
-        tickAll();
+        tick(screen->lsv, "7");
         screen->chkExclFingerPrints->setChecked(exclude);
         screen->CmdDownload_Click();
 
         QCOMPARE(rowsOf(f->db(), 7), rows);
+        QCOMPARE(count(f->db(), "DeviceUserName='Old' Or rfid=1111 Or password='old' Or "
+                                "previlege=2 Or Status=0"),
+                 1);
         QCOMPARE(cell(screen->lsv, "7", BackupIndex), backup);
         QStringList previews;
         for (const QString& finger : backup.split(QLatin1Char(','), Qt::SkipEmptyParts))
@@ -181,7 +184,7 @@ private Q_SLOTS:
         QCOMPARE(count(f->db()), 0);
         QCOMPARE(image(screen->lsv, "7"), 0);
         QCOMPARE(cell(screen->lsv, "7", BackupIndex), QString());
-        QCOMPARE(f->messages.texts(), QStringList{kDone});
+        QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{"No user is checked", 16}}));
     }
 
     // The link drops while the 500th of 1,000 users is read (after its third finger): the

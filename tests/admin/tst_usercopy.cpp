@@ -156,7 +156,9 @@ private Q_SLOTS:
 
         screen->CmdImport_Click();
 
-        QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{kDone, 64}}));
+        QCOMPARE(f->messages.texts(), QStringList{"2 users were not imported."});
+        for (auto [user, ticked] : {std::pair("3", false), {"40000", false}, {"50", true}})
+            QCOMPARE(TemplateWidgets::isChecked(item(screen->lsv, user)), ticked);
         const SimUser brien = held(3);
         QCOMPARE(brien.name, QStringLiteral("Siobhan"));
         QCOMPARE(brien.password, QStringLiteral("pa'ss\""));
@@ -192,15 +194,15 @@ private Q_SLOTS:
         QVERIFY(held(60).number.isEmpty());
     }
 
-    void nothingTickedStillRefreshes()
+    void nothingTickedIsRefused()
     {
         setUp({});
         store(f->db(), {7, "Ann", 0, "A0", 5});
         chooseSource();
         connectDestination();
         screen->CmdImport_Click();
-        QCOMPARE(f->messages.texts(), QStringList{kDone});
-        QCOMPARE(destination->state().refreshes, 1);
+        QCOMPARE(f->messages.shown, (QVector<QPair<QString, int>>{{"No user is ticked", 16}}));
+        QCOMPARE(destination->state().refreshes, 0);
         QVERIFY(destination->state().users.isEmpty());
     }
 
