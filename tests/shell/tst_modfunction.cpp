@@ -315,6 +315,7 @@ private Q_SLOTS:
         QTest::newRow("one section") << us << "15" << QList{0, 4} << "2026-12-15 00:00";
         QTest::newRow("24-hour") << clock << "14:30" << QList{-1} << "2026-12-07 14:30";
         QTest::newRow("24-hour hour") << clock << "14" << QList{0} << "2026-12-07 14:10";
+        QTest::newRow("12-hour") << clock << "2:30PM" << QList{-1} << "2026-12-07 14:30";
     }
 
     // Whole dates and times read as typed, whichever section the field was reached in.
