@@ -15,8 +15,10 @@ class QWidget;
 void installFieldBehaviour(QWidget* field, bool selectAll = true,
                            std::function<void()> onF1 = {});
 
-// A date or time field takes a date typed whole, separators included ("03/05/2026");
-// installFieldBehaviour does this for the date and time fields it is given.
+// A date or time field takes a date or time typed whole, separators included
+// ("03/05/2026"), whichever section the typing starts in, and a 12-hour field takes a 24-hour
+// hour ("14:30" is 2:30 PM); installFieldBehaviour does this for the date and time fields it
+// is given.
 void installDateTyping(QDateTimeEdit* field);
 
 // Enter moves to the next field; nothing else changes (fields that keep their colours).

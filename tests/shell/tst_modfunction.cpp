@@ -300,6 +300,53 @@ private Q_SLOTS:
         QCOMPARE(date->date(), QDate(2026, 3, 5));
     }
 
+    void typedDates_data()
+    {
+        QTest::addColumn<QString>("format");   // the history screen's has the date typing alone
+        QTest::addColumn<QString>("typed");    // after each step of the reach, split at |
+        QTest::addColumn<QList<int>>("reach"); // clicks (characters in), Tab -1, Shift+Tab -2
+        QTest::addColumn<QString>("read");
+        const QString us = "MM/dd/yyyy", iso = "yyyy/MM/dd", eu = "dd.MM.yyyy", clock = "hh:mm AP";
+        QTest::newRow("second click") << us << "|11/30/2026" << QList{0, 8} << "2026-11-30 00:00";
+        QTest::newRow("click mid") << iso << "2026/03/05" << QList{6} << "2026-03-05 00:00";
+        QTest::newRow("Shift+Tab") << iso << "2026/03/05" << QList{-2} << "2026-03-05 00:00";
+        QTest::newRow("leap day") << us << "02/29/2028" << QList{-1} << "2028-02-29 00:00";
+        QTest::newRow("day first") << eu << "|29.02.2028" << QList{0, 4} << "2028-02-29 00:00";
+        QTest::newRow("one section") << us << "|15" << QList{0, 4} << "2026-12-15 00:00";
+        QTest::newRow("re-click") << iso << "15|2027/03/05" << QList{8, 0} << "2027-03-05 00:00";
+        QTest::newRow("24-hour") << clock << "14:30" << QList{-1} << "2026-12-07 14:30";
+        QTest::newRow("24-hour hour") << clock << "14" << QList{0} << "2026-12-07 14:10";
+        QTest::newRow("12-hour hour") << clock << "11" << QList{0} << "2026-12-07 11:10";
+        QTest::newRow("12-hour") << clock << "2:30PM" << QList{-1} << "2026-12-07 14:30";
+    }
+
+    // Whole dates and times read as typed, whichever section the field was reached in.
+    void typedDates()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, typed);
+        QFETCH(QList<int>, reach);
+        QWidget form;
+        auto* beside = new QLineEdit(&form); // before and after the field in tab order
+        auto* field = new QDateTimeEdit(QDateTime({2026, 12, 7}, {9, 10}), &form);
+        auto* text = field->findChild<QLineEdit*>(); // where the mouse meets the field
+        field->setDisplayFormat(format);
+        format == "yyyy/MM/dd" ? installDateTyping(field) : installFieldBehaviour(field);
+        form.show();
+        QApplication::setActiveWindow(&form); // the field beside it takes the focus
+        for (int i = 0; i < reach.size(); ++i) {
+            const int x = text->fontMetrics().horizontalAdvance(field->text().left(reach[i])) + 3;
+            if (reach[i] < 0)
+                QTest::keyClick(beside, reach[i] == -1 ? Qt::Key_Tab : Qt::Key_Backtab);
+            else
+                QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(x, text->height() / 2));
+            QCoreApplication::processEvents(); // the selection follows the focus event
+            QTest::keyClicks(field, typed.section('|', i, i));
+        }
+        QTest::mouseClick(beside, Qt::LeftButton); // and leaves the field
+        QTEST(field->dateTime().toString("yyyy-MM-dd HH:mm"), "read");
+    }
+
     // Telling a type from a file's content opens and closes the file, which drops this
     // process's locks on it: the open dialog must not do that to the database beside it.
     void openDialogReadsNoFileContent()

@@ -89,7 +89,9 @@ class TestTaskEditor : public QObject
         pickTerminal(deviceId);
         form.DumpMachine_Click();
         child<QLineEdit>(form, "TxtRemarks")->setText(remarks);
-        child<QTimeEdit>(form, "DTPicker1")->setTime(time);
+        auto* picker = child<QTimeEdit>(form, "DTPicker1"); // the time typed after a click
+        QTest::mouseClick(picker->findChild<QLineEdit*>(), Qt::LeftButton);
+        QTest::keyClicks(picker, time.toString("HH:mm"));
         child<QCalendarWidget>(form, "MonthView1")->setSelectedDate(date);
         child<QCheckBox>(form, "ChkPerform")->setChecked(eachDay);
     }
