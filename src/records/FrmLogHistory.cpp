@@ -573,6 +573,7 @@ void FrmLogHistory::CmdSignIn_Click()
             uncheck(checked[i]);
     if (!ok)
         return;
+    // Not when every punch was refused: nothing was assigned.
     if (refused.size() < checked.size())
         MsgBox(QStringLiteral("Sign in Time assigned for ") + nodeText, 0);
     if (!refused.isEmpty())

@@ -292,7 +292,7 @@ private Q_SLOTS:
                               box.topLeft() + QPoint(box.height() / 2, box.height() / 2));
             QTest::mouseClick(s.screen.findChild<QPushButton*>(name), Qt::LeftButton);
         }
-        QCOMPARE(f.messages.texts().last(),
+        QCOMPARE(f.messages.texts().value(2),
                  QString("Sign in not assigned to punches after the sign out of that day."));
         QCOMPARE(s.list->topLevelItem(2)->checkState(0), Qt::Checked);
         QCOMPARE(f.db().scalar("select INTIME || '-' || OUTTIME from Tbl_Emp_Attn_Log_General"),
