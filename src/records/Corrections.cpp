@@ -253,30 +253,38 @@ void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInD
     const QVariant day = db.dialect().dateValue(signInDay);
     int committed = 0;
     ItemTransaction t(db, committed);
-    QSqlQuery find = db.prepare(
-        QStringLiteral("Select INTIME From Tbl_Emp_Attn_Log_General Where EMP_ID=? AND TDATE=?"));
     QSqlQuery update = db.prepare(QStringLiteral(
         "Update Tbl_Emp_Attn_Log_General Set TDATE_OUT=?, OUTTIME=?, OUTMODE=?, COUNTER=?"
         " Where EMP_ID=? AND TDATE=?"));
     QVector<int> assigned;
     try {
+        // Read once: a sign-out written changes neither which rows the day has nor their
+        // sign-ins, so the day answers every item alike.
+        bool found = false;
+        QString firstIn;
+        QSqlQuery find =
+            db.exec(QStringLiteral(
+                        "Select INTIME From Tbl_Emp_Attn_Log_General Where EMP_ID=? AND TDATE=?"),
+                    {empId, day});
+        readAll(find, [&](QSqlQuery& r) {
+            found = true;
+            const QString in = r.value(0).toString();
+            if (!in.isEmpty() && (firstIn.isEmpty() || in < firstIn))
+                firstIn = in;
+        });
         for (int i = 0; i < items.size(); ++i) {
             const Item& item = items[i];
-            bool found = false;
-            QString firstIn;
-            Db::run(find, {empId, day});
-            readAll(find, [&](QSqlQuery& r) {
-                found = true;
-                const QString in = r.value(0).toString();
-                if (!in.isEmpty() && (firstIn.isEmpty() || in < firstIn))
-                    firstIn = in;
-            });
-            // A day without rows has no sign-in to refuse against: nothing is assigned.
-            if (!found)
+            if (!found) {
+                outcome.unmatched.append(i);
                 continue;
+            }
             if (item.day < signInDay ||
                 (item.day == signInDay && !firstIn.isEmpty() && item.time < firstIn)) {
                 outcome.refused.append(i);
+                continue;
+            }
+            if (item.day > signInDay.addDays(SignOutDaysAfterSignIn)) {
+                outcome.late.append(i);
                 continue;
             }
             t.item([&] {

@@ -44,15 +44,23 @@ int workingHourId(Db& db, int empId, const QDate& day);
 void signIn(Db& db, int empId, const QVector<Item>& items, int& committed,
             QVector<int>* refused = nullptr);
 
+// The last day a sign-out punch may fall on, counted from its sign-in's day: no shift runs
+// past the next day, so a later punch means the sign-in day was left over from another one.
+constexpr int SignOutDaysAfterSignIn = 1;
+
 struct SignOutOutcome
 {
-    QVector<int> assigned; // indexes of items stored as the sign-out
-    QVector<int> refused;  // dated before the sign-in day, or on it before its sign-in
+    QVector<int> assigned;  // indexes of items stored as the sign-out
+    QVector<int> refused;   // dated before the sign-in day, or on it before its sign-in
+    QVector<int> late;      // dated after SignOutDaysAfterSignIn days past the sign-in day
+    QVector<int> unmatched; // the sign-in day has no row to take them
 };
 // Sign Out: each item, in order, becomes the sign-out (TDATE_OUT its own day) of the rows of
-// `signInDay`, with COUNTER `counter`. An item with no such rows is left alone. An item
-// dated before signInDay, or on that day before its first sign-in, is refused: a sign-out
-// must follow its sign-in. On an error, `outcome` holds what was committed.
+// `signInDay`, with COUNTER `counter`. Items are left alone when signInDay has no such rows
+// (unmatched), when dated before signInDay or on it before its first sign-in (refused: a
+// sign-out must follow its sign-in), and when dated later than SignOutDaysAfterSignIn allows
+// (late: taken, such a punch would overwrite the real sign-out of that sign-in). On an
+// error, `outcome` holds what was committed.
 void signOut(Db& db, int empId, const QVector<Item>& items, const QDate& signInDay, int counter,
              SignOutOutcome& outcome);
 

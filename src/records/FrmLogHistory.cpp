@@ -555,6 +555,12 @@ void FrmLogHistory::CmdSignIn_Click()
     if (m_running || selectedTag().isEmpty())
         return;
     const QList<QTreeWidgetItem*> checked = checkedItems();
+    // A click on a punch's text highlights it without ticking it: saying the sign-in was
+    // assigned would leave that day to read as an absence.
+    if (checked.isEmpty()) {
+        MsgBox(QStringLiteral("Sign in not assigned: no punch is ticked."), 48);
+        return;
+    }
     QString nodeText;
     const int empId = listedTag(nodeText).toInt();
     int committed = 0;
@@ -567,8 +573,8 @@ void FrmLogHistory::CmdSignIn_Click()
             uncheck(checked[i]);
     if (!ok)
         return;
-    // The answer comes even with nothing checked, but not when every punch was refused.
-    if (refused.size() < checked.size() || checked.isEmpty())
+    // Not when every punch was refused: nothing was assigned.
+    if (refused.size() < checked.size())
         MsgBox(QStringLiteral("Sign in Time assigned for ") + nodeText, 0);
     if (!refused.isEmpty())
         MsgBox(QStringLiteral("Sign in not assigned to punches after the sign out of that day."),
@@ -594,10 +600,20 @@ void FrmLogHistory::CmdSignOut_Click()
         return;
     if (!outcome.assigned.isEmpty())
         MsgBox(QStringLiteral("Sign Out Time Assigned To ") + nodeText, 0);
+    // Every punch left ticked is answered for, in one box.
+    QStringList notAssigned;
+    if (!outcome.unmatched.isEmpty())
+        notAssigned << QStringLiteral("Sign out not assigned: no sign in on ") +
+                           DTPicker3->date().toString(kDateFormat) +
+                           QStringLiteral(". For a shift past midnight, set the day back.");
     if (!outcome.refused.isEmpty())
-        MsgBox(QStringLiteral("Sign out not assigned to punches before the sign in of that day. "
-                              "For a shift past midnight, set the day back."),
-               48);
+        notAssigned << QStringLiteral("Sign out not assigned to punches before the sign in of "
+                                      "that day. For a shift past midnight, set the day back.");
+    if (!outcome.late.isEmpty())
+        notAssigned << QStringLiteral("Sign out not assigned to punches more than a day after "
+                                      "the sign in of that day.");
+    if (!notAssigned.isEmpty())
+        MsgBox(notAssigned.join(QLatin1Char('\n')), 48);
 }
 
 void FrmLogHistory::CmdSignInOut_Click()

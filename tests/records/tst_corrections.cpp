@@ -166,8 +166,10 @@ private Q_SLOTS:
                              kDay, 1, outcome);
         QCOMPARE(outcome.assigned, QVector<int>({2}));
         QCOMPARE(outcome.refused, QVector<int>({0, 1}));
+        int committed = 0;
+        Corrections::signIn(f.db(), 16, {item(kDay, "23:00:00")}, committed); // the night takes it
         QCOMPARE(rows(f.db(), 16),
-                 QStringList({"2026-03-07 2026-03-08 22:00:00 FPrint 06:10:00 FPrint 1"}));
+                 QStringList({"2026-03-07 2026-03-08 23:00:00 FPrint 06:10:00 FPrint 1"}));
 
         Corrections::signOut(f.db(), 16,
                              {item(kDay.addDays(1), "06:00:00"), item(kDay.addDays(2), "06:00:00")},
@@ -202,7 +204,7 @@ private Q_SLOTS:
         punch(f.db(), 99, kDay, "08:00:00");             // not in the tree: left alone
         for (int run = 0; run < 2; ++run) {
             int committed = 0;
-            Corrections::pairRange(f.db(), {1, 3}, kDay.addDays(-3), kDay, committed);
+            Corrections::pairRange(f.db(), {1, 3}, QDate(-1, 1, 1), kDay, committed);
             QCOMPARE(committed, 1);
             QCOMPARE(rows(f.db(), 3), QStringList({row}));
         }
@@ -234,7 +236,7 @@ private Q_SLOTS:
             punch(f.db(), 16, kDay, t, 1, t.startsWith("06") ? -1 : 0);
         punch(f.db(), 16, kDay, "23:00:00", 1, 1); // a sign-out punch plays no part
         int committed = 0;
-        Corrections::makeOut(f.db(), kDay, kDay, {}, committed);
+        Corrections::makeOut(f.db(), kDay, QDate(10000, 1, 1), {}, committed); // past the held days
         QCOMPARE(rows(f.db(), 16), QStringList({row}));
         QCOMPARE(Corrections::dayRange(Dialect(Dialect::SqlServer), kDay, QDate(2099, 12, 31)),
                  QVariantList({kDay, QDate(2079, 6, 6)}));

@@ -212,11 +212,14 @@ private Q_SLOTS:
         punch(f.db(), 3, kDay, "06:00:00", 1, 0);
         punch(f.db(), 3, kDay, "08:00:00", 1, 0);
         punch(f.db(), 3, kDay, "17:00:00", 1, 1);
+        punch(f.db(), 3, kDay.addDays(2), "17:00:00", 1, 1);
         Screen s(f);
-        s.click("Siobhan Mary O'Brien (3)");
-        s.screen.CmdSignIn_Click(); // nothing checked: nothing written, yet the answer
+        s.click("Siobhan Mary O'Brien (3)", kDay, kDay.addDays(2));
+        const QRect text = s.list->visualItemRect(s.list->topLevelItem(1));
+        QTest::mouseClick(s.list->viewport(), Qt::LeftButton, {}, text.center()); // not its box
+        QTest::mouseClick(s.screen.findChild<QPushButton*>("CmdSignIn"), Qt::LeftButton);
         QCOMPARE(f.messages.shown.value(0),
-                 qMakePair(QString("Sign in Time assigned for Siobhan Mary O'Brien (3)"), 0));
+                 qMakePair(QString("Sign in not assigned: no punch is ticked."), 48));
         QCOMPARE(f.db().scalar("select count(*) from Tbl_Emp_Attn_Log_General").toInt(), 0);
         s.list->topLevelItem(1)->setCheckState(0, Qt::Checked);
         // The arrow keys move the selection without listing: the punches stay Siobhan's.
@@ -227,6 +230,10 @@ private Q_SLOTS:
         QCOMPARE(f.db().scalar("select count(*) from Tbl_Emp_Attn_Log_General where EMP_ID=3")
                      .toInt(),
                  1);
+        s.list->setCurrentItem(s.list->topLevelItem(3), 0, QItemSelectionModel::Clear);
+        QTest::keyClick(s.list, Qt::Key_Space); // no punch selected: the sign-out day follows
+        QTest::mouseClick(s.screen.findChild<QPushButton*>("CmdSignOut"), Qt::LeftButton);
+        QVERIFY(f.messages.texts().last().contains("no sign in on 2026/03/09."));
         s.list->topLevelItem(0)->setCheckState(0, Qt::Checked);
         s.list->topLevelItem(2)->setCheckState(0, Qt::Checked);
         s.screen.findChild<QDateEdit*>("DTPicker3")->setDate(kDay);
@@ -235,7 +242,8 @@ private Q_SLOTS:
         QCOMPARE(f.messages.texts(),
                  QStringList({"Sign Out Time Assigned To Siobhan Mary O'Brien (3)",
                               "Sign out not assigned to punches before the sign in of that day. "
-                              "For a shift past midnight, set the day back."}));
+                              "For a shift past midnight, set the day back.\nSign out not assigned "
+                              "to punches more than a day after the sign in of that day."}));
         QCOMPARE(f.messages.shown[1].second, 48);
         QCOMPARE(s.list->topLevelItem(0)->checkState(0), Qt::Checked);
         QCOMPARE(s.list->topLevelItem(2)->checkState(0), Qt::Unchecked);
@@ -284,7 +292,7 @@ private Q_SLOTS:
                               box.topLeft() + QPoint(box.height() / 2, box.height() / 2));
             QTest::mouseClick(s.screen.findChild<QPushButton*>(name), Qt::LeftButton);
         }
-        QCOMPARE(f.messages.texts().last(),
+        QCOMPARE(f.messages.texts().value(2),
                  QString("Sign in not assigned to punches after the sign out of that day."));
         QCOMPARE(s.list->topLevelItem(2)->checkState(0), Qt::Checked);
         QCOMPARE(f.db().scalar("select INTIME || '-' || OUTTIME from Tbl_Emp_Attn_Log_General"),
