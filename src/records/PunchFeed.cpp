@@ -89,6 +89,11 @@ QString uncopiedPunches(const Dialect& dialect)
                day + " AND b.LogTime = " + time + " AND " + same.arg(QStringLiteral("InOutMode")) +
                " AND " + same.arg(QStringLiteral("VerifyMode")) + ")";
     };
+    // A time made from the binary text is compared with the copies in the column's own
+    // collation: two collations, each a column's, would not compare at all (Msg 468).
+    auto madeCopied = [&](const QString& time) {
+        return notCopied(server ? "(" + time + ") COLLATE DATABASE_DEFAULT" : time);
+    };
     const QString stored = binary(QStringLiteral("d.LogTime"));
     const QString plain = "(" + matches(stored, "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]") + " AND " +
                           hourText(stored) + " < '24')";
@@ -103,7 +108,7 @@ QString uncopiedPunches(const Dialect& dialect)
                           (server ? "UPPER(LTRIM(RTRIM(" + spaced + ")))"
                                   : "upper(trim(d.LogTime, " + blanks + "))") +
                           " AS v FROM Tbl_DeviceAttenLog d WHERE d.LogDate >= ? AND " +
-                          notCopied("CASE WHEN " + plain + " THEN " + amPm(stored) + " END") +
+                          madeCopied("CASE WHEN " + plain + " THEN " + amPm(stored) + " END") +
                           " AND " + notCopied(QStringLiteral("d.LogTime"));
     // The other spellings, step by step: the AM/PM ending split off, the hour made two digits
     // and the seconds added, and the AM/PM hour made a 24-hour one (NULL for no time).
@@ -130,7 +135,8 @@ QString uncopiedPunches(const Dialect& dialect)
                          cat + minutes(hms) + " END AS t24 FROM (" + padded + ") d";
     return "SELECT DISTINCT Emp_ID, InOutMode, VerifyMode, LogDate, LogTime FROM (" + read +
            ") d WHERE " + plain + " OR t24 IS NULL OR (" +
-           notCopied(amPm(QStringLiteral("d.t24"))) + " AND " + notCopied(QStringLiteral("d.t24")) +
+           madeCopied(amPm(QStringLiteral("d.t24"))) + " AND " +
+           madeCopied(QStringLiteral("d.t24")) +
            ") ORDER BY LogDate, LogTime, Emp_ID, InOutMode, VerifyMode";
 }
 } // namespace
