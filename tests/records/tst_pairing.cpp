@@ -271,6 +271,7 @@ private Q_SLOTS:
         copy(db, 1,
              {QStringLiteral("2026-12-07 08:00:00 in"), QStringLiteral("2026-12-07 12:00:00 out"),
               QStringLiteral("2026-12-07 13:00:00 in")});
+        QVERIFY(OpenShiftPairing(db, 1).IsDoubleDutyOut(1, QDate(2026, 12, 7)));
         pair(db, 1);
         QCOMPARE(dayRows(db, 1), QStringList({"2026-12-07>2026-12-07 08:00:00-12:00:00 #1",
                                               "2026-12-07>2026-12-07 13:00:00-NULL #1"}));
