@@ -3,9 +3,15 @@
 -- daily attendance rows but their own.
 -- Comments hold no semicolons, so a loader may split the script at each one.
 
--- Daily attendance of the two weeks up to yesterday, as Sign In - Sign Out would have made
--- it: one pair per employee and working day, weekends and working hours as demo.sql gives
--- them (night shifts sign out the next morning), sign-out punches from the Front Gate.
+-- Daily attendance of the two weeks up to yesterday: one pair per employee and working day,
+-- weekends and working hours as demo.sql gives them, sign-out punches from the Front Gate.
+-- A night shift's pair signs out the next morning (TDATE_OUT that day), as Sign In and then
+-- Sign Out, with the sign-out day left on the evening, file it. Sign In - Sign Out does not
+-- make such rows: for each employee and each day with punches in the range it deletes the
+-- day's rows and writes one row of that day's own punches, the first as sign-in and, with
+-- two or more, the last as sign-out (one punch gives a sign-in alone), with no TDATE_OUT and
+-- no COUNTER. A night worker's day then pairs the morning's sign-out with the evening's
+-- sign-in.
 -- Siobhan O'Brien (3) has not signed out on her last working day. Tools, Settings, tab
 -- "SQL Script", From two weeks ago To yesterday writes it out as a script.
 WITH RECURSIVE days (n, day) AS (

@@ -95,9 +95,15 @@ struct OpenShiftPairing::Pair
 };
 
 OpenShiftPairing::OpenShiftPairing(Db& db, int branch, Progress progress)
-    : m_db(db), m_sql(std::make_unique<Statements>(db)), m_rows(std::make_unique<DayRows>()),
-      m_branch(branch), m_progress(std::move(progress))
+    : m_db(db), m_dialect(db.dialect()), m_sql(std::make_unique<Statements>(db)),
+      m_rows(std::make_unique<DayRows>()), m_branch(branch), m_progress(std::move(progress))
 {
+}
+
+void OpenShiftPairing::setDialect(const Dialect& dialect)
+{
+    m_dialect = dialect;
+    m_dates.clear();
 }
 
 OpenShiftPairing::~OpenShiftPairing() = default;
@@ -107,7 +113,7 @@ QVariant OpenShiftPairing::date(const QDate& day) const
     // The passes bind the same few days thousands of times: each is spelled once.
     auto known = m_dates.constFind(day);
     if (known == m_dates.constEnd())
-        known = m_dates.insert(day, m_db.dialect().dateValue(day));
+        known = m_dates.insert(day, m_dialect.dateValue(day));
     return *known;
 }
 
@@ -189,7 +195,7 @@ void OpenShiftPairing::pairPunches(int EmpID, RecordRun& run)
         // A day the database cannot hold (a terminal clock set to 2080) would fail every
         // call at its first statement: the punch is refused as one without a date instead,
         // after the punches before it are paired.
-        p.date = heldDateOf(m_db.dialect(), p.dateText);
+        p.date = heldDateOf(m_dialect, p.dateText);
         p.time = timeFromText(p.timeText.toString());
         m_punches.append(p);
     }
@@ -238,7 +244,7 @@ void OpenShiftPairing::loadRows(int emp)
     }
     if (!first.isValid())
         return;
-    first = qMax(first.addDays(-1), m_db.dialect().firstHeldDate());
+    first = qMax(first.addDays(-1), m_dialect.firstHeldDate());
     m_rows->first = first;
     m_rows->last = last;
     for (const QVariantList& t : m_sql->rows(
@@ -558,7 +564,7 @@ bool OpenShiftPairing::closeDayBefore(int emp, const Punch& punch, const DayRows
 bool OpenShiftPairing::IsDoubleDutyOut(int EmpID, const QDate& day)
 {
     // No pair signs out on a day the database cannot hold, and naming one fails the query.
-    if (!m_db.dialect().holdsDate(day))
+    if (!m_dialect.holdsDate(day))
         return false;
     if (m_sql->exists(QStringLiteral("SELECT TDATE FROM Tbl_Emp_Attn_Log_General "
                                      "WHERE EMP_ID = ? AND TDATE_OUT = ? AND INREMARKS = ?"),

@@ -13,6 +13,7 @@
 // corrected or deleted since stays as he left it.
 
 #include "shell/DbError.h"
+#include "shell/Dialect.h"
 
 #include <QDate>
 #include <QHash>
@@ -63,6 +64,10 @@ public:
     // row when missing.
     void Add_SubstituteLeave(int EmpID);
 
+    // The dialect whose day columns the passes keep to and bind days for, the connection's
+    // unless set: so SQL Server's days can be tried over a SQLite file.
+    void setDialect(const Dialect& dialect);
+
     // Called as the posting pass begins (the window retitles its progress window).
     void setPostingBegins(std::function<void()> begins) { m_postingBegins = std::move(begins); }
 
@@ -102,6 +107,7 @@ private:
     QVariant date(const QDate& day) const;
 
     Db& m_db;
+    Dialect m_dialect;
     std::unique_ptr<Statements> m_sql;
     mutable QHash<QDate, QVariant> m_dates; // date() of each day met
     // The employee's pairing and day rows around the punch dates, kept as the pass writes

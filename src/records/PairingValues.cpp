@@ -44,16 +44,30 @@ QString amPmText(const QTime& time)
     return clockText(hour12, time, time.hour() < 12 ? 'A' : 'P');
 }
 
+bool isTimeBlank(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == u' ' || (u >= 9 && u <= 13) || u == 0xA0;
+}
+
 QTime timeFromText(const QString& text)
 {
     // Read by hand: it runs for every punch of a feed and a pairing.
-    const QString t = text.trimmed();
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isTimeBlank(text[begin]))
+        ++begin;
+    while (end > begin && isTimeBlank(text[end - 1]))
+        --end;
+    const QStringView t = QStringView(text).sliced(begin, end - begin);
     int at = 0;
+    // Only 0-9: the feed's statements read no other digits, and a time they cannot read
+    // must be refused here too, not copied again on every call.
     auto number = [&](int maxDigits) {
         int value = 0;
         int digits = 0;
-        while (at < t.size() && digits < maxDigits && t[at].isDigit()) {
-            value = value * 10 + t[at].digitValue();
+        while (at < t.size() && digits < maxDigits && t[at] >= u'0' && t[at] <= u'9') {
+            value = value * 10 + (t[at].unicode() - u'0');
             ++at;
             ++digits;
         }
@@ -80,9 +94,9 @@ QTime timeFromText(const QString& text)
         if (second < 0 || at - before != 2)
             return {};
     }
-    while (at < t.size() && t[at].isSpace())
+    while (at < t.size() && isTimeBlank(t[at]))
         ++at;
-    const QString half = t.mid(at).toUpper();
+    const QString half = t.sliced(at).toString().toUpper();
     if (half == QLatin1String("AM") || half == QLatin1String("PM")) {
         if (hour < 1 || hour > 12)
             return {};

@@ -21,8 +21,12 @@ namespace PairingValues {
 QString timeText(const QTime& time);
 // "hh:mm:ss AM" with English AM/PM whatever the locale: midnight is "12:00:00 AM".
 QString amPmText(const QTime& time);
-// Reads "hh:mm:ss AM/PM" (either case) or 24-hour "HH:mm:ss" / "HH:mm"; invalid otherwise.
+// Reads "hh:mm:ss AM/PM" (either case, the blank before AM/PM optional) or 24-hour
+// "HH:mm:ss" / "HH:mm", digits 0-9 only, blanks (isTimeBlank) around it; invalid otherwise.
 QTime timeFromText(const QString& text);
+// The blanks of a time text: space, TAB, LF, VT, FF, CR and no-break space. The feed's
+// statements treat the same characters as blanks.
+bool isTimeBlank(QChar c);
 // Minutes from a to b as SQL Server's DateDiff(n) counts them: minute boundaries crossed.
 int minuteBoundaries(const QTime& a, const QTime& b);
 

@@ -25,6 +25,8 @@ struct Copy
     QVariant storedTime;
     QString date;
     QString time;
+    QDate day; // as read, to number the copies by
+    QTime at;
     qint64 indx = 0;
     qint64 empOrder = 0; // the employee as a number, read once for the sort
 };
@@ -34,22 +36,27 @@ struct Copy
 // AM/PM spelling the feed writes; the backup table's index on employee, day and time answers
 // each look-up, so neither table's history is read into memory; one look-up per spelling, as
 // SQLite would otherwise build an IN list for every punch. A time another writer spelled
-// otherwise ("8:05:00", "09:10", "5:00 pm") is brought to "HH:mm:ss" as timeFromText reads
-// it, by the nested selects, and looked up in the same two spellings; only punches the first
-// look-ups leave reach them. A time neither reads makes no copy match, and the punch comes
-// back to be refused in its turn. SQLite compares a date column with a text column as
-// numbers, past the index, unless the date is cast to text.
+// otherwise ("8:05:00", "09:10", "5:00pm", a TAB before it, a CR after it) is brought to
+// "HH:mm:ss" as timeFromText reads it, by the nested selects, and looked up in the same two
+// spellings; only punches the first look-ups leave reach them. A time neither reads makes no
+// copy match, and the punch comes back to be refused in its turn: the two must read the
+// same texts, or a time only timeFromText reads would be copied again on every call. SQLite
+// compares a date column with a text column as numbers, past the index, unless the date is cast to
+// text.
 QString uncopiedPunches(const Dialect& dialect)
 {
     const bool server = dialect.kind() == Dialect::SqlServer;
     const QString cat = server ? QStringLiteral(" + ") : QStringLiteral(" || ");
     // SQL Server's LIKE ranges follow the collation, in which "²" may sort among the digits:
-    // the binary one keeps them to 0-9, so that the CASTs they guard cannot fail. (TRY_CAST
-    // would need no guard, but servers before SQL Server 2012 refuse it.)
+    // the binary one keeps them to 0-9. Its code page may also turn other characters into
+    // 0-9 (full-width digits), so every digit read is taken from the text under that same
+    // collation, and the CASTs the guards keep to 0-9 cannot fail. (TRY_CAST would need no
+    // guard, but servers before SQL Server 2012 refuse it.)
+    auto binary = [&](const QString& text) {
+        return server ? "(" + text + " COLLATE Latin1_General_BIN)" : text;
+    };
     auto matches = [&](const QString& text, const char* pattern) {
-        return text +
-               (server ? QStringLiteral(" COLLATE Latin1_General_BIN LIKE '")
-                       : QStringLiteral(" GLOB '")) +
+        return text + (server ? QStringLiteral(" LIKE '") : QStringLiteral(" GLOB '")) +
                QLatin1String(pattern) + QLatin1Char('\'');
     };
     // Of an "HH:mm:ss" text: the hour's two digits, compared as text (the whole text would
@@ -82,26 +89,37 @@ QString uncopiedPunches(const Dialect& dialect)
                day + " AND b.LogTime = " + time + " AND " + same.arg(QStringLiteral("InOutMode")) +
                " AND " + same.arg(QStringLiteral("VerifyMode")) + ")";
     };
-    const QString plain = "(" +
-                          matches(QStringLiteral("d.LogTime"), "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]") +
-                          " AND " + hourText(QStringLiteral("d.LogTime")) + " < '24')";
-    const QString fresh =
-        "SELECT d.Emp_ID, d.InOutMode, d.VerifyMode, d.LogDate, d.LogTime, " +
-        (server ? QStringLiteral("UPPER(LTRIM(RTRIM(d.LogTime)))")
-                : QStringLiteral("upper(trim(d.LogTime))")) +
-        " AS v FROM Tbl_DeviceAttenLog d WHERE d.LogDate >= ? AND " +
-        notCopied("CASE WHEN " + plain + " THEN " + amPm(QStringLiteral("d.LogTime")) + " END") +
-        " AND " + notCopied(QStringLiteral("d.LogTime"));
+    // A time made from the binary text is compared with the copies in the column's own
+    // collation: two collations, each a column's, would not compare at all (Msg 468).
+    auto madeCopied = [&](const QString& time) {
+        return notCopied(server ? "(" + time + ") COLLATE DATABASE_DEFAULT" : time);
+    };
+    const QString stored = binary(QStringLiteral("d.LogTime"));
+    const QString plain = "(" + matches(stored, "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]") + " AND " +
+                          hourText(stored) + " < '24')";
+    // The blanks timeFromText skips (isTimeBlank): spaces before it trims, on the server,
+    // where LTRIM and RTRIM know no other blank before SQL Server 2022.
+    QString spaced = stored;
+    if (server)
+        for (const int blank : {9, 10, 11, 12, 13, 160})
+            spaced = QStringLiteral("REPLACE(%1, CHAR(%2), ' ')").arg(spaced).arg(blank);
+    const QString blanks = QStringLiteral("' ' || char(9, 10, 11, 12, 13, 160)");
+    const QString fresh = "SELECT d.Emp_ID, d.InOutMode, d.VerifyMode, d.LogDate, d.LogTime, " +
+                          (server ? "UPPER(LTRIM(RTRIM(" + spaced + ")))"
+                                  : "upper(trim(d.LogTime, " + blanks + "))") +
+                          " AS v FROM Tbl_DeviceAttenLog d WHERE d.LogDate >= ? AND " +
+                          madeCopied("CASE WHEN " + plain + " THEN " + amPm(stored) + " END") +
+                          " AND " + notCopied(QStringLiteral("d.LogTime"));
     // The other spellings, step by step: the AM/PM ending split off, the hour made two digits
     // and the seconds added, and the AM/PM hour made a 24-hour one (NULL for no time).
     const QString ending = server ? QStringLiteral("RIGHT(v, 2)") : QStringLiteral("substr(v, -2)");
     const QString halves = "SELECT *, CASE WHEN " + ending + " IN ('AM', 'PM') THEN " + ending +
                            " ELSE '' END AS half, CASE WHEN " + ending + " IN ('AM', 'PM') THEN " +
                            (server ? QStringLiteral("RTRIM(LEFT(v, LEN(v) - 2))")
-                                   : QStringLiteral("rtrim(substr(v, 1, length(v) - 2))")) +
+                                   : "rtrim(substr(v, 1, length(v) - 2), " + blanks + ")") +
                            " ELSE v END AS core FROM (" + fresh + ") d";
     auto shape = [&](const char* pattern, const QString& hms) {
-        return " WHEN " + matches(QStringLiteral("core"), pattern) + " THEN " + hms;
+        return " WHEN " + matches(binary(QStringLiteral("core")), pattern) + " THEN " + hms;
     };
     const QString padded = "SELECT *, CASE" +
                            shape("[0-9]:[0-5][0-9]", "'0'" + cat + "core" + cat + "':00'") +
@@ -117,7 +135,8 @@ QString uncopiedPunches(const Dialect& dialect)
                          cat + minutes(hms) + " END AS t24 FROM (" + padded + ") d";
     return "SELECT DISTINCT Emp_ID, InOutMode, VerifyMode, LogDate, LogTime FROM (" + read +
            ") d WHERE " + plain + " OR t24 IS NULL OR (" +
-           notCopied(amPm(QStringLiteral("d.t24"))) + " AND " + notCopied(QStringLiteral("d.t24")) +
+           madeCopied(amPm(QStringLiteral("d.t24"))) + " AND " +
+           madeCopied(QStringLiteral("d.t24")) +
            ") ORDER BY LogDate, LogTime, Emp_ID, InOutMode, VerifyMode";
 }
 } // namespace
@@ -141,27 +160,34 @@ int PunchFeed::CopyDeviceLogToTempBck()
             c.verify = q.value(2);
             c.storedDate = q.value(3);
             c.storedTime = q.value(4);
-            const QDate day = dateOf(c.storedDate);
-            const QTime time = timeFromText(c.storedTime.toString());
-            if (day.isValid() && time.isValid()) {
+            c.day = dateOf(c.storedDate);
+            c.at = timeFromText(c.storedTime.toString());
+            if (c.day.isValid() && c.at.isValid()) {
                 // SQLite's text is the copy's text already.
                 const QString stored = c.storedDate.toString();
-                c.date = stored.size() == 10 ? stored : day.toString(Qt::ISODate);
-                c.time = amPmText(time);
+                c.date = stored.size() == 10 ? stored : c.day.toString(Qt::ISODate);
+                c.time = amPmText(c.at);
             }
             fresh.append(c);
         }
     }
+    // Numbered in date and time order, where the time is what the text stands for: as text,
+    // another writer's "17:00:00" sorts before its "8:05:00", and the pairing would meet the
+    // day's sign-out before its sign-in.
+    QVector<qsizetype> order(fresh.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return fresh[a].day != fresh[b].day ? fresh[a].day < fresh[b].day
+                                            : fresh[a].at < fresh[b].at;
+    });
     const QVariant largest =
         m_db.scalar(QStringLiteral("SELECT MAX(Indx) FROM Tbl_Emp_Attn_Log_Temp_Bck"));
     qint64 next = largest.isNull() ? 0 : largest.toLongLong() + 1;
-    for (Copy& c : fresh)
-        if (!c.date.isEmpty())
-            c.indx = next++;
-    // Numbered in date and time order, stored employee by employee: the pairing then marks
-    // one employee's copies on a few neighbouring pages instead of one page per copy.
-    QVector<qsizetype> order(fresh.size());
-    std::iota(order.begin(), order.end(), 0);
+    for (const qsizetype at : std::as_const(order))
+        if (!fresh[at].date.isEmpty())
+            fresh[at].indx = next++;
+    // Stored employee by employee: the pairing then marks one employee's copies on a few
+    // neighbouring pages instead of one page per copy.
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
         return fresh[a].empOrder < fresh[b].empOrder;
     });

@@ -208,27 +208,21 @@ bool writeUtf8Line(QFileDevice& file, const QString& text)
 
 bool WriteTimestampedFile(const QString& text, QString& folder)
 {
-    folder = folder + QLatin1Char('/') + timestampedFileStem(Clock::now()) + QStringLiteral(".txt");
+    // A second write in the same second takes the next free name, " (2)", " (3)" and on:
+    // appended to the first, a script would load every row of both, and a double click
+    // would insert each row twice.
+    const QString stem = folder + QLatin1Char('/') + timestampedFileStem(Clock::now());
+    folder = stem + QStringLiteral(".txt");
+    for (int n = 2; QFileInfo::exists(folder); ++n)
+        folder = stem + QStringLiteral(" (%1).txt").arg(n);
     shared().LastTextFilePath = folder;
-    if (!QFileInfo::exists(folder)) {
-        // A new file appears whole or not at all: a half-written script would load half.
-        QSaveFile file(folder);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        if (!writeUtf8Line(file, text)) {
-            file.cancelWriting();
-            return false;
-        }
-        return file.commit();
-    }
-    // A second write in the same second goes to the same file; a short append is cut
-    // back so the file keeps only whole texts.
-    QFile file(folder);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // A new file appears whole or not at all: a half-written script would load half.
+    QSaveFile file(folder);
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    const qint64 before = file.size();
-    if (writeUtf8Line(file, text) && file.flush())
-        return true;
-    file.resize(before);
-    return false;
+    if (!writeUtf8Line(file, text)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }

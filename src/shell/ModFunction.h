@@ -39,9 +39,10 @@ void FormatGridRow(QTableWidget* grid, bool Bold, int Size, const QString& FontN
 // cannot be written is dropped silently.
 void WriteSchedulerLog(const QString& text);
 
-// Appends text (CR LF) to "<folder>/MM.DD.YYYY HH.NN.SS Am.txt" named by the clock; hands
-// the full path back in folder and in LastTextFilePath. True when every byte was written;
-// a file the call creates is there whole or not at all.
+// Writes text (CR LF) to a new file "<folder>/MM.DD.YYYY HH.NN.SS Am.txt" named by the
+// clock, or, when that name is taken, "... Am (2).txt", "(3)" and on; never to a file that
+// is there already. Hands the full path back in folder and in LastTextFilePath. True when
+// every byte was written; the file is there whole or not at all.
 bool WriteTimestampedFile(const QString& text, QString& folder);
 
 // "12.06.2026 02.26.57 Pm" for 2:26:57 pm on 6 December 2026.

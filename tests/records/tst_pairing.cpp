@@ -271,6 +271,7 @@ private Q_SLOTS:
         copy(db, 1,
              {QStringLiteral("2026-12-07 08:00:00 in"), QStringLiteral("2026-12-07 12:00:00 out"),
               QStringLiteral("2026-12-07 13:00:00 in")});
+        QVERIFY(OpenShiftPairing(db, 1).IsDoubleDutyOut(1, QDate(2026, 12, 7)));
         pair(db, 1);
         QCOMPARE(dayRows(db, 1), QStringList({"2026-12-07>2026-12-07 08:00:00-12:00:00 #1",
                                               "2026-12-07>2026-12-07 13:00:00-NULL #1"}));
@@ -494,6 +495,14 @@ private Q_SLOTS:
         // So does a day after the last SQL Server's day columns hold, which SQLite holds.
         QVERIFY(!PairingValues::heldDateOf(Dialect(Dialect::SqlServer), "2079-06-07").isValid());
         QVERIFY(PairingValues::heldDateOf(Dialect(), "2079-06-07").isValid());
+        db.execute("INSERT INTO Tbl_Emp_Attn_Log_Temp (Emp_Id, TDate) VALUES (1, '1899-12-31')");
+        copy(db, 1,
+             {"1900-01-01 06:00:00 out", "2079-06-06 08:00:00 in", "2079-06-07 08:00:00 in"});
+        OpenShiftPairing server(db, 1);
+        server.setDialect(Dialect(Dialect::SqlServer));
+        QVERIFY_THROWS_EXCEPTION(DbError, server.pairingPass(1));
+        QCOMPARE(column(db, "SELECT TDate FROM Tbl_Emp_Attn_Log_Temp WHERE OutTIme IS NULL"),
+                 QStringList({"2026-12-07", "1899-12-31", "1900-01-01", "2079-06-06"}));
     }
 
     void failingHelperLetsThePassGoOn_data()

@@ -90,6 +90,8 @@ private Q_SLOTS:
         QTest::newRow("NUL padding right after the last record")
             << QByteArray("2\t2026-03-07 08:00:00\t1\t0") + QByteArray(300, '\0') << us
             << QStringList{"1: 2 2026-03-07 08:00:00 1 0 [2026-03-07 08:00:00]"} << false;
+        QTest::newRow("NUL in the last record") << QByteArray("2\t2026-3-7 8:00\t1") + '\0' + "\t0"
+                                                << us << QStringList{"1: bad"} << false;
         QTest::newRow("UTF-16 refused") << utf16(QStringLiteral("8\t2026-03-07 08:00:00\t1\t0\r\n"))
                                         << us << QStringList() << true;
         QTest::newRow("AM and PM")

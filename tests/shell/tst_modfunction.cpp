@@ -196,7 +196,7 @@ private Q_SLOTS:
         QCOMPARE(timestampedFileStem(when), stem);
     }
 
-    void timestampedFileWithinOneSecondAppends()
+    void timestampedFileWithinOneSecondIsANewOne()
     {
         Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(14, 26, 57)));
         QString folder = env->root();
@@ -206,11 +206,12 @@ private Q_SLOTS:
         Clock::advance(500);
         QString again = env->root();
         QVERIFY(WriteTimestampedFile("second", again));
-        QCOMPARE(again, folder);
+        QCOMPARE(again, env->root() + "/12.06.2026 02.26.57 Pm (2).txt");
+        QCOMPARE(shared().LastTextFilePath, again);
         QFile f(folder);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(f.readAll()),
-                 QString("insert into attd values ('Zoë''s', 1);\r\nsecond\r\n"));
+                 QString("insert into attd values ('Zoë''s', 1);\r\n"));
         Clock::advance(1000);
         QString later = env->root();
         WriteTimestampedFile("third", later);
