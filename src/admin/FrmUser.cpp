@@ -362,6 +362,10 @@ void FrmUser::DisplayData()
 void FrmUser::lvwUserInformation_Click()
 {
     DisplayData();
+    // A click during New shows a listed user to edit: Ok writes over that user, so the
+    // caption must stop promising a new one.
+    if (m_tag == kNew)
+        setWindowTitle(QStringLiteral("User -[Edit]"));
     m_tag = kEdit;
 }
 

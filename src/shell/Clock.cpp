@@ -21,19 +21,13 @@ QDateTime Clock::now() { return g_fixed.isValid() ? g_fixed : QDateTime::current
 
 qint64 Clock::steadyMsecs() { return g_fixed.isValid() ? g_fixedSteady : systemSteadyMsecs(); }
 
-void Clock::setNow(const QDateTime& when)
-{
-    if (!g_fixed.isValid())
-        g_fixedSteady = systemSteadyMsecs();
-    g_fixed = when;
-}
+void Clock::setNow(const QDateTime& when) { g_fixed = when; }
 
 void Clock::advance(qint64 msecs)
 {
-    if (g_fixed.isValid()) {
-        g_fixed = g_fixed.addMSecs(msecs);
-        g_fixedSteady += msecs;
-    }
+    // An unset clock stays unset.
+    g_fixed = g_fixed.addMSecs(msecs);
+    g_fixedSteady += msecs;
 }
 
 void Clock::reset() { g_fixed = QDateTime(); }

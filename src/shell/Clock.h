@@ -11,10 +11,11 @@ public:
     static QDate today() { return now().date(); }
     // Milliseconds on a steady clock, from an arbitrary start: it neither follows a clock
     // that is set nor counts a machine's sleep, so it tells time lived through from a wall
-    // clock that jumped. While the clock is fixed it moves only with advance().
+    // clock that jumped. While the clock is fixed it reads a count of its own that only
+    // advance() moves.
     static qint64 steadyMsecs();
     // Fixes the wall clock at `when` until reset(), as setting the system clock would: the
-    // steady clock stays where it is. A test's way of choosing the moment.
+    // steady count does not move. A test's way of choosing the moment.
     static void setNow(const QDateTime& when);
     // Time passing on a fixed clock: moves the wall and the steady clock alike; no effect
     // on the system clock.

@@ -789,19 +789,8 @@ void frm2::MnuDisConnect_Click()
             return;
         }
         setPanel(1, QStringLiteral("Disconnecting..."));
-        TerminalSdk& device = element(SelectedItem);
-        device.SdkPrepareDisconnect(150);
-        {
-            BusyGuard busy(*this);
-            QCoreApplication::processEvents();
-        }
-        if (ListMode() == QLatin1String("D")) {
-            if (IsDeviceConnected(device))
-                device.SdkDisconnect();
-            setSubItem(SelectedItem, 7, QStringLiteral("Disconnected"));
-            setPanel(1, QStringLiteral("Disconnected"));
-            setSmallIcon(SelectedItem, QStringLiteral("notconnected"));
-        }
+        closeLink(SelectedItem);
+        setPanel(1, QStringLiteral("Disconnected"));
     });
 }
 
@@ -879,19 +868,17 @@ void frm2::showOperatorTerminal()
 
 void frm2::closeLink(int elementIndex)
 {
-    // The Disconnect command's way, on the task's row, in either list mode: a listing of
-    // punches shows no box for it.
-    setPanel(1, QStringLiteral("Disconnecting..."));
+    // In either list mode: a scheduled task closing a link while punches are listed shows
+    // no box for it. The busy guard keeps the list as it is meanwhile. Panel 1 is the
+    // caller's: the menu command speaks there, the pass leaves it to the operator's row.
     TerminalSdk& device = element(elementIndex);
     device.SdkPrepareDisconnect(150);
     {
         BusyGuard busy(*this);
         QCoreApplication::processEvents();
     }
-    if (IsDeviceConnected(device))
-        device.SdkDisconnect();
+    device.SdkDisconnect();
     setSubItem(elementIndex, 7, QStringLiteral("Disconnected"));
-    setPanel(1, QStringLiteral("Disconnected"));
     setSmallIcon(elementIndex, QStringLiteral("notconnected"));
 }
 

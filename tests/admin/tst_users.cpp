@@ -169,6 +169,10 @@ private Q_SLOTS:
         QTest::keyClicks(edit(screen, "txtEnrollNum"), "\b\b9\x1b"); // typed 9; Esc leaves EDIT
         QTest::mouseClick(screen.findChild<QWidget*>("CmdDelete"), Qt::LeftButton);
         QVERIFY(x.user("9") && !x.user("10")); // the highlighted user, not the one typed
+        QTest::mouseClick(screen.findChild<QWidget*>("CmdNew"), Qt::LeftButton);
+        QTest::keyClicks(edit(screen, "txtEnrollNum"), "41");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row); // New turns to Edit of 10
+        QCOMPARE(screen.windowTitle(), QStringLiteral("User -[Edit]"));
     }
 
     // A user number that is no number stops the listing; the users before it stay listed.

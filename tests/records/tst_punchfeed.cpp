@@ -133,9 +133,10 @@ private Q_SLOTS:
              {"17:00:00", "8:05:00", "09:10", "\t10:00", "11:00\r", "1:00PM\xA0"})
             storePunch(db, 6, QStringLiteral("2026-12-03"), QLatin1String(time), 0);
         storePunch(db, 4, QStringLiteral("2026-12-01"), QStringLiteral("13:00:00"), 0);
-        QCOMPARE(feed.CopyDeviceLogToTempBck(), 7);
+        storePunch(db, 4, QStringLiteral("2008-11-10"), QStringLiteral("13:00:00"), 1);
+        QCOMPARE(feed.CopyDeviceLogToTempBck(), 8);
         QCOMPARE(feed.CopyDeviceLogToTempBck(), 0);
-        QCOMPARE(rows(db, "SELECT LogTime FROM Tbl_Emp_Attn_Log_Temp_Bck WHERE Indx = 12"),
+        QCOMPARE(rows(db, "SELECT LogTime FROM Tbl_Emp_Attn_Log_Temp_Bck WHERE Indx = 13"),
                  {"08:05:00 AM"});
         storePunch(db, 6, "2026-12-04", QStringLiteral("\uFF10\uFF18:\uFF10\uFF15"), 0);
         QVERIFY_THROWS_EXCEPTION(DbError, feed.CopyDeviceLogToTempBck());

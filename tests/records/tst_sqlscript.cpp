@@ -71,8 +71,7 @@ private Q_SLOTS:
                      "5','3/2/2026','09:00:00','18:00:00')\r\n" + kInsert +
                      "5','3/1/2026','07:00:00','')\r\n");
         ScriptRows served; // the days as SQL Server hands them out: date-times
-        QSqlQuery q =
-            db().exec("select EMP_ID, TDATE, INTIME, OUTTIME from Tbl_Emp_Attn_Log_General");
+        auto q = db().exec("select EMP_ID, TDATE, INTIME, OUTTIME from Tbl_Emp_Attn_Log_General");
         while (q.next())
             served.append({q.value(0).toInt(), q.value(1).toDateTime(), q.value(2), q.value(3)});
         served.sortDistinct();

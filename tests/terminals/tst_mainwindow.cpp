@@ -532,9 +532,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("boxSecs"); // the wait for a click on Yard's Extract box
         QTest::addColumn<QString>("after");
         QTest::newRow("3 min") << 180
-                               << "Power Off Device at (6)any day,10:02Disconnectednotconnected";
+                               << "Device Disconnected at (6)any day,10:02Disconnectednotconnected";
         QTest::newRow("2 h") << 7200
-                             << "Power Off Device Failed (6)any day,10:02Connectedconnected";
+                             << "Device Disconnect Failed at (6)any day,10:02Connectedconnected";
     }
 
     // After a pass the operator's row is current again: clearing the log clears the
@@ -550,7 +550,7 @@ private Q_SLOTS:
         connectRow(1);
         db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
                                  "TaskEachDay, DeviceID) values (2, 4, 'any day', '10:00', '1', 6),"
-                                 " (2, 5, 'any day', '10:02', '1', 6)"));
+                                 " (2, 2, 'any day', '10:02', '1', 6)"));
         MsgBox::setHandler([boxSecs](auto&&...) { return Clock::advance(boxSecs * 1000), vbYes; });
         Clock::advance(3611000); // an hour lived through up to 10:00:01
         fx->window->Timer2_Timer();
@@ -560,6 +560,7 @@ private Q_SLOTS:
         QCOMPARE(log.readAll().split('\r').value(1).trimmed() + fx->window->ListItemText(2, 7) +
                      fx->window->ListItemSmallIcon(2),
                  after);
+        QCOMPARE(IsDeviceConnected(*fx->window->TermCtl1[2]), boxSecs > 3600);
         QCOMPARE(fx->window->SelectedItem, 1);
         QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("5"));
         QCOMPARE(fx->window->lvX->currentIndex().row(), 0);
