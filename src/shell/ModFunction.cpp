@@ -220,9 +220,6 @@ bool WriteTimestampedFile(const QString& text, QString& folder)
     QSaveFile file(folder);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (!writeUtf8Line(file, text)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // One not committed is dropped.
+    return writeUtf8Line(file, text) && file.commit();
 }

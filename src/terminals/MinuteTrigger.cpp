@@ -3,7 +3,6 @@
 #include "shell/Clock.h"
 
 #include <algorithm>
-#include <iterator>
 #include <utility>
 
 namespace {
@@ -45,8 +44,9 @@ bool MinuteTrigger::tick(const QDateTime& now, bool held)
         return false;
     for (const auto& owed : std::as_const(m_owed))
         m_raisedAt.insert(owed.minute, steady);
-    for (auto it = m_raisedAt.begin(); it != m_raisedAt.end();)
-        it = steady - it.value() >= kRepeatWindow ? m_raisedAt.erase(it) : std::next(it);
+    m_raisedAt.removeIf([steady](QHash<qint64, qint64>::iterator it) {
+        return steady - it.value() >= kRepeatWindow;
+    });
     m_due += std::exchange(m_owed, {});
     return true;
 }

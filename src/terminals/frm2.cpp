@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -849,19 +850,17 @@ void frm2::showOperatorTerminal()
     // go back to the current terminal's row, found by its key in case the list changed.
     if (ListMode() != QLatin1String("D") || ListItemCount() == 0)
         return;
-    const QString key = QStringLiteral("D") + MachineID.toString();
-    int row = 0;
-    for (int r = 1; r <= ListItemCount() && !row; ++r)
-        row = ListItemKey(r) == key ? r : 0;
+    const int row = rowOfDevice(MachineID.toString());
     if (!row) {
         // The register lost it meanwhile: the highlighted row becomes current, as a click.
         lvX_Click();
         return;
     }
     SelectedItem = row;
-    m_filling = true;
-    selectRow(row);
-    m_filling = false;
+    {
+        const QScopedValueRollback<bool> filling(m_filling, true);
+        selectRow(row);
+    }
     setPanel(2, QStringLiteral(" Device : ") + ListItemText(row, 1));
     showCurrentStatus(row, row);
 }
@@ -882,18 +881,22 @@ void frm2::closeLink(int elementIndex)
     setSmallIcon(elementIndex, QStringLiteral("notconnected"));
 }
 
+int frm2::rowOfDevice(const QString& deviceId) const
+{
+    const QString key = QStringLiteral("D") + deviceId;
+    for (int row = 1; row <= ListItemCount(); ++row)
+        if (ListItemKey(row) == key)
+            return row;
+    return 0;
+}
+
 TerminalSdk* frm2::controlForDevice(int deviceId, int& elementIndex)
 {
-    const QString key = QStringLiteral("D%1").arg(deviceId);
-    for (int row = 1; row <= ListItemCount(); ++row) {
-        if (ListItemKey(row) == key) {
-            LoadElement(row);
-            elementIndex = row;
-            return TermCtl1.at(row);
-        }
-    }
-    elementIndex = 0;
-    return nullptr;
+    elementIndex = rowOfDevice(QString::number(deviceId));
+    if (!elementIndex)
+        return nullptr;
+    LoadElement(elementIndex);
+    return TermCtl1.at(elementIndex);
 }
 
 void frm2::setCurrentTerminal(int selectedItem, int machineId)

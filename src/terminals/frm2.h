@@ -215,6 +215,8 @@ private:
     void showEmptyLogMessage();
     // After a scheduler pass: the list highlights the current terminal's row again.
     void showOperatorTerminal();
+    // The list row of the terminal with this DeviceID; 0 when the list has none.
+    int rowOfDevice(const QString& deviceId) const;
     // Drops element index's link when its row no longer lists the terminal it served.
     void releaseMovedLink(int index, const QString& deviceId);
 

@@ -532,9 +532,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("boxSecs"); // the wait for a click on Yard's Extract box
         QTest::addColumn<QString>("after");
         QTest::newRow("3 min") << 180
-                               << "Device Disconnected at (6)any day,10:02Disconnectednotconnected";
+                               << "Device Disconnected at (4)any day,10:02Disconnectednotconnected";
         QTest::newRow("2 h") << 7200
-                             << "Device Disconnect Failed at (6)any day,10:02Connectedconnected";
+                             << "Device Disconnect Failed at (4)any day,10:02Connectedconnected";
     }
 
     // After a pass the operator's row is current again: clearing the log clears the
@@ -544,26 +544,26 @@ private Q_SLOTS:
         QFETCH(int, boxSecs);
         QFETCH(QString, after);
         SimThread& front = addTerminal(5, QStringLiteral("Front Gate"), terminal(5, 3));
-        addTerminal(6, QStringLiteral("Yard"), terminal(6, 4));
+        addTerminal(4, QStringLiteral("Yard"), terminal(4, 4)); // listed first
         Clock::setNow(QDateTime(QDate(2026, 12, 7), QTime(8, 59, 50)));
         load();
-        connectRow(1);
+        connectRow(2);
         db().exec(QStringLiteral("insert into Tbl_Task (DeviceIndex, Task, TaskDate, TaskTime, "
-                                 "TaskEachDay, DeviceID) values (2, 4, 'any day', '10:00', '1', 6),"
-                                 " (2, 2, 'any day', '10:02', '1', 6)"));
+                                 "TaskEachDay, DeviceID) values (1, 4, 'any day', '10:00', '1', 4),"
+                                 " (1, 2, 'any day', '10:02', '1', 4)"));
         MsgBox::setHandler([boxSecs](auto&&...) { return Clock::advance(boxSecs * 1000), vbYes; });
         Clock::advance(3611000); // an hour lived through up to 10:00:01
         fx->window->Timer2_Timer();
         fx->window->Timer2_Timer();
         QFile log(fx->env.homeDir() + QStringLiteral("/SchedulerLOG.txt"));
         QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(log.readAll().split('\r').value(1).trimmed() + fx->window->ListItemText(2, 7) +
-                     fx->window->ListItemSmallIcon(2),
+        QCOMPARE(log.readAll().split('\r').value(1).trimmed() + fx->window->ListItemText(1, 7) +
+                     fx->window->ListItemSmallIcon(1),
                  after);
-        QCOMPARE(IsDeviceConnected(*fx->window->TermCtl1[2]), boxSecs > 3600);
-        QCOMPARE(fx->window->SelectedItem, 1);
+        QCOMPARE(IsDeviceConnected(*fx->window->TermCtl1[1]), boxSecs > 3600);
+        QCOMPARE(fx->window->SelectedItem, 2);
         QCOMPARE(fx->window->MachineID.toString(), QStringLiteral("5"));
-        QCOMPARE(fx->window->lvX->currentIndex().row(), 0);
+        QCOMPARE(fx->window->lvX->currentIndex().row(), 1);
         QCOMPARE(fx->window->PanelText(2) + fx->window->PanelText(3),
                  QStringLiteral(" Device : Front Gate Connected"));
         fx->window->mnudeleteattendancedata_Click();
