@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <tuple>
 
 using namespace PairingValues;
 
@@ -177,8 +178,7 @@ int PunchFeed::CopyDeviceLogToTempBck()
     QVector<qsizetype> order(fresh.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        return fresh[a].day != fresh[b].day ? fresh[a].day < fresh[b].day
-                                            : fresh[a].at < fresh[b].at;
+        return std::tie(fresh[a].day, fresh[a].at) < std::tie(fresh[b].day, fresh[b].at);
     });
     const QVariant largest =
         m_db.scalar(QStringLiteral("SELECT MAX(Indx) FROM Tbl_Emp_Attn_Log_Temp_Bck"));

@@ -315,7 +315,7 @@ private Q_SLOTS:
         QTest::newRow("one section") << us << "|15" << QList{0, 4} << "2026-12-15 00:00";
         QTest::newRow("re-click") << iso << "15|2027/03/05" << QList{8, 0} << "2027-03-05 00:00";
         QTest::newRow("24-hour") << clock << "14:30" << QList{-1} << "2026-12-07 14:30";
-        QTest::newRow("24-hour hour") << clock << "14" << QList{0} << "2026-12-07 14:10";
+        QTest::newRow("24-hour hour") << clock << "143" << QList{0} << "2026-12-07 14:03";
         QTest::newRow("12-hour hour") << clock << "11" << QList{0} << "2026-12-07 11:10";
         QTest::newRow("12-hour") << clock << "2:30PM" << QList{-1} << "2026-12-07 14:30";
     }
