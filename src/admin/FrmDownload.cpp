@@ -4,6 +4,7 @@
 #include "TemplateWidgets.h"
 #include "data/CodeTables.h"
 #include "shell/ErrorTrap.h"
+#include "shell/ModFunction.h"
 #include "shell/MsgBox.h"
 #include "shell/Shared.h"
 #include "terminals/DeviceLink.h"
@@ -182,7 +183,7 @@ void FrmDownload::CmdDownload_Click()
             return;
         }
         // Nothing to download is no success to report.
-        if (!anyChecked(lsv)) {
+        if (CountCheckedItems(lsv) == 0) {
             MsgBox(QStringLiteral("No user is checked"), 16);
             return;
         }

@@ -4,6 +4,7 @@
 #include "TemplateWidgets.h"
 #include "UserCopy.h"
 #include "shell/ErrorTrap.h"
+#include "shell/ModFunction.h"
 #include "shell/MsgBox.h"
 #include "shell/Shared.h"
 #include "terminals/DeviceLink.h"
@@ -218,7 +219,7 @@ void FrmImportUsers::CmdImport_Click()
             return;
         }
         // Nothing to copy is no success to report.
-        if (!anyChecked(lsv)) {
+        if (CountCheckedItems(lsv) == 0) {
             MsgBox(QStringLiteral("No user is ticked"), 16);
             return;
         }

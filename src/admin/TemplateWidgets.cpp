@@ -84,14 +84,6 @@ bool isChecked(const QTreeWidgetItem* item)
     return item->checkState(0) == Qt::Checked;
 }
 
-bool anyChecked(const QTreeWidget* list)
-{
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        if (isChecked(list->topLevelItem(i)))
-            return true;
-    return false;
-}
-
 JobRun::JobRun(frm2& window, bool& running, const QList<QWidget*>& controls)
     : m_busy(window), m_running(running), m_controls(controls)
 {

@@ -29,8 +29,6 @@ void setUpList(QTreeWidget* list, const QStringList& headers, const QList<int>& 
 // Checks (true) or clears every row.
 void checkAll(QTreeWidget* list, bool checked);
 bool isChecked(const QTreeWidgetItem* item);
-// Whether any row is checked.
-bool anyChecked(const QTreeWidget* list);
 
 // Held by a screen while its job runs: the screen's controls are disabled, the flag that
 // makes it ignore Esc, F5 and closing is set, and the main window is busy, so no command

@@ -153,10 +153,11 @@ QString SchedulerPass::failureText(int task)
 
 void SchedulerPass::run(Db& db, SchedulerHost& host, const QDateTime& now, qint64 missed)
 {
+    const qint64 last = wallMinute(now);
+    const qint64 dueAt = Clock::steadyMsecs();
     QVector<OwedMinute> minutes;
-    for (qint64 minute = wallMinute(now) - std::max<qint64>(missed, 0); minute <= wallMinute(now);
-         ++minute)
-        minutes.append({minute, Clock::steadyMsecs()});
+    for (qint64 minute = last - std::max<qint64>(missed, 0); minute <= last; ++minute)
+        minutes.append({minute, dueAt});
     run(db, host, minutes);
 }
 
