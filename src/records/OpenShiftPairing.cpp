@@ -100,11 +100,7 @@ OpenShiftPairing::OpenShiftPairing(Db& db, int branch, Progress progress)
 {
 }
 
-void OpenShiftPairing::setDialect(const Dialect& dialect)
-{
-    m_dialect = dialect;
-    m_dates.clear();
-}
+void OpenShiftPairing::setDialect(const Dialect& dialect) { m_dialect = dialect; }
 
 OpenShiftPairing::~OpenShiftPairing() = default;
 

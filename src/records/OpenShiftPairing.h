@@ -65,7 +65,7 @@ public:
     void Add_SubstituteLeave(int EmpID);
 
     // The dialect whose day columns the passes keep to and bind days for, the connection's
-    // unless set: so SQL Server's days can be tried over a SQLite file.
+    // unless set before the passes run: so SQL Server's days can be tried over a SQLite file.
     void setDialect(const Dialect& dialect);
 
     // Called as the posting pass begins (the window retitles its progress window).

@@ -311,6 +311,7 @@ private Q_SLOTS:
         QTest::newRow("click mid") << iso << "2026/03/05" << QList{6} << "2026-03-05 00:00";
         QTest::newRow("Shift+Tab") << iso << "2026/03/05" << QList{-2} << "2026-03-05 00:00";
         QTest::newRow("leap day") << us << "02/29/2028" << QList{-1} << "2028-02-29 00:00";
+        QTest::newRow("corrected") << us << "1\b11/30/2026" << QList{-1} << "2026-11-30 00:00";
         QTest::newRow("day first") << eu << "|29.02.2028" << QList{0, 4} << "2028-02-29 00:00";
         QTest::newRow("one section") << us << "|15" << QList{0, 4} << "2026-12-15 00:00";
         QTest::newRow("re-click") << iso << "15|2027/03/05" << QList{8, 0} << "2027-03-05 00:00";
