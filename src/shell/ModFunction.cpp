@@ -218,8 +218,6 @@ bool WriteTimestampedFile(const QString& text, QString& folder)
     shared().LastTextFilePath = folder;
     // A new file appears whole or not at all: a half-written script would load half.
     QSaveFile file(folder);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     // One not committed is dropped.
-    return writeUtf8Line(file, text) && file.commit();
+    return file.open(QIODevice::WriteOnly) && writeUtf8Line(file, text) && file.commit();
 }

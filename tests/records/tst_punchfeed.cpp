@@ -130,11 +130,11 @@ private Q_SLOTS:
         // Other spellings are copied once; an in at the second of a copied out is a punch too.
         db.execDirect(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
         for (const char* time :
-             {"17:00:00", "8:05:00", "09:10", "\t10:00", "11:00\r", "1:00PM\xA0"})
+             {"17:00:00", "8:05:00", "09:10", "\t10:00", "11:00\r", "\n\v\f12:00", "1:00PM\xA0"})
             storePunch(db, 6, QStringLiteral("2026-12-03"), QLatin1String(time), 0);
         storePunch(db, 4, QStringLiteral("2026-12-01"), QStringLiteral("13:00:00"), 0);
         storePunch(db, 4, QStringLiteral("2008-11-10"), QStringLiteral("13:00:00"), 1);
-        QCOMPARE(feed.CopyDeviceLogToTempBck(), 8);
+        QCOMPARE(feed.CopyDeviceLogToTempBck(), 9);
         QCOMPARE(feed.CopyDeviceLogToTempBck(), 0);
         QCOMPARE(rows(db, "SELECT LogTime FROM Tbl_Emp_Attn_Log_Temp_Bck WHERE Indx = 13"),
                  {"08:05:00 AM"});

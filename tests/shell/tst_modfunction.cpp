@@ -319,6 +319,7 @@ private Q_SLOTS:
         QTest::newRow("24-hour hour") << clock << "143" << QList{0} << "2026-12-07 14:03";
         QTest::newRow("12-hour hour") << clock << "11" << QList{0} << "2026-12-07 11:10";
         QTest::newRow("12-hour") << clock << "2:30PM" << QList{-1} << "2026-12-07 14:30";
+        QTest::newRow("afternoon") << clock << "14|1:30" << QList{-1, 0} << "2026-12-07 13:30";
     }
 
     // Whole dates and times read as typed, whichever section the field was reached in.
